@@ -1,0 +1,4 @@
+// velmoran-cli colour: not built yet.
+#include "cli/Commands.h"
+
+int RunColourCommand(const Args&) { throw UsageError("'colour' is not available in this build"); }

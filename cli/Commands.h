@@ -1,0 +1,9 @@
+// The command groups of velmoran-cli; each takes the words after its group name.
+#pragma once
+
+#include "cli/CliCommon.h"
+
+int RunSupCommand(const Args& args);
+int RunIfoCommand(const Args& args);
+int RunVobCommand(const Args& args);
+int RunColourCommand(const Args& args);

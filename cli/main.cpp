@@ -1,0 +1,58 @@
+// velmoran-cli: the window's file work from the command line.
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "cli/CliCommon.h"
+#include "cli/Commands.h"
+
+namespace {
+
+int Usage(const std::string& message) {
+  std::fprintf(stderr, "velmoran-cli: %s\n\n%s", message.c_str(), kUsageText);
+  return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Args args(argv + 1, argv + argc);
+  int level = kDefaultCliLogLevel;
+  Args rest;
+  try {
+    // --log-level may stand anywhere; everything else goes to the command.
+    for (std::size_t i = 0; i < args.size(); ++i) {
+      const std::string& a = args[i];
+      if (a == "--log-level") {
+        level = ParseInt(TakeValue(args, i, "--log-level"), -1, 10, "--log-level");
+      } else if (a.rfind("--log-level=", 0) == 0) {
+        level = ParseInt(a.substr(12), -1, 10, "--log-level");
+      } else {
+        rest.push_back(a);
+      }
+    }
+    if (rest.empty()) throw UsageError("a command is missing");
+    if (rest[0] == "--help" || rest[0] == "-h") {
+      std::fputs(kUsageText, stdout);
+      return kExitOk;
+    }
+    if (rest[0] == "--version") {
+      std::puts("velmoran-cli 0.1");
+      return kExitOk;
+    }
+    StderrLog log(level);
+    ScopedLogTarget scoped(&log);
+    const std::string group = rest[0];
+    const Args tail(rest.begin() + 1, rest.end());
+    if (group == "sup") return RunSupCommand(tail);
+    if (group == "ifo") return RunIfoCommand(tail);
+    if (group == "vob") return RunVobCommand(tail);
+    if (group == "colour" || group == "color") return RunColourCommand(tail);
+    throw UsageError("unknown command '" + group + "'");
+  } catch (const UsageError& error) {
+    return Usage(error.what());
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "velmoran-cli: %s\n", error.what());
+    return kExitFailed;
+  }
+}

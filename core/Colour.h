@@ -1,0 +1,27 @@
+// Screen colours and the caption colour (white or black) for a given background.
+#pragma once
+
+#include <cstdint>
+
+// A screen colour: red in bits 0-7, green in 8-15, blue in 16-23 (0x00BBGGRR).
+using TColor = std::uint32_t;
+
+constexpr TColor kWhite = 0xFFFFFF;
+constexpr TColor kBlack = 0x000000;
+
+constexpr int RedOf(TColor c) { return static_cast<int>(c & 0xFF); }
+constexpr int GreenOf(TColor c) { return static_cast<int>((c >> 8) & 0xFF); }
+constexpr int BlueOf(TColor c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr TColor MakeColour(int red, int green, int blue) {
+  return static_cast<TColor>(red & 0xFF) | (static_cast<TColor>(green & 0xFF) << 8) |
+         (static_cast<TColor>(blue & 0xFF) << 16);
+}
+
+// 0, 128, 192 or 255.
+int NormaliseChannel(int value);
+
+// Each channel normalised; logs one line at level 10.
+TColor NormaliseColour(TColor colour);
+
+// White on the ten dark normalised colours, black on every other.
+TColor ContrastTextColour(TColor colour);

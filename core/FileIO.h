@@ -1,0 +1,29 @@
+// Whole-file reads and safe saves: the one place where the program writes files.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/Core.h"
+
+enum class ReadResult { kOk, kOpenFailed, kReadFailed, kTooLarge };
+
+// Reads the whole file into `bytes` (replacing what it held). A file larger than `maxSize`
+// is refused with kTooLarge before anything is allocated. On failure `bytes` is empty.
+ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes,
+                         std::uint64_t maxSize);
+
+enum class SaveResult { kOk, kCreateFailed, kWriteFailed };
+
+// Writes `bytes` to a temporary file beside `path`, flushes it to disk and renames it over
+// `path`. On any failure the temporary file is removed and whatever was at `path` is untouched.
+// A symbolic link at `path` is followed: the file it names is replaced, the link stays.
+SaveResult SaveFileAtomically(const std::string& path, ByteView bytes);
+
+// Fault injection for tests: the hook is asked before each step and makes it fail by
+// returning true.
+enum class FileStep { kCreate, kWrite, kFlush, kRename };
+using FileFaultHook = std::function<bool(FileStep)>;
+void SetFileFaultHook(FileFaultHook hook);

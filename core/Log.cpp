@@ -1,0 +1,51 @@
+// The log: levelled, printf-formatted lines appended to one registered list.
+#include "core/Log.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace {
+LogTarget* gTarget = nullptr;
+}
+
+LogTarget* SetLogTarget(LogTarget* target) {
+  LogTarget* previous = gTarget;
+  gTarget = target;
+  return previous;
+}
+
+std::string FormatTextV(const char* format, std::va_list args) {
+  std::va_list measure;
+  va_copy(measure, args);
+  const int length = std::vsnprintf(nullptr, 0, format, measure);
+  va_end(measure);
+  if (length <= 0) return {};
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  std::vsnprintf(text.data(), text.size(), format, args);
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+
+std::string FormatText(const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  std::string text = FormatTextV(format, args);
+  va_end(args);
+  return text;
+}
+
+void LogMessage(int level, const char* format, ...) {
+  LogTarget* target = gTarget;
+  if (target == nullptr || target->ChosenLevel() < level) return;
+  std::va_list args;
+  va_start(args, format);
+  const std::string line = FormatTextV(format, args);
+  va_end(args);
+  target->AppendLine(line);
+  while (target->LineCount() > kMaxLogLines) target->DeleteLine(0);
+  if (target->LineCount() > 0) target->SelectLine(target->LineCount() - 1);
+}
+
+void LogRecorder::DeleteLine(int index) {
+  if (index >= 0 && index < LineCount()) lines_.erase(lines_.begin() + index);
+}
