@@ -26,11 +26,6 @@ class FileDescriptor {
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
   int get() const { return fd_; }
-  int release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
 
  private:
   int fd_;
@@ -81,59 +76,80 @@ ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& byt
   return ReadResult::kOk;
 }
 
-SaveResult SaveFileAtomically(const std::string& path, ByteView bytes) {
-  const std::string target = ResolveTarget(path);
-  const std::size_t slash = target.rfind('/');
-  const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  std::string temp = dir + "." + base + ".velmoran-XXXXXX";
+AtomicFile::AtomicFile(std::string path) : target_(ResolveTarget(path)) {}
 
-  if (Fails(FileStep::kCreate)) return SaveResult::kCreateFailed;
+AtomicFile::~AtomicFile() { Discard(); }
+
+void AtomicFile::Discard() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+  if (!temp_.empty()) {
+    ::unlink(temp_.c_str());
+    temp_.clear();
+  }
+}
+
+bool AtomicFile::Create() {
+  Discard();
+  if (Fails(FileStep::kCreate)) return false;
+  const std::size_t slash = target_.rfind('/');
+  const std::string dir = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
+  const std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+  if (base.empty()) return false;
   struct stat dirInfo {};
   if (!dir.empty() && (::stat(dir.c_str(), &dirInfo) != 0 || !S_ISDIR(dirInfo.st_mode))) {
-    return SaveResult::kCreateFailed;
+    return false;
   }
   struct stat targetInfo {};
-  const bool targetExists = ::stat(target.c_str(), &targetInfo) == 0;
-  if (targetExists && S_ISDIR(targetInfo.st_mode)) return SaveResult::kCreateFailed;
-  FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
-  if (fd.get() < 0) return SaveResult::kCreateFailed;
-
+  const bool targetExists = ::stat(target_.c_str(), &targetInfo) == 0;
+  if (targetExists && S_ISDIR(targetInfo.st_mode)) return false;
+  std::string temp = dir + "." + base + ".velmoran-XXXXXX";
+  fd_ = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd_ < 0) return false;
+  temp_ = temp;
   // The new file keeps the permissions of the one it replaces; a new one gets the usual ones.
-  mode_t mode = 0;
   if (targetExists) {
-    mode = targetInfo.st_mode & 07777;
+    mode_ = targetInfo.st_mode & 07777;
   } else {
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    mode = 0666 & ~mask;
+    mode_ = 0666 & ~mask;
   }
-  ::fchmod(fd.get(), mode);
+  ::fchmod(fd_, static_cast<mode_t>(mode_));
+  return true;
+}
 
-  auto fail = [&](SaveResult result) {
-    ::close(fd.release());
-    ::unlink(temp.c_str());
-    return result;
-  };
-
+bool AtomicFile::Write(ByteView bytes) {
+  if (fd_ < 0) return false;
   std::size_t done = 0;
-  while (done < bytes.size()) {
-    if (Fails(FileStep::kWrite)) return fail(SaveResult::kWriteFailed);
+  do {
+    if (Fails(FileStep::kWrite)) return false;
+    if (done == bytes.size()) break;
     const std::size_t chunk = std::min<std::size_t>(bytes.size() - done, std::size_t{1} << 24);
-    const ssize_t put = ::write(fd.get(), bytes.data() + done, chunk);
+    const ssize_t put = ::write(fd_, bytes.data() + done, chunk);
     if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return fail(SaveResult::kWriteFailed);
+    if (put <= 0) return false;
     done += static_cast<std::size_t>(put);
-  }
-  if (bytes.empty() && Fails(FileStep::kWrite)) return fail(SaveResult::kWriteFailed);
-  if (Fails(FileStep::kFlush) || ::fdatasync(fd.get()) != 0) return fail(SaveResult::kWriteFailed);
-  if (::close(fd.release()) != 0) {
-    ::unlink(temp.c_str());
-    return SaveResult::kWriteFailed;
-  }
-  if (Fails(FileStep::kRename) || ::rename(temp.c_str(), target.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return SaveResult::kWriteFailed;
-  }
+  } while (done < bytes.size());
+  return true;
+}
+
+bool AtomicFile::Commit() {
+  if (fd_ < 0) return false;
+  if (Fails(FileStep::kFlush) || ::fdatasync(fd_) != 0) return false;
+  const int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0) return false;
+  if (Fails(FileStep::kRename) || ::rename(temp_.c_str(), target_.c_str()) != 0) return false;
+  temp_.clear();  // now the target itself
+  return true;
+}
+
+SaveResult SaveFileAtomically(const std::string& path, ByteView bytes) {
+  AtomicFile file(path);
+  if (!file.Create()) return SaveResult::kCreateFailed;
+  if (!file.Write(bytes) || !file.Commit()) return SaveResult::kWriteFailed;
   return SaveResult::kOk;
 }

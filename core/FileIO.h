@@ -17,6 +17,29 @@ ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& byt
 
 enum class SaveResult { kOk, kCreateFailed, kWriteFailed };
 
+// A save in steps, for callers that report creation and writing separately: Create makes the
+// temporary file beside the target, Write appends to it, Commit flushes it and renames it over
+// the target. Destroying an uncommitted file removes the temporary file and leaves the target
+// as it was.
+class AtomicFile {
+ public:
+  explicit AtomicFile(std::string path);
+  ~AtomicFile();
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+
+  bool Create();
+  bool Write(ByteView bytes);
+  bool Commit();
+  void Discard();
+
+ private:
+  std::string target_;
+  std::string temp_;
+  int fd_ = -1;
+  unsigned mode_ = 0;
+};
+
 // Writes `bytes` to a temporary file beside `path`, flushes it to disk and renames it over
 // `path`. On any failure the temporary file is removed and whatever was at `path` is untouched.
 // A symbolic link at `path` is followed: the file it names is replaced, the link stays.

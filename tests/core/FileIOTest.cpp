@@ -63,6 +63,17 @@ TEST_F(FileIOTest, EveryFailingStepLeavesTheTargetAsItWas) {
   }
 }
 
+TEST_F(FileIOTest, AnAbandonedSaveLeavesTargetAndFolderAsTheyWere) {
+  WriteFileBytes(dir.File("t"), {1, 2});
+  {
+    AtomicFile file(dir.File("t"));
+    ASSERT_TRUE(file.Create());
+    ASSERT_TRUE(file.Write(Bytes{9, 9, 9}));
+  }
+  EXPECT_EQ(ReadFileBytes(dir.File("t")), (Bytes{1, 2}));
+  EXPECT_EQ(ListFolder(dir.Path()), std::vector<std::string>{"t"});
+}
+
 TEST_F(FileIOTest, SaveIntoAMissingFolderOrOverAFolderFailsAtCreation) {
   EXPECT_EQ(SaveFileAtomically(dir.File("no/such/file"), Bytes{1}), SaveResult::kCreateFailed);
   ::mkdir(dir.File("sub").c_str(), 0755);
