@@ -57,7 +57,7 @@ Bytes BuildIfo(const IfoPalette& palette, const IfoLayout& layout) {
   }
   if (first + 0xA4 + 64 <= size) PutPalette(bytes, first + 0xA4, palette);
   if (layout.secondPgc && second + 0xA4 + 64 <= size) {
-    IfoPalette other = palette;
+    IfoPalette other = SampleIfoPalette();  // the same whatever the first palette is
     for (auto& entry : other) entry ^= 0x5A5A5A;
     PutPalette(bytes, second + 0xA4, other);
   }

@@ -18,7 +18,7 @@ struct IfoLayout {
   std::uint32_t pgciSector = 2;        // written at 204; the table starts at sector * 2048
   std::uint32_t firstPgcOffset = 24;   // written at table + 12; the first PGC starts there
   std::size_t size = 0;                // 0: one sector past the end of the second PGC
-  bool secondPgc = true;               // a second program chain with a different palette
+  bool secondPgc = true;               // a second program chain with a palette of its own
 };
 
 // Every byte that the layout leaves free holds a non-zero pattern, so that a save that
