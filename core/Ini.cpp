@@ -57,10 +57,15 @@ IniFile IniFile::Parse(const std::string& text) {
     std::size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
     std::string raw = text.substr(start, end - start);
-    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
     start = end + 1;
 
     Line line;
+    // One carriage return before the line break belongs to the line ending, which is kept so
+    // that lines written back read exactly as they did.
+    if (!raw.empty() && raw.back() == '\r') {
+      raw.pop_back();
+      line.ending = "\r\n";
+    }
     line.raw = raw;
     const std::string trimmed = Trim(raw);
     if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']') {
@@ -136,7 +141,7 @@ std::string IniFile::Text() const {
   std::string text;
   for (const Line& line : lines_) {
     text += line.raw;
-    text += '\n';
+    text += line.ending;
   }
   return text;
 }

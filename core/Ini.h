@@ -36,6 +36,7 @@ class IniFile {
  private:
   struct Line {
     std::string raw;      // the line as read or written, without its line break
+    std::string ending = "\n";
     std::string section;  // the section it belongs to (for a header: its own name)
     bool header = false;
     bool keyValue = false;

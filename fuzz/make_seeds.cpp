@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/IfoBuilder.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -39,5 +40,8 @@ int main(int argc, char** argv) {
                 "Antialias=1\nOutline=7\nBackGround=0\n[VOB_Settings]\nFirstSubtitle=1\n"));
   Seed(dir, "fuzz_settings", "odd",
        FromText("; c\r\n[generalsettings]\r\nOutline=abc\r\nFontBold=2\r\n[X]\r\nk=v\r\n"));
+  Seed(dir, "fuzz_ifo", "title-set", BuildIfo());
+  const Bytes ifo = BuildIfo();
+  Seed(dir, "fuzz_ifo", "short", Bytes(ifo.begin(), ifo.begin() + static_cast<long>(ifo.size() / 2)));
   return 0;
 }

@@ -43,6 +43,18 @@ TEST(IniFile, SetReplacesInPlaceAddsToItsSectionAndKeepsTheRest) {
             "# mine\n[A]\nx=1\n; note\ny=20\nnew=n\n[B]\nz=line break\n[Foreign]\nkeep=me\n[C]\nw=4\n");
 }
 
+TEST(IniFile, LinesWrittenBackParseExactlyAsBefore) {
+  // A stray carriage return must not turn a junk line into a section header on the next read.
+  const std::string text = "[A]\r\n[junk]\r\r\nk=v\r\r\nlast\r";
+  IniFile ini = IniFile::Parse(text);
+  EXPECT_EQ(ini.Get("A", "k"), "v\r");
+  ini.Set("A", "n", "1");
+  const IniFile again = IniFile::Parse(ini.Text());
+  EXPECT_EQ(again.Get("A", "k"), "v\r");
+  EXPECT_EQ(again.Get("A", "n"), "1");
+  EXPECT_EQ(IniFile::Parse(text).Text(), "[A]\r\n[junk]\r\r\nk=v\r\r\nlast\r\n");
+}
+
 TEST(IniFile, BinaryAndVeryLongLinesNeverBreakIt) {
   std::string junk;
   for (int i = 0; i < 4096; ++i) junk += static_cast<char>(i * 37);
