@@ -54,7 +54,7 @@ class SupBuilder {
 
  private:
   struct Part {
-    enum Kind { kMarker, kPacket, kRaw } kind;
+    enum Kind { kMarker, kPacket, kRaw } kind = kRaw;
     SupPacket packet;
     std::size_t markerSize = 0;
     Bytes raw;
