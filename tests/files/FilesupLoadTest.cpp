@@ -1,6 +1,10 @@
 // Loading SUP files: the "SP" test, the marker, the packet list and the first subtitle's mapping.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <random>
 #include <string>
 #include <vector>
 
@@ -60,6 +64,19 @@ TEST_F(FilesupLoadTest, ReportsFilesThatCannotBeOpened) {
   log.Clear();
   EXPECT_EQ(sup.Load(dir.Path()), -1) << "a folder";
   EXPECT_EQ(log.LineList(), Lines{"ERROR - Can't open [" + dir.Path() + "]"});
+}
+
+TEST_F(FilesupLoadTest, FileTooLargeForA32BitSizeIsRefused) {
+  // A sparse file of 2 GiB: refused by its size before anything is read.
+  const std::string name = dir.File("huge.sup");
+  const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::pwrite(fd, "SP", 2, 0), 2);
+  ASSERT_EQ(::ftruncate(fd, 0x80000000LL), 0);
+  ::close(fd);
+  EXPECT_EQ(sup.Load(name), -1);
+  EXPECT_EQ(log.LineList(), Lines{"ERROR - Can't read [" + name + "]"});
+  EXPECT_FALSE(sup.HasData());
 }
 
 TEST_F(FilesupLoadTest, FileNameWithPercentSignsIsLoggedUnchanged) {
@@ -240,6 +257,40 @@ TEST_F(FilesupLoadTest, CommandWalkStaysInsideItsOwnUnit) {
   EXPECT_EQ(LoadBytes(SupBuilder().Add({.commands = {0x07, 0xFF, 0xFF, 0x03, 0x12, 0x34}}).Build()),
             1);
   EXPECT_EQ(log.LineList()[2], "WARNING - Can't find Cmd3 in first subtitle!!!");
+}
+
+TEST_F(FilesupLoadTest, RandomDamageNeverLeavesTheBytesHeld) {
+  // Damaged sizes, offsets and codes: a load and a save either succeed with every byte kept
+  // in place, or fail with the document and the target untouched.
+  const Bytes whole = SupBuilder()
+                          .Marker()
+                          .Add({.colourChangeBytes = 5, .pictureBytes = 30})
+                          .Add({.contrastFirst = true, .pictureBytes = 10})
+                          .Add({.laterSequences = 2, .pictureBytes = 50})
+                          .Build();
+  std::mt19937 random(20240601);
+  const std::string out = dir.File("out.sup");
+  for (int round = 0; round < 400; ++round) {
+    Bytes damaged = whole;
+    const int flips = 1 + static_cast<int>(random() % 4);
+    for (int f = 0; f < flips; ++f) {
+      damaged[random() % damaged.size()] = static_cast<std::uint8_t>(random());
+    }
+    damaged[0] = 'S';
+    damaged[1] = 'P';
+    const int count = LoadBytes(damaged);
+    ASSERT_GE(count, 0) << round;
+    WriteFileBytes(out, {'o', 'l', 'd'});
+    tab.map = {1, 2, 3, 4};
+    tab.intensity = {5, 6, 7, 8};
+    if (sup.Save(out)) {
+      EXPECT_EQ(ReadFileBytes(out), sup.Data()) << round;
+      EXPECT_EQ(sup.Data().size(), damaged.size()) << round;
+    } else {
+      EXPECT_EQ(ReadFileBytes(out), (Bytes{'o', 'l', 'd'})) << round;
+      EXPECT_EQ(sup.Data(), damaged) << round;
+    }
+  }
 }
 
 }  // namespace
