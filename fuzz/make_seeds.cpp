@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/support/IfoBuilder.h"
+#include "tests/support/SupBuilder.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -43,5 +44,16 @@ int main(int argc, char** argv) {
   Seed(dir, "fuzz_ifo", "title-set", BuildIfo());
   const Bytes ifo = BuildIfo();
   Seed(dir, "fuzz_ifo", "short", Bytes(ifo.begin(), ifo.begin() + static_cast<long>(ifo.size() / 2)));
+  SupPacket small;
+  small.pictureBytes = 40;
+  Seed(dir, "fuzz_sup", "marker-three", SupBuilder().Marker().Add(3, small).Build());
+  SupPacket odd = small;
+  odd.contrastFirst = true;
+  odd.colourChangeBytes = 6;
+  odd.laterSequences = 2;
+  Seed(dir, "fuzz_sup", "no-marker-odd", SupBuilder().Add(odd).Add(small).Build());
+  SupPacket missing = small;
+  missing.contrast.reset();
+  Seed(dir, "fuzz_sup", "missing-cmd4", SupBuilder().Add(small).Add(missing).Build());
   return 0;
 }
