@@ -4,6 +4,7 @@
 #   make bench  build and run the benchmarks
 #   make fuzz   build the fuzz targets (clang, libFuzzer)
 
+SHELL := /bin/bash
 BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
@@ -13,9 +14,13 @@ PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev \
             libgtest-dev libgmock-dev libbenchmark-dev \
             xvfb xauth fonts-liberation2 fonts-dejavu-core
 
+# The fuzz build and the sanitizer runs need clang and its runtime libraries.
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+FUZZ_SECONDS ?= 30
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test bench fuzz clean
+.PHONY: all deps build run test sanitize-test bench fuzz fuzz-smoke clean
 
 all: build
 
@@ -45,6 +50,29 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# Unit and CLI tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize-test: deps
+	cmake -S . -B $(BUILD)-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORAN_SANITIZE=ON -DVELMORAN_BUILD_APP=OFF
+	cmake --build $(BUILD)-asan -j $(JOBS)
+	cd $(BUILD)-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) --timeout 900
+
+fuzz:
+	@$(MAKE) --no-print-directory deps EXTRA_PACKAGES="$(FUZZ_PACKAGES)"
+	cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DVELMORAN_FUZZ=ON -DVELMORAN_BUILD_APP=OFF -DVELMORAN_BUILD_TESTS=OFF
+	cmake --build $(BUILD)-fuzz -j $(JOBS)
+	./$(BUILD)-fuzz/fuzz/make_seeds $(BUILD)-fuzz/seeds
+
+# Every fuzz target for FUZZ_SECONDS on its seeds (and what earlier runs found).
+fuzz-smoke: fuzz
+	@for t in $(BUILD)-fuzz/fuzz/fuzz_*; do \
+	  name=$$(basename $$t); mkdir -p $(BUILD)-fuzz/corpus/$$name; \
+	  echo "== $$name ($(FUZZ_SECONDS) s)"; \
+	  $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 -artifact_prefix=$(BUILD)-fuzz/ \
+	    $(BUILD)-fuzz/corpus/$$name $(BUILD)-fuzz/seeds/$$name 2>&1 | grep -E "^(stat::number_of_executed_units|stat::peak_rss|#[0-9]+ +DONE|==[0-9]+==ERROR|SUMMARY)" ; \
+	  test $${PIPESTATUS[0]} -eq 0 || exit 1; \
+	done
 
 bench: deps
 	cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORAN_BUILD_BENCH=ON -DVELMORAN_BUILD_TESTS=OFF

@@ -1,0 +1,69 @@
+// The settings file: the user's preview, log and scan choices, kept beside the executable.
+#include "core/Settings.h"
+
+#include <sys/stat.h>
+
+#include "core/Ini.h"
+
+namespace {
+
+constexpr const char* kGeneral = "GeneralSettings";
+constexpr const char* kVob = "VOB_Settings";
+
+}  // namespace
+
+std::string SettingsPathForExecutable(const std::string& exePath) {
+  const std::size_t separator = exePath.find_last_of("/\\");
+  const std::size_t nameStart = separator == std::string::npos ? 0 : separator + 1;
+  const std::size_t dot = exePath.rfind('.');
+  if (dot != std::string::npos && dot >= nameStart) return exePath.substr(0, dot + 1) + "INI";
+  return exePath + ".INI";
+}
+
+CFileINI::CFileINI(SettingsControls& controls, const std::string& exePath)
+    : controls_(controls), IniFileName_(SettingsPathForExecutable(exePath)) {
+  struct stat info {};
+  if (::stat(IniFileName_.c_str(), &info) != 0) SaveSettings();
+}
+
+void CFileINI::SaveSettings() {
+  IniFile ini = IniFile::Read(IniFileName_);
+  const FontSetting font = controls_.SampleFont();
+  ini.Set(kGeneral, "LogLevel", std::to_string(controls_.LogLevelIndex()));
+  ini.Set(kGeneral, "FontName", font.name);
+  ini.Set(kGeneral, "FontSize", std::to_string(font.size));
+  ini.Set(kGeneral, "FontBold", font.bold ? "1" : "0");
+  ini.Set(kGeneral, "FontItal", font.italic ? "1" : "0");
+  ini.Set(kGeneral, "SampleText", controls_.SampleText());
+  ini.Set(kGeneral, "Antialias", std::to_string(controls_.AntialiasWidth()));
+  ini.Set(kGeneral, "Outline", std::to_string(controls_.OutlineWidth()));
+  ini.Set(kGeneral, "BackGround", controls_.TransBackground() ? "1" : "0");
+  ini.Set(kVob, "FirstSubtitle", controls_.FirstSubtitle() ? "1" : "0");
+  ini.Write(IniFileName_);  // a failure keeps the old file; nothing else to do about it
+}
+
+void CFileINI::LoadSettings() {
+  const bool eventsWere = controls_.EventsEnabled();
+  controls_.SetEventsEnabled(false);
+  const IniFile ini = IniFile::Read(IniFileName_);
+
+  const int level = ini.GetInt(kGeneral, "LogLevel", kDefaultLogLevel);
+  controls_.SetLogLevelIndex(level >= 0 && level <= 10 ? level : -1);
+
+  FontSetting font = controls_.SampleFont();
+  font.name = ini.GetString(kGeneral, "FontName", kDefaultFontName);
+  const int size = ini.GetInt(kGeneral, "FontSize", kDefaultFontSize);
+  font.size = size >= kMinFontSize && size <= kMaxFontSize ? size : kDefaultFontSize;
+  // A false value removes nothing: the font starts regular.
+  if (ini.GetBool(kGeneral, "FontBold", false)) font.bold = true;
+  if (ini.GetBool(kGeneral, "FontItal", false)) font.italic = true;
+  controls_.SetSampleFont(font);
+
+  controls_.SetSampleText(ini.GetString(kGeneral, "SampleText", kDefaultSampleText));
+  controls_.SetAntialiasWidth(ini.GetInt(kGeneral, "Antialias", kDefaultAntialias));
+  controls_.SetOutlineWidth(ini.GetInt(kGeneral, "Outline", kDefaultOutline));
+  controls_.SetTransBackground(ini.GetBool(kGeneral, "BackGround", false));
+  controls_.SetFirstSubtitle(ini.GetBool(kVob, "FirstSubtitle", true));
+
+  controls_.SetEventsEnabled(eventsWere);
+}

@@ -1,0 +1,158 @@
+// The settings file: path rule, first start, defaults, clamping and what a save keeps.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "core/FileIO.h"
+#include "core/Ini.h"
+#include "core/Settings.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+// Controls held in memory, with the window's initial values and a record of change handlers
+// that ran while events were enabled.
+class FakeControls : public SettingsControls {
+ public:
+  int LogLevelIndex() const override { return level; }
+  void SetLogLevelIndex(int index) override { level = index >= 0 && index <= 10 ? index : -1; }
+  FontSetting SampleFont() const override { return font; }
+  void SetSampleFont(const FontSetting& f) override { font = f; }
+  std::string SampleText() const override { return text; }
+  void SetSampleText(const std::string& t) override { Changed(); text = t; }
+  int AntialiasWidth() const override { return antialias; }
+  void SetAntialiasWidth(int v) override { Changed(); antialias = std::clamp(v, 0, 10); }
+  int OutlineWidth() const override { return outline; }
+  void SetOutlineWidth(int v) override { Changed(); outline = std::clamp(v, 0, 10); }
+  bool TransBackground() const override { return trans; }
+  void SetTransBackground(bool c) override { Changed(); trans = c; }
+  bool FirstSubtitle() const override { return first; }
+  void SetFirstSubtitle(bool c) override { Changed(); first = c; }
+  bool EventsEnabled() const override { return events; }
+  void SetEventsEnabled(bool e) override { events = e; }
+
+  void Changed() {
+    if (events) ++handlersRun;
+  }
+
+  int level = -1;
+  FontSetting font{"Arial", 28, false, false};
+  std::string text = "The Quick Brown Fox jumps over the Lazy Dog!";
+  int antialias = 1;
+  int outline = 7;
+  bool trans = false;
+  bool first = true;
+  bool events = false;
+  int handlersRun = 0;
+};
+
+std::string ReadText(const std::string& path) {
+  const Bytes bytes = ReadFileBytes(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+TEST(SettingsPath, ReplacesOnlyTheFileNamesExtension) {
+  EXPECT_EQ(SettingsPathForExecutable("/opt/velmoran/velmoran"), "/opt/velmoran/velmoran.INI");
+  EXPECT_EQ(SettingsPathForExecutable("C:\\Tools\\subtool.exe"), "C:\\Tools\\subtool.INI");
+  EXPECT_EQ(SettingsPathForExecutable("C:\\my.tools\\prog"), "C:\\my.tools\\prog.INI");
+  EXPECT_EQ(SettingsPathForExecutable("/home/a.b/bin/tool"), "/home/a.b/bin/tool.INI");
+  EXPECT_EQ(SettingsPathForExecutable("/x/archive.tar.gz"), "/x/archive.tar.INI");
+  EXPECT_EQ(SettingsPathForExecutable("prog"), "prog.INI");
+}
+
+TEST(Settings, FirstStartWritesTheInitialValuesInOrder) {
+  TempDir dir;
+  FakeControls controls;
+  CFileINI ini(controls, dir.File("velmoran"));
+  EXPECT_EQ(ini.IniFileName(), dir.File("velmoran.INI"));
+  EXPECT_EQ(ReadText(ini.IniFileName()),
+            "[GeneralSettings]\nLogLevel=-1\nFontName=Arial\nFontSize=28\nFontBold=0\n"
+            "FontItal=0\nSampleText=The Quick Brown Fox jumps over the Lazy Dog!\nAntialias=1\n"
+            "Outline=7\nBackGround=0\n[VOB_Settings]\nFirstSubtitle=1\n");
+
+  // An existing file is not rewritten by the next start.
+  WriteFileBytes(ini.IniFileName(), {'x'});
+  CFileINI again(controls, dir.File("velmoran"));
+  EXPECT_EQ(ReadText(ini.IniFileName()), "x");
+}
+
+TEST(Settings, MissingKeysLoadTheirDefaultsAndNoHandlerRuns) {
+  TempDir dir;
+  const std::string text = "[GeneralSettings]\nOutline=3\n";
+  WriteFileBytes(dir.File("v.INI"), Bytes(text.begin(), text.end()));
+  FakeControls controls;
+  controls.events = true;
+  CFileINI ini(controls, dir.File("v"));
+  ini.LoadSettings();
+  EXPECT_EQ(controls.level, 4);
+  EXPECT_EQ(controls.font.name, "Arial");
+  EXPECT_EQ(controls.font.size, 24);
+  EXPECT_FALSE(controls.font.bold);
+  EXPECT_FALSE(controls.font.italic);
+  EXPECT_EQ(controls.text, "The Quick Brown Fox jumps over the Lazy Dog!");
+  EXPECT_EQ(controls.antialias, 1);
+  EXPECT_EQ(controls.outline, 3);
+  EXPECT_FALSE(controls.trans);
+  EXPECT_TRUE(controls.first);
+  EXPECT_TRUE(controls.events) << "restored after loading";
+  EXPECT_EQ(controls.handlersRun, 0);
+
+  ini.SaveSettings();
+  const IniFile saved = IniFile::Read(ini.IniFileName());
+  for (const char* key : {"LogLevel", "FontName", "FontSize", "FontBold", "FontItal", "SampleText",
+                          "Antialias", "Outline", "BackGround"}) {
+    EXPECT_TRUE(saved.Get("GeneralSettings", key).has_value()) << key;
+  }
+  EXPECT_EQ(saved.Get("VOB_Settings", "FirstSubtitle"), "1");
+}
+
+TEST(Settings, BadValuesLoadAsDefaultsOrClampedAndNeverCrash) {
+  TempDir dir;
+  const std::string text =
+      "[GeneralSettings]\nOutline=abc\nFontBold=2\nFontItal=x\nLogLevel=12\nAntialias=99\n"
+      "FontSize=-5\nSampleText=  keeps  blanks  \n[VOB_Settings]\nFirstSubtitle=0\n";
+  WriteFileBytes(dir.File("v.INI"), Bytes(text.begin(), text.end()));
+  FakeControls controls;
+  CFileINI ini(controls, dir.File("v"));
+  ini.LoadSettings();
+  EXPECT_EQ(controls.outline, 7);
+  EXPECT_TRUE(controls.font.bold);
+  EXPECT_FALSE(controls.font.italic);
+  EXPECT_EQ(controls.level, -1) << "out of range chooses no level";
+  EXPECT_EQ(controls.antialias, 10) << "the control clamps";
+  EXPECT_EQ(controls.font.size, 24);
+  EXPECT_EQ(controls.text, "  keeps  blanks  ");
+  EXPECT_FALSE(controls.first);
+
+  for (const Bytes& junk : {Bytes{}, Bytes(5000, 0), Bytes{0xFF, 0xFE, '[', '\n', '=', '\n'}}) {
+    WriteFileBytes(dir.File("v.INI"), junk);
+    FakeControls fresh;
+    CFileINI other(fresh, dir.File("v"));
+    other.LoadSettings();
+    EXPECT_EQ(fresh.level, 4);
+    EXPECT_EQ(fresh.outline, 7);
+  }
+}
+
+TEST(Settings, SaveKeepsForeignContentAndSurvivesAFailedWrite) {
+  TempDir dir;
+  const std::string text = "; user notes\n[GeneralSettings]\nOutline=2\nExtra=keep\n[Mine]\na=b\n";
+  WriteFileBytes(dir.File("v.INI"), Bytes(text.begin(), text.end()));
+  FakeControls controls;
+  CFileINI ini(controls, dir.File("v"));
+  controls.outline = 5;
+  ini.SaveSettings();
+  const std::string saved = ReadText(ini.IniFileName());
+  EXPECT_NE(saved.find("; user notes\n"), std::string::npos);
+  EXPECT_NE(saved.find("Outline=5\nExtra=keep\n"), std::string::npos);
+  EXPECT_NE(saved.find("[Mine]\na=b\n"), std::string::npos);
+
+  SetFileFaultHook([](FileStep step) { return step == FileStep::kWrite; });
+  controls.outline = 9;
+  ini.SaveSettings();
+  SetFileFaultHook(nullptr);
+  EXPECT_EQ(ReadText(ini.IniFileName()), saved);
+}
+
+}  // namespace
