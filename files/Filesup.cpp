@@ -1,0 +1,222 @@
+// The SUP document: one SUP subtitle file held whole in memory, remapped in place.
+#include "files/Filesup.h"
+
+#include <string>
+
+#include "core/FileIO.h"
+#include "core/Log.h"
+
+namespace {
+
+constexpr std::size_t kUnitSizeField = 10;     // file offset of the unit size in a packet
+constexpr std::size_t kMarkerFileOffset = 16;  // the first unit's marker bytes in the file
+
+}  // namespace
+
+CFileSUP::CFileSUP(SupTab& tab) : tab_(tab) {}
+
+int CFileSUP::GetFileColour(int slot) const {
+  return slot >= 0 && slot < kSlotCount ? FileColour[slot] : -1;
+}
+
+int CFileSUP::GetFileIntensity(int slot) const {
+  return slot >= 0 && slot < kSlotCount ? FileIntensity[slot] : -1;
+}
+
+int CFileSUP::Load(const std::string& fileName) {
+  Bytes.clear();
+  Bytes.shrink_to_fit();
+  Size = 0;
+  Packets.clear();
+
+  switch (ReadWholeFile(fileName, Bytes, kMaxFileSize)) {
+    case ReadResult::kOk:
+      break;
+    case ReadResult::kOpenFailed:
+      LogMessage(kLogError, "ERROR - Can't open [%s]", fileName.c_str());
+      return -1;
+    case ReadResult::kReadFailed:
+    case ReadResult::kTooLarge:
+      LogMessage(kLogError, "ERROR - Can't read [%s]", fileName.c_str());
+      return -1;
+  }
+  Size = static_cast<std::int32_t>(Bytes.size());
+
+  if (!IsSupData()) {
+    LogMessage(kLogError, "ERROR - Not a SUP file [%s]", fileName.c_str());
+    Size = 0;
+    Bytes.clear();
+    Bytes.shrink_to_fit();
+    return -1;
+  }
+  if (!HasMarker()) {
+    LogMessage(kLogWarning, "WARNING - Not a QUENLIX SUP file [%s]", fileName.c_str());
+  }
+  return ListPackets(fileName);
+}
+
+bool CFileSUP::IsSupData() const { return Size > 2 && Bytes[0] == 'S' && Bytes[1] == 'P'; }
+
+bool CFileSUP::HasMarker() const {
+  if (Size < static_cast<std::int32_t>(kMarkerFileOffset + kMarkerLength)) return false;
+  return IsMarkerUnit(ByteView(Bytes).subspan(kHeaderSize));
+}
+
+int CFileSUP::ListPackets(const std::string& fileName) {
+  const bool marker = HasMarker();
+  const ByteView bytes(Bytes);
+  std::int64_t p = 0;  // 64 bits: the last step may pass the largest 32-bit offset
+  while (p < Size) {
+    // A packet is listed only when its header and its whole unit are held. A truncated last
+    // packet stays in the bytes, so a save writes it back as it was.
+    const auto unitSize = ReadBigEndian(bytes, static_cast<std::size_t>(p) + kUnitSizeField, 2);
+    const std::int64_t next = unitSize ? p + static_cast<std::int64_t>(kHeaderSize) + *unitSize : 0;
+    if (!unitSize || next > Size) {
+      LogMessage(kLogWarning, "WARNING - Truncated packet at %08X ignored [%s]",
+                 static_cast<unsigned>(p), fileName.c_str());
+      break;
+    }
+    if (p != 0 || !marker) {
+      Packets.push_back(static_cast<std::int32_t>(p));
+      LogMessage(kLogInfo, "%4d - %08X", PacketCount(), static_cast<unsigned>(p));
+    }
+    p = next;  // at least 10 bytes on, even for a unit size of 0
+  }
+  if (!Packets.empty()) {
+    ReadFileColour(Packets[0]);
+    ReadFileIntensity(Packets[0]);
+  }
+  return PacketCount();
+}
+
+ByteView CFileSUP::UnitOf(std::int32_t packet) const {
+  const ByteView bytes(Bytes);
+  const std::size_t start = static_cast<std::size_t>(packet) + kHeaderSize;
+  const auto unitSize = ReadBigEndian(bytes, start, 2);
+  if (!unitSize || bytes.size() - start < *unitSize) return {};
+  return bytes.subspan(start, *unitSize);
+}
+
+std::int64_t CFileSUP::FindPacketCommand(std::int32_t packet, int code) const {
+  const auto offset = FindUnitCommand(UnitOf(packet), code);
+  if (!offset) return -1;
+  return static_cast<std::int64_t>(packet) + static_cast<std::int64_t>(kHeaderSize + *offset);
+}
+
+// When the first subtitle lacks the command, the file's mapping keeps the values it had (as
+// after a file without subtitles) and a warning says so; the load still succeeds.
+bool CFileSUP::ReadFileWord(std::int32_t packet, int code, const char* format,
+                            std::array<std::int32_t, kSlotCount>& slots) {
+  const std::int64_t at = FindPacketCommand(packet, code);
+  if (at < 0) {
+    LogMessage(kLogWarning, "WARNING - Can't find Cmd%d in first subtitle!!!", code);
+    return false;
+  }
+  const int word = static_cast<int>(*ReadBigEndian(Bytes, static_cast<std::size_t>(at), 2));
+  LogMessage(kLogInfo, format, word);
+  for (int s = 0; s < kSlotCount; ++s) slots[s] = SlotValue(s, word);
+  return true;
+}
+
+void CFileSUP::ReadFileColour(std::int32_t packet) {
+  ReadFileWord(packet, kCmdColour, "Cmd3 - %04X", FileColour);
+}
+
+void CFileSUP::ReadFileIntensity(std::int32_t packet) {
+  ReadFileWord(packet, kCmdContrast, "Cmd4 - %04X", FileIntensity);
+}
+
+bool CFileSUP::Save(const std::string& fileName) {
+  const int colourWord = MakeCommandWord(tab_.MapIndex(0), tab_.MapIndex(1), tab_.MapIndex(2),
+                                         tab_.MapIndex(3)) & 0xFFFF;
+  const int intensityWord = MakeCommandWord(tab_.IntIndex(0), tab_.IntIndex(1), tab_.IntIndex(2),
+                                            tab_.IntIndex(3)) & 0xFFFF;
+  LogMessage(kLogDetail, "Colour Data = %4X", colourWord);
+  LogMessage(kLogDetail, "Intensity Data = %4X", intensityWord);
+
+  // The bytes go to a temporary file that replaces the target only once all are written, so a
+  // failed save never damages an existing file. Nothing is dropped here: destroying `target`
+  // without a commit removes the temporary file.
+  AtomicFile target(fileName);
+  if (!target.Create()) {
+    LogMessage(kLogError, "ERROR - Can't Create [%s]", fileName.c_str());
+    return false;
+  }
+
+  // Every packet's two words are located before any is rewritten, so a packet without Cmd3 or
+  // Cmd4 stops the save with the document as it was.
+  struct Patch {
+    std::size_t colourAt;
+    std::size_t intensityAt;
+  };
+  std::vector<Patch> patches;
+  patches.reserve(Packets.size());
+  for (std::size_t i = 0; i < Packets.size(); ++i) {
+    const std::int32_t p = Packets[i];
+    LogMessage(kLogDetail, "%4d - %08X", static_cast<int>(i + 1), static_cast<unsigned>(p));
+    const std::int64_t colourAt = FindPacketCommand(p, kCmdColour);
+    const std::int64_t intensityAt = FindPacketCommand(p, kCmdContrast);
+    if (colourAt < 0) {
+      LogMessage(kLogError, "ERROR - Can't find Cmd3!!!");
+      return false;
+    }
+    LogMessage(kLogDebug, "%4d - %08X 03[%04X]", static_cast<int>(i),
+               static_cast<unsigned>(colourAt), colourWord);
+    if (intensityAt < 0) {
+      LogMessage(kLogError, "ERROR - Can't find Cmd4!!!");
+      return false;
+    }
+    LogMessage(kLogDebug, "%4d - %08X 04[%04X]", static_cast<int>(i),
+               static_cast<unsigned>(intensityAt), intensityWord);
+    patches.push_back({static_cast<std::size_t>(colourAt), static_cast<std::size_t>(intensityAt)});
+  }
+
+  // The old words are kept until the file is in place, so that a failed write can put them
+  // back and leave the document unchanged.
+  std::vector<std::uint16_t> oldWords;
+  oldWords.reserve(patches.size() * 2);
+  for (const Patch& patch : patches) {
+    oldWords.push_back(static_cast<std::uint16_t>(*ReadBigEndian(Bytes, patch.colourAt, 2)));
+    oldWords.push_back(static_cast<std::uint16_t>(*ReadBigEndian(Bytes, patch.intensityAt, 2)));
+    WriteBigEndian(Bytes, patch.colourAt, static_cast<std::uint32_t>(colourWord), 2);
+    WriteBigEndian(Bytes, patch.intensityAt, static_cast<std::uint32_t>(intensityWord), 2);
+  }
+  if (!target.Write(Bytes) || !target.Commit()) {
+    for (std::size_t i = 0; i < patches.size(); ++i) {
+      WriteBigEndian(Bytes, patches[i].colourAt, oldWords[2 * i], 2);
+      WriteBigEndian(Bytes, patches[i].intensityAt, oldWords[2 * i + 1], 2);
+    }
+    LogMessage(kLogError, "ERROR - Writing to SUP file [%s]", fileName.c_str());
+    return false;
+  }
+  LogMessage(kLogInfo, "Data written to SUP file [%s]", fileName.c_str());
+
+  if (!Packets.empty()) {
+    ReadFileColour(Packets[0]);
+    ReadFileIntensity(Packets[0]);
+  }
+  ShowFileMapping();
+  return true;
+}
+
+void CFileSUP::ShowFileMapping() {
+  for (int s = 0; s < kSlotCount; ++s) {
+    tab_.SetMapIndex(s, GetFileColour(s));
+    tab_.SetMapFileText(s, std::to_string(GetFileColour(s)));
+  }
+  for (int s = 0; s < kSlotCount; ++s) {
+    tab_.SetIntIndex(s, GetFileIntensity(s));
+    tab_.SetIntFileText(s, std::to_string(GetFileIntensity(s)));
+  }
+}
+
+void CFileSUP::ShowSupGrid() {
+  for (int n = 0; n < 16; ++n) {
+    for (int row = 0; row < kSlotCount; ++row) tab_.SetGridCell(2 * n, row, std::string());
+  }
+  for (int s = 0; s < kSlotCount; ++s) {
+    const int m = tab_.MapIndex(s);
+    if (m < 0 || m > 15) continue;  // no entry chosen: the row stays empty
+    tab_.SetGridCell(2 * m, s, std::to_string(tab_.IntIndex(s)));
+  }
+}

@@ -1,0 +1,77 @@
+// The SUP document: one SUP subtitle file held whole in memory, remapped in place.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/Core.h"
+#include "files/Tabs.h"
+
+// A SUP file is a run of packets from offset 0: a 10-byte header ("SP" and 8 bytes that are
+// never interpreted) followed by one subpicture unit, whose first word gives its size. A save
+// rewrites the argument words of the first Cmd3 and Cmd4 of every subtitle packet with the
+// mapping chosen on the SUP tab and writes every other byte back as it was read.
+//
+// Damaged files: the packet chain and every command walk stay inside the bytes held. A last
+// packet whose header or unit runs past the end of the file is left out of the list with a
+// warning; its bytes are kept and written back unchanged. Each command walk is bounded by its
+// packet's unit.
+class CFileSUP {
+ public:
+  // The largest file a signed 32-bit size can describe.
+  static constexpr std::uint64_t kMaxFileSize = 0x7FFFFFFF;
+  static constexpr std::size_t kHeaderSize = 10;  // "SP" + 8 header bytes before the unit
+
+  explicit CFileSUP(SupTab& tab);
+  CFileSUP(const CFileSUP&) = delete;
+  CFileSUP& operator=(const CFileSUP&) = delete;
+
+  // Loads the named file, dropping what was held. Returns the number of subtitle packets
+  // (0 or more), or -1 with the document left empty.
+  int Load(const std::string& fileName);
+  // Rewrites every subtitle packet with the tab's mapping and writes all bytes to the named
+  // file. On failure neither the document nor an existing file of that name is changed.
+  bool Save(const std::string& fileName);
+
+  bool HasData() const { return Size != 0; }
+  int PacketCount() const { return static_cast<int>(Packets.size()); }
+  // The file's own mapping per slot (0-3), as loaded or last saved; -1 for another slot.
+  int GetFileColour(int slot) const;
+  int GetFileIntensity(int slot) const;
+
+  // Puts the file's mapping into the tab's lists and read-only edits.
+  void ShowFileMapping();
+  // Writes the tab's current mapping into the grid's SUP cells (even columns, rows 0-3).
+  void ShowSupGrid();
+
+  // Read access for callers that inspect the document: the bytes held and the file offset of
+  // each subtitle packet.
+  const std::vector<std::uint8_t>& Data() const { return Bytes; }
+  const std::vector<std::int32_t>& PacketOffsets() const { return Packets; }
+
+ private:
+  bool IsSupData() const;
+  bool HasMarker() const;
+  int ListPackets(const std::string& fileName);
+  void ReadFileColour(std::int32_t packet);
+  void ReadFileIntensity(std::int32_t packet);
+
+  // The packet's subpicture unit, cut to the bytes its size word claims (held in full for every
+  // listed packet).
+  ByteView UnitOf(std::int32_t packet) const;
+  // File offset of the argument word of the first `code` command of the packet's first
+  // control sequence, or -1 when it is missing.
+  std::int64_t FindPacketCommand(std::int32_t packet, int code) const;
+  // Reads the first `code` word of the packet into `slots`; false when it is missing.
+  bool ReadFileWord(std::int32_t packet, int code, const char* format,
+                    std::array<std::int32_t, kSlotCount>& slots);
+
+  SupTab& tab_;
+  std::vector<std::uint8_t> Bytes;
+  std::int32_t Size = 0;
+  std::vector<std::int32_t> Packets;
+  std::array<std::int32_t, kSlotCount> FileColour{};
+  std::array<std::int32_t, kSlotCount> FileIntensity{};
+};

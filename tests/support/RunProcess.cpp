@@ -1,0 +1,158 @@
+// Runs a program and captures what it writes, for end-to-end tests of the executables.
+#include "tests/support/RunProcess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace {
+
+void ClosePipe(int fds[2]) {
+  for (int i = 0; i < 2; ++i) {
+    if (fds[i] >= 0) ::close(fds[i]);
+    fds[i] = -1;
+  }
+}
+
+std::vector<std::string> MergedEnvironment(const std::vector<std::string>& extra) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
+  for (const std::string& entry : extra) {
+    const std::string name = entry.substr(0, entry.find('=') + 1);
+    std::erase_if(env, [&name](const std::string& e) { return e.rfind(name, 0) == 0; });
+    env.push_back(entry);
+  }
+  return env;
+}
+
+}  // namespace
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOptions& options) {
+  if (argv.empty()) throw std::invalid_argument("RunProcess needs a program");
+  int in[2] = {-1, -1}, out[2] = {-1, -1}, err[2] = {-1, -1}, status[2] = {-1, -1};
+  if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 ||
+      ::pipe2(err, O_CLOEXEC) != 0 || ::pipe2(status, O_CLOEXEC) != 0) {
+    ClosePipe(in), ClosePipe(out), ClosePipe(err), ClosePipe(status);
+    throw std::runtime_error("pipe failed");
+  }
+
+  // Everything the child needs is prepared before the fork.
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  const std::vector<std::string> envStrings = MergedEnvironment(options.environment);
+  std::vector<char*> env;
+  for (const std::string& e : envStrings) env.push_back(const_cast<char*>(e.c_str()));
+  env.push_back(nullptr);
+
+  // A program that exits before reading all of its input must not take the caller with it.
+  if (options.input) ::signal(SIGPIPE, SIG_IGN);
+
+  const pid_t pid = ::fork();
+  if (pid < 0) {
+    ClosePipe(in), ClosePipe(out), ClosePipe(err), ClosePipe(status);
+    throw std::runtime_error("fork failed");
+  }
+  if (pid == 0) {
+    ::signal(SIGPIPE, SIG_DFL);
+    if (options.closeStdin) {
+      ::close(0);
+    } else if (options.input) {
+      ::dup2(in[0], 0);
+    } else {
+      const int null = ::open("/dev/null", O_RDONLY);
+      ::dup2(null, 0);
+    }
+    ::dup2(out[1], 1);
+    ::dup2(err[1], 2);
+    if (argv[0].find('/') == std::string::npos) {
+      ::execvpe(args[0], args.data(), env.data());
+    } else {
+      ::execve(args[0], args.data(), env.data());
+    }
+    const int code = errno;
+    [[maybe_unused]] const ssize_t ignored = ::write(status[1], &code, sizeof code);
+    ::_exit(127);
+  }
+
+  ::close(in[0]), ::close(out[1]), ::close(err[1]), ::close(status[1]);
+  in[0] = out[1] = err[1] = status[1] = -1;
+  int startError = 0;
+  const bool execFailed = ::read(status[0], &startError, sizeof startError) == sizeof startError;
+  ::close(status[0]);
+
+  ProcessResult result;
+  std::string pending = options.input.value_or(std::string());
+  std::size_t written = 0;
+  if (!options.input || pending.empty()) {
+    ::close(in[1]);
+    in[1] = -1;
+  } else {
+    ::fcntl(in[1], F_SETFL, O_NONBLOCK);
+  }
+
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.timeoutSeconds);
+  while (out[0] >= 0 || err[0] >= 0) {
+    pollfd fds[3];
+    int count = 0;
+    if (out[0] >= 0) fds[count++] = {out[0], POLLIN, 0};
+    if (err[0] >= 0) fds[count++] = {err[0], POLLIN, 0};
+    if (in[1] >= 0) fds[count++] = {in[1], POLLOUT, 0};
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      result.timedOut = true;
+      ::kill(pid, SIGKILL);
+      break;
+    }
+    const int ready = ::poll(fds, static_cast<nfds_t>(count), static_cast<int>(left.count()));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready < 0) break;
+    for (int i = 0; i < count; ++i) {
+      if (fds[i].revents == 0) continue;
+      if (fds[i].fd == in[1]) {
+        const ssize_t put = ::write(in[1], pending.data() + written, pending.size() - written);
+        if (put > 0) written += static_cast<std::size_t>(put);
+        if (put < 0 && errno == EAGAIN) continue;
+        if (put < 0 || written == pending.size()) {
+          ::close(in[1]);
+          in[1] = -1;
+        }
+        continue;
+      }
+      char buffer[65536];
+      const ssize_t got = ::read(fds[i].fd, buffer, sizeof buffer);
+      if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+      int* fd = fds[i].fd == out[0] ? &out[0] : &err[0];
+      if (got <= 0) {
+        ::close(*fd);
+        *fd = -1;
+        continue;
+      }
+      (fd == &out[0] ? result.out : result.err).append(buffer, static_cast<std::size_t>(got));
+    }
+  }
+  ClosePipe(in), ClosePipe(out), ClosePipe(err);
+
+  int wstatus = 0;
+  while (::waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
+  }
+  if (execFailed) {
+    throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(startError));
+  }
+  if (WIFEXITED(wstatus)) {
+    result.exitStatus = WEXITSTATUS(wstatus);
+  } else if (WIFSIGNALED(wstatus)) {
+    result.exitStatus = 128 + WTERMSIG(wstatus);
+  }
+  return result;
+}

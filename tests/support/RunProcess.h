@@ -1,0 +1,28 @@
+// Runs a program and captures what it writes, for end-to-end tests of the executables.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct ProcessResult {
+  int exitStatus = -1;  // the exit code, or 128 + the signal number when a signal ended it
+  bool timedOut = false;
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+struct ProcessOptions {
+  // What the program reads on standard input: nothing (/dev/null) by default, the given text,
+  // or, with closeStdin, no standard input at all.
+  std::optional<std::string> input;
+  bool closeStdin = false;
+  // Extra environment entries "NAME=value", added to (or replacing in) the inherited ones.
+  std::vector<std::string> environment;
+  // The program is killed after this many seconds; timedOut then says so.
+  int timeoutSeconds = 60;
+};
+
+// Runs argv[0] (looked up in PATH when it holds no '/') with the arguments argv[1...] and waits
+// for it. Throws std::runtime_error only when the program cannot be started at all.
+ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOptions& options = {});
