@@ -1,7 +1,6 @@
 // The sample preview's picture and its display, optionally with the background see-through.
 #include "app/SampleView.h"
 
-#include <QBitmap>
 #include <QPainter>
 
 SampleView::SampleView(QWidget* parent) : QWidget(parent) {}
@@ -31,11 +30,19 @@ void SampleView::Rebuild() {
     shown_ = QPixmap();
     return;
   }
-  shown_ = QPixmap::fromImage(picture_);
-  if (transparent_) {
-    const QRgb key = picture_.pixel(0, picture_.height() - 1);
-    shown_.setMask(QBitmap::fromImage(picture_.createMaskFromColor(key, Qt::MaskOutColor)));
+  if (!transparent_) {
+    shown_ = QPixmap::fromImage(picture_);
+    return;
   }
+  // Pixels of the key colour get no coverage, so the face colour below shows through.
+  QImage keyed = picture_.convertToFormat(QImage::Format_ARGB32);
+  const QRgb key = picture_.pixel(0, picture_.height() - 1) & 0xFFFFFF;
+  for (int y = 0; y < keyed.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(keyed.scanLine(y));
+    for (int x = 0; x < keyed.width(); ++x)
+      if ((line[x] & 0xFFFFFF) == key) line[x] = 0;
+  }
+  shown_ = QPixmap::fromImage(keyed);
 }
 
 QImage SampleView::Displayed() const {

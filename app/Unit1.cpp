@@ -120,7 +120,7 @@ TMainForm::TMainForm(std::string exePath, Dialogs* dialogs, QWidget* parent)
     : QWidget(parent),
       ownDialogs_(dialogs == nullptr ? std::make_unique<QtDialogs>() : nullptr),
       dialogs_(dialogs == nullptr ? *ownDialogs_ : *dialogs),
-      IniFile(settingsLink_, std::move(exePath)) {
+      IniFile(settingsLink_, exePath) {
   Connect();
   previousLogTarget_ = SetLogTarget(this);
   EventsEnabled = true;
