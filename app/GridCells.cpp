@@ -18,6 +18,7 @@ void TMainForm::ColourPaletteDrawCell(QPainter& painter, int column, int row, co
   const TColor ink = ContrastTextColour(fill);
   QFont font = ColourPalette->font();
   font.setUnderline(column % 2 == 1);
+  font.setStyleStrategy(QFont::NoAntialias);  // crisp two-colour cells, as a bitmap font draws
   painter.setFont(font);
   painter.setPen(QColor(RedOf(ink), GreenOf(ink), BlueOf(ink)));
   const QString text = ColourPalette->Cell(column, row);

@@ -348,6 +348,7 @@ void TMainForm::BuildSettingsTab() {
 void TMainForm::BuildBottom() {
   LogListBox = new QListWidget(this);
   LogListBox->setGeometry(8, 472, 841, 105);
+  LogListBox->setUniformItemSizes(true);  // the log grows by a line per message: keep it cheap
   UseFaceColour(LogListBox);
 
   Bevel1 = MakeBevel(this, QRect(8, 584, 841, 89), QFrame::Raised);
