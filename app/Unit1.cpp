@@ -357,6 +357,7 @@ void TMainForm::BuildBottom() {
 
   SampleText = MakeEdit(this, QRect(8, 680, 313, kEditHeight),
                         "The Quick Brown Fox jumps over the Lazy Dog!", false);
+  SampleText->setCursorPosition(0);
   MakeLabel(this, "Antialias:", QRect(332, 680, 80, kEditHeight), Qt::AlignRight | Qt::AlignVCenter);
   AntialiasWidth = new QSpinBox(this);
   AntialiasWidth->setGeometry(416, 680, 49, kEditHeight);
@@ -486,6 +487,7 @@ std::string TMainForm::SettingsLink::SampleText() const {
 
 void TMainForm::SettingsLink::SetSampleText(const std::string& text) {
   form_.SampleText->setText(QString::fromStdString(text));
+  form_.SampleText->setCursorPosition(0);  // show the text's start, not its end
 }
 
 int TMainForm::SettingsLink::AntialiasWidth() const { return form_.AntialiasWidth->value(); }

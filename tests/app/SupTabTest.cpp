@@ -287,6 +287,46 @@ class SupTabTest : public QObject {
     form.SaveSUP->click();
     QVERIFY(ReadFileBytes(copy) == markerOnly.bytes);
   }
+
+  // The whole window as the user sees it after opening a file over a palette. With
+  // VELMORAN_SCREENSHOT set, the grab is also saved there.
+  void WholeWindowShowsGridTabAndPreview() {
+    WindowHarness window;
+    TMainForm& form = *window.form;
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const TColor palette[16] = {
+        MakeColour(0, 0, 0),     MakeColour(255, 255, 255), MakeColour(128, 128, 128),
+        MakeColour(255, 255, 0), MakeColour(0, 0, 128),     MakeColour(255, 0, 0),
+        MakeColour(0, 128, 0),   MakeColour(0, 255, 255),   MakeColour(255, 0, 255),
+        MakeColour(192, 192, 192), MakeColour(128, 0, 0),   MakeColour(0, 0, 255),
+        MakeColour(255, 128, 0), MakeColour(0, 255, 0),     MakeColour(128, 0, 128),
+        MakeColour(64, 64, 64)};
+    for (int i = 0; i < 16; ++i) form.PaletteColours[i] = palette[i];
+    form.RepaintPalette();
+    PickItem(form.SettingsLogLevel, 3);
+
+    SupPacket packet;
+    packet.colour = 0x2140;  // background 0, outline 4, text 1, antialias 2
+    packet.contrast = 0xFFF0;
+    const std::string path = window.folder.File("Feature_English.sup");
+    WriteFileBytes(path, SupBuilder().Marker().Add(12, packet).Build());
+    window.dialogs.AnswerFile(path);
+    form.OpenSUP->click();
+    QCoreApplication::processEvents();
+
+    const QImage shot = form.grab().toImage();
+    QCOMPARE(shot.size(), QSize(861, 718));
+    // Grid: entry 5's pair in row 1 at (112 + 200, 8 + 24), away from any text.
+    QCOMPARE(shot.pixel(112 + 10 * 20 + 18, 8 + 24 + 20) & 0xFFFFFF, QRgb(0xFF0000));
+    QCOMPARE(shot.pixel(112 + 31 * 20 + 18, 8 + 4 * 24 + 20) & 0xFFFFFF, QRgb(0xFFFFFF));
+    // Preview: its own picture at (8, 584), black background in the corner.
+    const QImage preview = shot.copy(8, 584, 841, 89);
+    QCOMPARE(preview, form.SampleImage->Displayed());
+    QCOMPARE(ColoursOf(preview), (QSet<QRgb>{0x000000, 0x000080, 0xFFFFFF, 0x808080}));
+
+    const QByteArray target = qgetenv("VELMORAN_SCREENSHOT");
+    if (!target.isEmpty()) QVERIFY(shot.save(QString::fromLocal8Bit(target)));
+  }
 };
 
 QTEST_MAIN(SupTabTest)
