@@ -1,4 +1,40 @@
-// velmoran-cli colour: not built yet.
-#include "cli/Commands.h"
+// velmoran-cli colour: the IFO tab's conversions between RGB and Y Cr Cb.
+#include <cctype>
+#include <cstdio>
+#include <string>
+#include <vector>
 
-int RunColourCommand(const Args&) { throw UsageError("'colour' is not available in this build"); }
+#include "cli/Commands.h"
+#include "cli/HexArgument.h"
+#include "files/Fileifo.h"
+
+std::string ParseHexArgument(const std::string& text, const std::string& what) {
+  std::string hex;
+  for (const char c : text) {
+    if (!std::isxdigit(static_cast<unsigned char>(c))) break;
+    hex += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  if (text.size() != 6 || hex.size() != 6) {
+    throw UsageError(what + ": '" + text + "' is not six hex digits (Y Cr Cb)");
+  }
+  return hex;
+}
+
+int RunColourCommand(const Args& args) {
+  if (args.empty()) throw UsageError("colour: 'to-ycrcb' or 'to-rgb' is missing");
+  if (args[0] != "to-ycrcb" && args[0] != "to-rgb") {
+    throw UsageError("colour: unknown command '" + args[0] + "'");
+  }
+  if (args.size() != 2) throw UsageError("colour " + args[0] + ": exactly one value is needed");
+  if (args[0] == "to-ycrcb") {
+    const std::vector<int> rgb = ParseIntList(args[1], 3, 0, 255, "to-ycrcb");
+    const TColor colour = MakeColour(rgb[0], rgb[1], rgb[2]);
+    std::printf("%s\n",
+                FormatHexText(ColourToY(colour), ColourToCr(colour), ColourToCb(colour)).c_str());
+    return kExitOk;
+  }
+  const std::string hex = ParseHexArgument(args[1], "to-rgb");
+  const TColor colour = YCrCbToColour(HexTextY(hex), HexTextCr(hex), HexTextCb(hex));
+  std::printf("%d,%d,%d\n", RedOf(colour), GreenOf(colour), BlueOf(colour));
+  return kExitOk;
+}

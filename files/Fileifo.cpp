@@ -1,0 +1,241 @@
+// The IFO document (the title set's palette) and the conversions between screen colours,
+// Y Cr Cb values and palette hex texts.
+#include "files/Fileifo.h"
+
+#include <cstring>
+#include <limits>
+
+#include "core/Core.h"
+#include "core/FileIO.h"
+#include "core/Log.h"
+#include "files/Tabs.h"
+
+// The conversions are defined by x87 extended arithmetic: the results at integer boundaries
+// depend on it (every grey keeps Cr = Cb = 127 only because the small negative remainder of
+// the coefficient sums survives).
+static_assert(std::numeric_limits<long double>::digits == 64,
+              "the colour conversions need long double with a 64-bit significand (x87 extended)");
+
+namespace {
+
+using Extended = long double;
+
+// Each coefficient is the double nearest to the decimal, widened without change.
+constexpr Extended Coefficient(double value) { return static_cast<Extended>(value); }
+
+const Extended kYRed = Coefficient(65.738);
+const Extended kYGreen = Coefficient(129.057);
+const Extended kYBlue = Coefficient(25.064);
+const Extended kCbRed = Coefficient(-37.945);
+const Extended kCbGreen = Coefficient(-74.494);
+const Extended kCbBlue = Coefficient(112.439);
+const Extended kCrRed = Coefficient(112.439);
+const Extended kCrGreen = Coefficient(-94.154);
+const Extended kCrBlue = Coefficient(-18.285);
+const Extended kLuma = Coefficient(298.082);
+const Extended kRedCr = Coefficient(408.583);
+const Extended kGreenCb = Coefficient(-100.291);
+const Extended kGreenCr = Coefficient(-208.120);
+const Extended kBlueCb = Coefficient(516.411);
+const Extended kScale = Coefficient(0.00390625);  // 2^-8, exact
+
+// Truncation toward zero of a forward result; these always lie well inside int.
+int Truncate(Extended value) { return static_cast<int>(value); }
+
+// Truncation toward zero, then clamping into 0-255. Values far outside int are clamped
+// before any conversion.
+int TruncateAndClamp(Extended value) {
+  if (!(value < 256)) return 255;
+  if (value < 1) return 0;  // everything that truncates to 0 or below
+  return static_cast<int>(value);
+}
+
+// The integer difference v - offset, exact for every int.
+Extended Difference(int value, int offset) {
+  return static_cast<Extended>(static_cast<std::int64_t>(value) - offset);
+}
+
+Extended Channel(int value) { return static_cast<Extended>(value); }
+
+}  // namespace
+
+int ColourToY(TColor colour) {
+  const Extended r = Channel(RedOf(colour)), g = Channel(GreenOf(colour)), b = Channel(BlueOf(colour));
+  Extended sum = r * kYRed;
+  sum = sum + g * kYGreen;
+  sum = sum + b * kYBlue;
+  return Truncate(sum * kScale + 16);
+}
+
+int ColourToCb(TColor colour) {
+  const Extended r = Channel(RedOf(colour)), g = Channel(GreenOf(colour)), b = Channel(BlueOf(colour));
+  Extended sum = r * kCbRed;
+  sum = sum + g * kCbGreen;
+  sum = sum + b * kCbBlue;
+  return Truncate(sum * kScale + 128);
+}
+
+int ColourToCr(TColor colour) {
+  const Extended r = Channel(RedOf(colour)), g = Channel(GreenOf(colour)), b = Channel(BlueOf(colour));
+  Extended sum = r * kCrRed;
+  sum = sum + g * kCrGreen;
+  sum = sum + b * kCrBlue;
+  return Truncate(sum * kScale + 128);
+}
+
+int YCrCbToRed(int y, int cr) {
+  Extended sum = Difference(y, 16) * kLuma;
+  sum = sum + Difference(cr, 128) * kRedCr;
+  return TruncateAndClamp(sum * kScale);
+}
+
+int YCrCbToGreen(int y, int cr, int cb) {
+  Extended sum = Difference(y, 16) * kLuma;
+  sum = sum + Difference(cb, 128) * kGreenCb;
+  sum = sum + Difference(cr, 128) * kGreenCr;
+  return TruncateAndClamp(sum * kScale);
+}
+
+int YCrCbToBlue(int y, int cb) {
+  Extended sum = Difference(y, 16) * kLuma;
+  sum = sum + Difference(cb, 128) * kBlueCb;
+  return TruncateAndClamp(sum * kScale);
+}
+
+TColor YCrCbToColour(int y, int cr, int cb) {
+  return MakeColour(YCrCbToRed(y, cr), YCrCbToGreen(y, cr, cb), YCrCbToBlue(y, cb));
+}
+
+int HexDigitValue(char character) {
+  const auto code = static_cast<signed char>(character);
+  if (code >= 'A' && code <= 'F') return code - 'A' + 10;
+  if (code >= '0' && code <= '9') return code - '0';
+  return 15;
+}
+
+int HexByteValue(const std::string& text) {
+  if (text.size() != 2) return -1;
+  return 16 * HexDigitValue(text[0]) + HexDigitValue(text[1]);
+}
+
+namespace {
+
+int HexTextField(const std::string& text, std::size_t position) {
+  if (text.size() < 6) return -1;
+  return HexByteValue(text.substr(position, 2));
+}
+
+}  // namespace
+
+int HexTextY(const std::string& text) { return HexTextField(text, 0); }
+int HexTextCr(const std::string& text) { return HexTextField(text, 2); }
+int HexTextCb(const std::string& text) { return HexTextField(text, 4); }
+
+std::string FormatHexText(int y, int cr, int cb) {
+  return FormatText("%02X%02X%02X", static_cast<unsigned>(y), static_cast<unsigned>(cr),
+                    static_cast<unsigned>(cb));
+}
+
+// ---------------------------------------------------------------------------------------------
+
+int CFileIFO::Load(const std::string& fileName) {
+  Bytes.clear();
+  Bytes.shrink_to_fit();
+  Size = 0;
+  const char* name = fileName.c_str();
+  switch (ReadWholeFile(fileName, Bytes, kMaxIfoFileSize)) {
+    case ReadResult::kOk:
+      break;
+    case ReadResult::kOpenFailed:
+      LogMessage(kLogError, "ERROR - Can't open [%s]", name);
+      return -1;
+    case ReadResult::kReadFailed:
+    case ReadResult::kTooLarge:
+      LogMessage(kLogError, "ERROR - Can't read [%s]", name);
+      return -1;
+  }
+  Size = static_cast<std::int32_t>(Bytes.size());
+  // A damaged title set whose pointers lead outside the file is refused like any other
+  // file that is not a title set.
+  if (!IsIfoData() || !FindPalette()) {
+    LogMessage(kLogError, "ERROR - Not a correct IFO file [%s]", name);
+    Size = 0;
+    Bytes.clear();
+    Bytes.shrink_to_fit();
+    return -1;
+  }
+  return 16;
+}
+
+bool CFileIFO::IsIfoData() const {
+  static const char kIdentifier[] = "DVDVIDEO-VTS";
+  if (Size < static_cast<std::int32_t>(kIfoIdentifierLength) ||
+      Bytes.size() < kIfoIdentifierLength) {
+    return false;
+  }
+  return std::memcmp(Bytes.data(), kIdentifier, kIfoIdentifierLength) == 0;
+}
+
+bool CFileIFO::FindPalette() {
+  // All positions are 64-bit: a sector number times 2048 plus a 32-bit offset cannot overflow.
+  const std::optional<std::uint32_t> sector = ReadBigEndian(Bytes, kPgciSectorOffset, 4);
+  if (!sector) return false;
+  const std::uint64_t table = std::uint64_t{*sector} * kSectorSize;
+  if (table > Bytes.size()) return false;
+  const std::optional<std::uint32_t> first =
+      ReadBigEndian(Bytes, static_cast<std::size_t>(table + kFirstPgcPointerOffset), 4);
+  if (!first) return false;
+  const std::uint64_t paletteStart = table + *first + kPaletteOffsetInPgc;
+  if (paletteStart + kPaletteBytes > Bytes.size()) return false;
+  PaletteOffset = static_cast<std::int32_t>(paletteStart + 1);
+  return true;
+}
+
+bool CFileIFO::PaletteInside() const {
+  return Size != 0 && PaletteOffset >= 1 &&
+         static_cast<std::uint64_t>(PaletteOffset) - 1 + kPaletteBytes <= Bytes.size();
+}
+
+bool CFileIFO::GetPaletteEntry(int index, int& y, int& cr, int& cb) const {
+  if (index < 0 || index >= static_cast<int>(kPaletteEntryCount) || !PaletteInside()) return false;
+  const std::size_t at = static_cast<std::size_t>(PaletteOffset) + 4 * static_cast<std::size_t>(index);
+  y = Bytes[at];
+  cr = Bytes[at + 1];
+  cb = Bytes[at + 2];
+  return true;
+}
+
+bool CFileIFO::Save(const std::string& fileName) {
+  const char* name = fileName.c_str();
+  // With nothing loaded there is no palette to write into.
+  if (!PaletteInside()) {
+    LogMessage(kLogError, "ERROR - Can't save no IFO file loaded!!!");
+    return false;
+  }
+  AtomicFile file(fileName);
+  if (!file.Create()) {
+    LogMessage(kLogError, "ERROR - Can't Create file [%s]", name);
+    return false;
+  }
+  for (int i = 0; i < static_cast<int>(kPaletteEntryCount); ++i) {
+    // The field is read once for each value, as the tab may hand out a new text each time.
+    const int y = HexTextY(Tab.HexText(i));
+    const int cr = HexTextCr(Tab.HexText(i));
+    const int cb = HexTextCb(Tab.HexText(i));
+    const int position = PaletteOffset + 4 * i;
+    LogMessage(kLogDetail, "Colour(%02d)%08X - %3d %3d %3d [%02X %02X %02X]", i,
+               static_cast<unsigned>(position), y, cr, cb, static_cast<unsigned>(y),
+               static_cast<unsigned>(cr), static_cast<unsigned>(cb));
+    const std::size_t at = static_cast<std::size_t>(position) - 1;
+    Bytes[at] = 0;
+    Bytes[at + 1] = static_cast<std::uint8_t>(y & 0xFF);
+    Bytes[at + 2] = static_cast<std::uint8_t>(cr & 0xFF);
+    Bytes[at + 3] = static_cast<std::uint8_t>(cb & 0xFF);
+  }
+  if (!file.Write(Bytes) || !file.Commit()) {
+    LogMessage(kLogError, "ERROR - Writing to IFO file [%s]", name);
+    return false;
+  }
+  LogMessage(kLogInfo, "Data written to IFO file [%s]", name);
+  return true;
+}

@@ -1,0 +1,232 @@
+// velmoran-cli ifo and colour, run as a separate process.
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "files/Fileifo.h"
+#include "tests/support/IfoBuilder.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+struct CliRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs velmoran-cli with `args` and collects its exit status and both output streams.
+CliRun RunCli(const std::vector<std::string>& args) {
+  CliRun run;
+  int outPipe[2], errPipe[2];
+  if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0) return run;
+  std::vector<std::string> all = {VELMORAN_CLI_PATH};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& a : all) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(outPipe[1], 1);
+    ::dup2(errPipe[1], 2);
+    ::close(outPipe[0]);
+    ::close(errPipe[0]);
+    ::close(outPipe[1]);
+    ::close(errPipe[1]);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  ::close(outPipe[1]);
+  ::close(errPipe[1]);
+  pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+  std::string* sinks[2] = {&run.out, &run.err};
+  int open = 2;
+  while (open > 0) {
+    if (::poll(fds, 2, -1) < 0) break;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      char buffer[4096];
+      const ssize_t got = ::read(fds[i].fd, buffer, sizeof buffer);
+      if (got > 0) {
+        sinks[i]->append(buffer, static_cast<std::size_t>(got));
+      } else {
+        ::close(fds[i].fd);
+        fds[i].fd = -1;
+        --open;
+      }
+    }
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+std::string ShowText(const IfoPalette& palette) {
+  std::string text;
+  for (int i = 0; i < 16; ++i) {
+    char line[16];
+    std::snprintf(line, sizeof line, "%02d %06X\n", i, palette[i]);
+    text += line;
+  }
+  return text;
+}
+
+class IfoCliTest : public ::testing::Test {
+ protected:
+  void SetUp() override { WriteFileBytes(input, BuildIfo()); }
+  TempDir dir;
+  std::string input = dir.File("VTS_01_0.IFO");
+  std::string output = dir.File("out.ifo");
+};
+
+TEST_F(IfoCliTest, ShowPrintsTheSixteenEntries) {
+  const CliRun run = RunCli({"ifo", "show", input});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, ShowText(SampleIfoPalette()));
+  EXPECT_EQ(run.err, "");
+
+  const CliRun json = RunCli({"ifo", "show", "--json", input});
+  EXPECT_EQ(json.status, 0);
+  std::string expected = "{\"file\": \"" + input + "\", \"palette\": [";
+  for (int i = 0; i < 16; ++i) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%s\"%06X\"", i ? ", " : "", SampleIfoPalette()[i]);
+    expected += hex;
+  }
+  EXPECT_EQ(json.out, expected + "]}\n");
+}
+
+TEST_F(IfoCliTest, ShowOfABadFileFailsWithTheLogLine) {
+  WriteFileBytes(dir.File("vmg.ifo"), Bytes{'D', 'V', 'D', 'V', 'I', 'D', 'E', 'O', '-', 'V', 'M', 'G'});
+  const CliRun run = RunCli({"ifo", "show", dir.File("vmg.ifo")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "ERROR - Not a correct IFO file [" + dir.File("vmg.ifo") + "]\n");
+  const CliRun missing = RunCli({"ifo", "show", dir.File("none.ifo")});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "ERROR - Can't open [" + dir.File("none.ifo") + "]\n");
+}
+
+TEST_F(IfoCliTest, SetReplacesThePaletteThenSingleEntries) {
+  std::string list;
+  IfoPalette expected{};
+  for (int i = 0; i < 16; ++i) {
+    expected[i] = 0x101010u * static_cast<std::uint32_t>(i) + 0x0A0B0Cu;
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%s%06x", i ? "," : "", expected[i]);  // lower case accepted
+    list += hex;
+  }
+  expected[3] = 0xABCDEF;
+  expected[15] = 0x123456;
+  const CliRun run = RunCli({"--log-level", "5", "ifo", "set", input, "-o", output, "--palette", list,
+                             "--entry", "3=abcdef", "--entry", "15=000000", "--entry", "15=123456"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "");
+  EXPECT_NE(run.err.find("Colour(03)000010C9 - 171 205 239 [AB CD EF]\n"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("Data written to IFO file [" + output + "]"), std::string::npos);
+  EXPECT_EQ(RunCli({"ifo", "show", output}).out, ShowText(expected));
+  EXPECT_EQ(ReadFileBytes(output), BuildIfo(expected)) << "only the palette changes";
+  EXPECT_EQ(ReadFileBytes(input), BuildIfo()) << "the input stays as it was";
+}
+
+TEST_F(IfoCliTest, SetSingleEntryOntoTheInputItself) {
+  const CliRun run = RunCli({"ifo", "set", input, "--entry", "0=EB7F7F", "-o", input});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "Data written to IFO file [" + input + "]\n") << "the default level 4";
+  IfoPalette expected = SampleIfoPalette();
+  expected[0] = 0xEB7F7F;
+  EXPECT_EQ(ReadFileBytes(input), BuildIfo(expected));
+}
+
+TEST_F(IfoCliTest, UsageErrorsWriteNothing) {
+  const std::string fifteen = "108080,108080,108080,108080,108080,108080,108080,108080,"
+                              "108080,108080,108080,108080,108080,108080,108080";
+  const std::vector<std::vector<std::string>> bad = {
+      {"ifo"},
+      {"ifo", "list", input},
+      {"ifo", "show"},
+      {"ifo", "show", input, "--xml"},
+      {"ifo", "show", input, input},
+      {"ifo", "set", input, "-o", output},
+      {"ifo", "set", input, "--entry", "1=108080"},
+      {"ifo", "set", "-o", output, "--entry", "1=108080"},
+      {"ifo", "set", input, "-o", output, "--entry", "16=108080"},
+      {"ifo", "set", input, "-o", output, "--entry", "-1=108080"},
+      {"ifo", "set", input, "-o", output, "--entry", "1=10808"},
+      {"ifo", "set", input, "-o", output, "--entry", "1=1080800"},
+      {"ifo", "set", input, "-o", output, "--entry", "1=10808G"},
+      {"ifo", "set", input, "-o", output, "--entry", "1=+08080"},
+      {"ifo", "set", input, "-o", output, "--entry", "1=10 808"},
+      {"ifo", "set", input, "-o", output, "--entry", "108080"},
+      {"ifo", "set", input, "-o", output, "--entry"},
+      {"ifo", "set", input, "-o", output, "--palette", fifteen},
+      {"ifo", "set", input, "-o", output, "--palette", fifteen + ",108080,108080"},
+      {"ifo", "set", input, "-o", output, "--palette", fifteen + ",xyz123"},
+  };
+  for (const auto& args : bad) {
+    const CliRun run = RunCli(args);
+    std::string joined;
+    for (const auto& a : args) joined += a + " ";
+    EXPECT_EQ(run.status, 2) << joined << run.err;
+    EXPECT_NE(run.err.find("usage:"), std::string::npos) << joined;
+    EXPECT_EQ(run.out, "") << joined;
+    EXPECT_FALSE(FileExists(output)) << joined;
+  }
+  EXPECT_EQ(ReadFileBytes(input), BuildIfo());
+}
+
+TEST_F(IfoCliTest, SetFailuresExitWithOneAndLeaveTheTarget) {
+  WriteFileBytes(output, {1, 2, 3});
+  WriteFileBytes(dir.File("short.ifo"), {'D', 'V', 'D'});
+  const CliRun bad = RunCli({"ifo", "set", dir.File("short.ifo"), "-o", output, "--entry", "1=108080"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.err, "ERROR - Not a correct IFO file [" + dir.File("short.ifo") + "]\n");
+  const std::string nowhere = dir.File("missing/out.ifo");
+  const CliRun create = RunCli({"ifo", "set", input, "-o", nowhere, "--entry", "1=108080"});
+  EXPECT_EQ(create.status, 1);
+  EXPECT_EQ(create.err, "ERROR - Can't Create file [" + nowhere + "]\n");
+  EXPECT_EQ(ReadFileBytes(output), (Bytes{1, 2, 3}));
+}
+
+TEST(ColourCli, ConvertsBothWays) {
+  const CliRun white = RunCli({"colour", "to-ycrcb", "255,255,255"});
+  EXPECT_EQ(white.status, 0);
+  EXPECT_EQ(white.out, "EB7F7F\n");
+  EXPECT_EQ(RunCli({"colour", "to-ycrcb", "0,0,255"}).out, "286DEF\n");
+  EXPECT_EQ(RunCli({"colour", "to-ycrcb", "5,126,2"}).out.substr(0, 2), "50") << "Y 80";
+  const CliRun back = RunCli({"colour", "to-rgb", "EB7F7F"});
+  EXPECT_EQ(back.status, 0);
+  EXPECT_EQ(back.out, "253,255,252\n");
+  EXPECT_EQ(RunCli({"colour", "to-rgb", "ffffff"}).out, "255,125,255\n");
+  EXPECT_EQ(RunCli({"color", "to-rgb", "108080"}).out, "0,0,0\n");
+}
+
+TEST(ColourCli, RejectsBadValues) {
+  const std::vector<std::vector<std::string>> bad = {
+      {"colour"},
+      {"colour", "to-hsv", "1,2,3"},
+      {"colour", "to-ycrcb"},
+      {"colour", "to-ycrcb", "256,0,0"},
+      {"colour", "to-ycrcb", "-1,0,0"},
+      {"colour", "to-ycrcb", "1,2"},
+      {"colour", "to-ycrcb", "1,2,3,4"},
+      {"colour", "to-ycrcb", "1,2,3", "extra"},
+      {"colour", "to-rgb", "EB7F7"},
+      {"colour", "to-rgb", "EB7F7FF"},
+      {"colour", "to-rgb", "EB7G7F"},
+      {"colour", "to-rgb", ""},
+  };
+  for (const auto& args : bad) {
+    const CliRun run = RunCli(args);
+    EXPECT_EQ(run.status, 2) << args.back();
+    EXPECT_EQ(run.out, "") << args.back();
+  }
+}
+
+}  // namespace
