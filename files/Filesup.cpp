@@ -144,10 +144,13 @@ bool CFileSUP::Save(const std::string& fileName) {
   }
 
   // Every packet's two words are located before any is rewritten, so a packet without Cmd3 or
-  // Cmd4 stops the save with the document as it was.
+  // Cmd4 stops the save with the document as it was. The old words are kept until the file is
+  // in place, so that a failed write can put them back.
   struct Patch {
     std::size_t colourAt;
     std::size_t intensityAt;
+    std::uint16_t oldColour;
+    std::uint16_t oldIntensity;
   };
   std::vector<Patch> patches;
   patches.reserve(Packets.size());
@@ -168,23 +171,21 @@ bool CFileSUP::Save(const std::string& fileName) {
     }
     LogMessage(kLogDebug, "%4d - %08X 04[%04X]", static_cast<int>(i),
                static_cast<unsigned>(intensityAt), intensityWord);
-    patches.push_back({static_cast<std::size_t>(colourAt), static_cast<std::size_t>(intensityAt)});
+    const auto colourPos = static_cast<std::size_t>(colourAt);
+    const auto intensityPos = static_cast<std::size_t>(intensityAt);
+    patches.push_back({colourPos, intensityPos,
+                       static_cast<std::uint16_t>(*ReadBigEndian(Bytes, colourPos, 2)),
+                       static_cast<std::uint16_t>(*ReadBigEndian(Bytes, intensityPos, 2))});
   }
 
-  // The old words are kept until the file is in place, so that a failed write can put them
-  // back and leave the document unchanged.
-  std::vector<std::uint16_t> oldWords;
-  oldWords.reserve(patches.size() * 2);
   for (const Patch& patch : patches) {
-    oldWords.push_back(static_cast<std::uint16_t>(*ReadBigEndian(Bytes, patch.colourAt, 2)));
-    oldWords.push_back(static_cast<std::uint16_t>(*ReadBigEndian(Bytes, patch.intensityAt, 2)));
     WriteBigEndian(Bytes, patch.colourAt, static_cast<std::uint32_t>(colourWord), 2);
     WriteBigEndian(Bytes, patch.intensityAt, static_cast<std::uint32_t>(intensityWord), 2);
   }
   if (!target.Write(Bytes) || !target.Commit()) {
-    for (std::size_t i = 0; i < patches.size(); ++i) {
-      WriteBigEndian(Bytes, patches[i].colourAt, oldWords[2 * i], 2);
-      WriteBigEndian(Bytes, patches[i].intensityAt, oldWords[2 * i + 1], 2);
+    for (const Patch& patch : patches) {
+      WriteBigEndian(Bytes, patch.colourAt, patch.oldColour, 2);
+      WriteBigEndian(Bytes, patch.intensityAt, patch.oldIntensity, 2);
     }
     LogMessage(kLogError, "ERROR - Writing to SUP file [%s]", fileName.c_str());
     return false;

@@ -17,7 +17,8 @@
 // Damaged files: the packet chain and every command walk stay inside the bytes held. A last
 // packet whose header or unit runs past the end of the file is left out of the list with a
 // warning; its bytes are kept and written back unchanged. Each command walk is bounded by its
-// packet's unit.
+// packet's unit. A first subtitle without Cmd3 or Cmd4 leaves the file's mapping as it was, with
+// a warning; the load still succeeds, and a save then stops at that packet.
 class CFileSUP {
  public:
   // The largest file a signed 32-bit size can describe.

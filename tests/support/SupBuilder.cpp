@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -103,12 +104,18 @@ Bytes BuildUnit(const SupPacket& packet, SupPacketLayout* layout) {
 
 SupBuilder& SupBuilder::Marker(std::size_t packetSize) {
   if (packetSize < 40) throw std::invalid_argument("a marker packet needs at least 40 bytes");
-  parts_.push_back({Part::kMarker, {}, packetSize, {}});
+  Part part;
+  part.kind = Part::kMarker;
+  part.markerSize = packetSize;
+  parts_.push_back(std::move(part));
   return *this;
 }
 
 SupBuilder& SupBuilder::Add(const SupPacket& packet) {
-  parts_.push_back({Part::kPacket, packet, 0, {}});
+  Part part;
+  part.kind = Part::kPacket;
+  part.packet = packet;
+  parts_.push_back(std::move(part));
   return *this;
 }
 
@@ -118,7 +125,10 @@ SupBuilder& SupBuilder::Add(int count, const SupPacket& packet) {
 }
 
 SupBuilder& SupBuilder::Raw(const Bytes& bytes) {
-  parts_.push_back({Part::kRaw, {}, 0, bytes});
+  Part part;
+  part.kind = Part::kRaw;
+  part.raw = bytes;
+  parts_.push_back(std::move(part));
   return *this;
 }
 

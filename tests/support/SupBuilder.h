@@ -19,7 +19,7 @@ struct SupPacket {
                                          // its size field, placed before the colour commands
   int laterSequences = 1;                // control sequences after the first (stop display)
   std::size_t pictureBytes = 1500;       // coded picture between unit header and commands
-  std::vector<std::uint8_t> commands;    // non-empty: the first command list, used as given
+  std::vector<std::uint8_t> commands{};  // non-empty: the first command list, used as given
   std::uint32_t timestamp = 0;           // written into the header; never read by the program
 };
 
@@ -54,7 +54,7 @@ class SupBuilder {
 
  private:
   struct Part {
-    enum Kind { kMarker, kPacket, kRaw } kind;
+    enum Kind { kMarker, kPacket, kRaw } kind = kRaw;
     SupPacket packet;
     std::size_t markerSize = 0;
     Bytes raw;

@@ -1,0 +1,192 @@
+// velmoran-cli sup show / sup remap, run as the executable.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/Log.h"
+#include "tests/support/RunProcess.h"
+#include "tests/support/SupBuilder.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+ProcessResult Cli(std::vector<std::string> args) {
+  args.insert(args.begin(), VELMORAN_CLI_PATH);
+  return RunProcess(args);
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+class SupCliTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  const std::string in = dir.File("in.sup");
+  const std::string out = dir.File("out.sup");
+};
+
+TEST_F(SupCliTest, ShowPrintsCountAndFirstMapping) {
+  SupLayout layout;
+  WriteFileBytes(in, SupBuilder()
+                         .Marker()
+                         .Add({.colour = 0x4567, .contrast = 0x0FF0})
+                         .Add(2, {})
+                         .Build(&layout));
+  const ProcessResult text = Cli({"sup", "show", in});
+  EXPECT_EQ(text.exitStatus, 0);
+  EXPECT_EQ(text.out, "subtitles: 3\ncolours: 7 6 5 4\nintensities: 0 15 15 0\n");
+  EXPECT_EQ(text.err, FormatText("   1 - %08zX\n   2 - %08zX\n   3 - %08zX\nCmd3 - 4567\nCmd4 - 0FF0\n",
+                                 layout.packets[1].offset, layout.packets[2].offset,
+                                 layout.packets[3].offset))
+      << "the window's info lines pass the default level";
+
+  const ProcessResult json = Cli({"sup", "show", "--json", in});
+  EXPECT_EQ(json.exitStatus, 0);
+  EXPECT_EQ(json.out, "{\"file\": \"" + in +
+                          "\", \"subtitles\": 3, \"colours\": [7, 6, 5, 4], \"intensities\": [0, 15, 15, 0]}\n");
+}
+
+TEST_F(SupCliTest, ShowOfMarkerOnlyFileHasNoSubtitlesAndZeroMapping) {
+  const std::string odd = dir.File("quote\" and %s.sup");
+  WriteFileBytes(odd, SupBuilder().Marker().Build());
+  const ProcessResult r = Cli({"sup", "show", odd});
+  EXPECT_EQ(r.exitStatus, 0);
+  EXPECT_EQ(r.out, "subtitles: 0\ncolours: 0 0 0 0\nintensities: 0 0 0 0\n");
+  const ProcessResult json = Cli({"sup", "show", odd, "--json"});
+  EXPECT_EQ(json.out, "{\"file\": \"" + dir.File("quote\\\" and %s.sup") +
+                          "\", \"subtitles\": 0, \"colours\": [0, 0, 0, 0], \"intensities\": [0, 0, 0, 0]}\n");
+}
+
+TEST_F(SupCliTest, ShowFailsWithTheErrorLineOnStandardError) {
+  const ProcessResult missing = Cli({"sup", "show", dir.File("missing.sup")});
+  EXPECT_EQ(missing.exitStatus, 1);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_EQ(missing.err, "ERROR - Can't open [" + dir.File("missing.sup") + "]\n");
+
+  WriteFileBytes(in, {'N', 'O', 'T', 'S', 'U', 'P'});
+  const ProcessResult wrong = Cli({"sup", "show", "--json", in});
+  EXPECT_EQ(wrong.exitStatus, 1);
+  EXPECT_EQ(wrong.out, "");
+  EXPECT_EQ(wrong.err, "ERROR - Not a SUP file [" + in + "]\n");
+}
+
+TEST_F(SupCliTest, RemapRewritesOnlyTheCommandWords) {
+  SupLayout layout;
+  const Bytes source = SupBuilder().Marker().Add(3, {.contrastFirst = true}).Add().Build(&layout);
+  WriteFileBytes(in, source);
+  const ProcessResult r = Cli({"sup", "remap", in, "-o", out, "--colours", "7,6,5,4",
+                               "--intensities", "9,9,8,8"});
+  EXPECT_EQ(r.exitStatus, 0);
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(Contains(r.err, "\nData written to SUP file [" + out + "]\nCmd3 - 4567\nCmd4 - 8899\n"));
+  const Bytes saved = ReadFileBytes(out);
+  ASSERT_EQ(saved.size(), source.size());
+  std::set<std::size_t> changed, expected;
+  for (std::size_t i = 0; i < saved.size(); ++i) {
+    if (saved[i] != source[i]) changed.insert(i);
+  }
+  for (const SupPacketLayout& p : layout.Subtitles()) {
+    expected.insert({*p.colourWord, *p.colourWord + 1, *p.contrastWord, *p.contrastWord + 1});
+    EXPECT_EQ(saved[*p.colourWord], 0x45);
+    EXPECT_EQ(saved[*p.contrastWord], 0x88);
+  }
+  EXPECT_EQ(changed, expected);
+  EXPECT_EQ(ReadFileBytes(in), source);
+
+  const ProcessResult shown = Cli({"sup", "show", out});
+  EXPECT_EQ(shown.out, "subtitles: 4\ncolours: 7 6 5 4\nintensities: 9 9 8 8\n");
+}
+
+TEST_F(SupCliTest, RemapCanWriteOverItsInput) {
+  WriteFileBytes(in, SupBuilder().Marker().Add(2, {}).Build());
+  const ProcessResult r = Cli({"sup", "remap", "--colours", "1,1,1,1", "--intensities", "2,2,2,2",
+                               "-o", in, in});
+  EXPECT_EQ(r.exitStatus, 0);
+  EXPECT_EQ(Cli({"sup", "show", in}).out, "subtitles: 2\ncolours: 1 1 1 1\nintensities: 2 2 2 2\n");
+  EXPECT_EQ(ListFolder(dir.Path()), std::vector<std::string>{"in.sup"});
+}
+
+TEST_F(SupCliTest, FailedRemapLeavesTheOutputUntouched) {
+  WriteFileBytes(in, SupBuilder().Marker().Add(2, {}).Add({.contrast = std::nullopt}).Build());
+  WriteFileBytes(out, {'o', 'l', 'd'});
+  const ProcessResult r = Cli({"sup", "remap", in, "-o", out, "--colours", "0,1,2,3",
+                               "--intensities", "0,15,15,15", "--log-level", "2"});
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "ERROR - Can't find Cmd4!!!\n");
+  EXPECT_EQ(ReadFileBytes(out), (Bytes{'o', 'l', 'd'}));
+  EXPECT_EQ(ListFolder(dir.Path()), (std::vector<std::string>{"in.sup", "out.sup"}));
+
+  const ProcessResult missing = Cli({"sup", "remap", dir.File("none.sup"), "-o", out,
+                                     "--colours", "0,1,2,3", "--intensities", "0,15,15,15"});
+  EXPECT_EQ(missing.exitStatus, 1);
+  EXPECT_EQ(missing.err, "ERROR - Can't open [" + dir.File("none.sup") + "]\n");
+  EXPECT_EQ(ReadFileBytes(out), (Bytes{'o', 'l', 'd'}));
+}
+
+TEST_F(SupCliTest, UsageErrorsExitWithTwoAndWriteNothing) {
+  WriteFileBytes(in, SupBuilder().Marker().Add().Build());
+  const std::vector<std::vector<std::string>> cases = {
+      {"sup"},
+      {"sup", "list", in},
+      {"sup", "show"},
+      {"sup", "show", in, "--yaml"},
+      {"sup", "show", in, in},
+      {"sup", "remap", in, "--colours", "0,1,2,3", "--intensities", "0,15,15,15"},
+      {"sup", "remap", in, "-o", out, "--intensities", "0,15,15,15"},
+      {"sup", "remap", in, "-o", out, "--colours", "0,1,2,3"},
+      {"sup", "remap", "-o", out, "--colours", "0,1,2,3", "--intensities", "0,15,15,15"},
+      {"sup", "remap", in, "-o", out, "--colours", "0,1,2,16", "--intensities", "0,15,15,15"},
+      {"sup", "remap", in, "-o", out, "--colours", "0,1,2,3", "--intensities", "0,15,-1,15"},
+      {"sup", "remap", in, "-o", out, "--colours", "0,1,2", "--intensities", "0,15,15,15"},
+      {"sup", "remap", in, "-o", out, "--colours", "0,1,2,3,4", "--intensities", "0,15,15,15"},
+      {"sup", "remap", in, "-o", out, "--colours", "0,1,x,3", "--intensities", "0,15,15,15"},
+      {"sup", "remap", in, "-o", out, "--colours", "0,1,2,3", "--intensities", "0,15,15,15", "-v"},
+      {"sup", "remap", in, "-o", out, "--colours", "0,1,2,3", "--intensities"},
+      {"sup", "remap", in, "-o", out, "-o", out, "--colours", "0,1,2,3", "--intensities", "0,15,15,15"},
+  };
+  for (const auto& args : cases) {
+    const ProcessResult r = Cli(args);
+    std::string joined;
+    for (const std::string& a : args) joined += a + " ";
+    EXPECT_EQ(r.exitStatus, 2) << joined;
+    EXPECT_EQ(r.out, "") << joined;
+    EXPECT_TRUE(Contains(r.err, "usage: velmoran-cli")) << joined << "\n" << r.err;
+    EXPECT_FALSE(FileExists(out)) << joined;
+  }
+}
+
+TEST_F(SupCliTest, LogLevelChoosesTheLinesOnStandardError) {
+  WriteFileBytes(in, SupBuilder().Add(2, {}).Build());  // no marker: a warning
+  const std::string warning = "WARNING - Not a QUENLIX SUP file [" + in + "]\n";
+
+  const std::string info = FormatText("   1 - 00000000\n   2 - %08zX\nCmd3 - 3210\nCmd4 - FFF0\n",
+                                      ReadFileBytes(in).size() / 2);
+
+  EXPECT_EQ(Cli({"sup", "show", in}).err, warning + info) << "default level 4";
+  EXPECT_EQ(Cli({"--log-level", "2", "sup", "show", in}).err, "");
+  const ProcessResult three = Cli({"sup", "show", in, "--log-level=3"});
+  EXPECT_EQ(three.err, info) << "the warning is above level 3";
+  EXPECT_EQ(three.out, "subtitles: 2\ncolours: 0 1 2 3\nintensities: 0 15 15 15\n");
+
+  const std::string missing = dir.File("missing.sup");
+  EXPECT_EQ(Cli({"--log-level", "-1", "sup", "show", missing}).err, "");
+  EXPECT_EQ(Cli({"--log-level", "-1", "sup", "show", missing}).exitStatus, 1);
+
+  const ProcessResult detail = Cli({"--log-level", "5", "sup", "remap", in, "-o", out, "--colours",
+                                    "0,1,2,3", "--intensities", "0,15,15,15"});
+  EXPECT_EQ(detail.exitStatus, 0);
+  EXPECT_TRUE(Contains(detail.err, "Colour Data = 3210\nIntensity Data = FFF0\n   1 - 00000000\n   2 - "));
+  EXPECT_FALSE(Contains(detail.err, " 03[")) << "word lines are debug lines";
+  const ProcessResult debug = Cli({"--log-level", "6", "sup", "remap", in, "-o", out, "--colours",
+                                   "0,1,2,3", "--intensities", "0,15,15,15"});
+  EXPECT_TRUE(Contains(debug.err, "   1 - 00000000\n   0 - 0000"));
+  EXPECT_TRUE(Contains(debug.err, " 03[3210]\n"));
+  EXPECT_TRUE(Contains(debug.err, " 04[FFF0]\n"));
+  EXPECT_TRUE(Contains(debug.err, "Data written to SUP file [" + out + "]\nCmd3 - 3210\nCmd4 - FFF0\n"));
+}
+
+}  // namespace

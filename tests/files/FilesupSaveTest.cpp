@@ -1,0 +1,279 @@
+// Saving SUP files: the rewritten words, the log lines, and targets that survive failures.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/FileIO.h"
+#include "core/Log.h"
+#include "files/Filesup.h"
+#include "tests/support/SupBuilder.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+void SetMapping(SupTabValues& tab, std::array<int, 4> map, std::array<int, 4> intensity) {
+  tab.map = map;
+  tab.intensity = intensity;
+}
+
+class FilesupSaveTest : public ::testing::Test {
+ protected:
+  void TearDown() override { SetFileFaultHook(nullptr); }
+
+  int LoadBytes(const Bytes& bytes) {
+    WriteFileBytes(in, bytes);
+    const int count = sup.Load(in);
+    log.Clear();
+    return count;
+  }
+  bool Logged(const std::string& line) const {
+    for (const std::string& l : log.LineList()) {
+      if (l == line) return true;
+    }
+    return false;
+  }
+
+  TempDir dir;
+  const std::string in = dir.File("in.sup");
+  const std::string out = dir.File("out.sup");
+  LogRecorder log{kLogAll};
+  ScopedLogTarget scoped{&log};
+  SupTabValues tab;
+  CFileSUP sup{tab};
+};
+
+TEST_F(FilesupSaveTest, DefaultMappingWritesItsWordsIntoEverySubtitle) {
+  SupLayout layout;
+  const Bytes source = SupBuilder()
+                           .Marker()
+                           .Add({.colour = 0x7777, .contrast = 0x1111})
+                           .Add({.colour = 0xABCD, .contrast = 0x0000, .contrastFirst = true})
+                           .Add({.colour = 0x0000, .contrast = 0x0000, .colourChangeBytes = 4})
+                           .Build(&layout);
+  ASSERT_EQ(LoadBytes(source), 3);
+  SetMapping(tab, {0, 1, 2, 3}, {0, 15, 15, 15});
+  ASSERT_TRUE(sup.Save(out));
+  EXPECT_EQ(log.LineList()[0], "Colour Data = 3210");
+  EXPECT_EQ(log.LineList()[1], "Intensity Data = FFF0");
+  const Bytes saved = ReadFileBytes(out);
+  ASSERT_EQ(saved.size(), source.size());
+  for (const SupPacketLayout& p : layout.Subtitles()) {
+    EXPECT_EQ(saved[*p.colourWord], 0x32);
+    EXPECT_EQ(saved[*p.colourWord + 1], 0x10);
+    EXPECT_EQ(saved[*p.contrastWord], 0xFF);
+    EXPECT_EQ(saved[*p.contrastWord + 1], 0xF0);
+  }
+  EXPECT_EQ(sup.Data(), saved) << "the document holds what was written";
+
+  log.Clear();
+  SetMapping(tab, {0, 1, 2, 0}, {0, 15, 15, 0});
+  ASSERT_TRUE(sup.Save(out));
+  EXPECT_EQ(log.LineList()[0], "Colour Data =  210");
+  EXPECT_EQ(log.LineList()[1], "Intensity Data =  FF0");
+}
+
+TEST_F(FilesupSaveTest, LogsEachPacketAndWordOffsetInOrder) {
+  // A marker packet of 0x800 bytes, then a subtitle whose command list begins at 0x90E.
+  const SupPacket first = {.laterSequences = 1,
+                           .pictureBytes = 0xFC,
+                           .commands = {0x01, 0x03, 0x00, 0x00, 0x04, 0x00, 0x00, 0xFF}};
+  SupLayout layout;
+  const Bytes source = SupBuilder().Marker(0x800).Add(first).Add().Build(&layout);
+  ASSERT_EQ(layout.packets[1].commandList, 0x90Eu);
+  ASSERT_EQ(LoadBytes(source), 2);
+  SetMapping(tab, {0, 1, 2, 3}, {0, 15, 15, 15});
+  ASSERT_TRUE(sup.Save(out));
+  const std::size_t second = layout.packets[2].offset;
+  EXPECT_EQ(log.LineList(),
+            (Lines{"Colour Data = 3210", "Intensity Data = FFF0", "   1 - 00000800",
+                   "   0 - 00000910 03[3210]", "   0 - 00000913 04[FFF0]",
+                   FormatText("   2 - %08zX", second),
+                   FormatText("   1 - %08zX 03[3210]", *layout.packets[2].colourWord),
+                   FormatText("   1 - %08zX 04[FFF0]", *layout.packets[2].contrastWord),
+                   "Data written to SUP file [" + out + "]", "Cmd3 - 3210", "Cmd4 - FFF0"}));
+}
+
+TEST_F(FilesupSaveTest, RemapChangesNothingButTheTwoWordsOfEachSubtitle) {
+  SupLayout layout;
+  const Bytes source = SupBuilder()
+                           .Marker(200)
+                           .Add(3, {.laterSequences = 3})
+                           .Add({.contrastFirst = true, .colourChangeBytes = 20})
+                           .Add({.pictureBytes = 20000})
+                           .Build(&layout);
+  ASSERT_EQ(LoadBytes(source), 5);
+  SetMapping(tab, {7, 6, 5, 4}, {9, 9, 8, 8});  // words 4567 and 8899: every byte differs
+  ASSERT_TRUE(sup.Save(out));
+  const Bytes saved = ReadFileBytes(out);
+  ASSERT_EQ(saved.size(), source.size());
+  std::set<std::size_t> changed;
+  for (std::size_t i = 0; i < saved.size(); ++i) {
+    if (saved[i] != source[i]) changed.insert(i);
+  }
+  std::set<std::size_t> expected;
+  for (const SupPacketLayout& p : layout.Subtitles()) {
+    expected.insert({*p.colourWord, *p.colourWord + 1, *p.contrastWord, *p.contrastWord + 1});
+  }
+  EXPECT_EQ(changed, expected) << "the marker packet's own commands stay as they were";
+  EXPECT_EQ(saved[*layout.packets[1].colourWord], 0x45);
+  EXPECT_EQ(saved[*layout.packets[1].contrastWord + 1], 0x99);
+}
+
+TEST_F(FilesupSaveTest, SavingTwiceAndOntoTheLoadedFileGiveTheSameBytes) {
+  ASSERT_EQ(LoadBytes(SupBuilder().Marker().Add(4, {}).Build()), 4);
+  SetMapping(tab, {1, 2, 3, 4}, {0, 5, 10, 15});
+  ASSERT_TRUE(sup.Save(out));
+  ASSERT_TRUE(sup.Save(dir.File("again.sup")));
+  EXPECT_EQ(ReadFileBytes(out), ReadFileBytes(dir.File("again.sup")));
+  ASSERT_TRUE(sup.Save(in));
+  EXPECT_EQ(ReadFileBytes(in), ReadFileBytes(out));
+  EXPECT_EQ(ListFolder(dir.Path()), (std::vector<std::string>{"again.sup", "in.sup", "out.sup"}));
+}
+
+TEST_F(FilesupSaveTest, SuccessfulSaveShowsTheMappingJustWritten) {
+  ASSERT_EQ(LoadBytes(SupBuilder().Add({.colour = 0x3210, .contrast = 0xFFF0}).Build()), 1);
+  SetMapping(tab, {12, 13, 14, 15}, {1, 2, 3, 4});
+  ASSERT_TRUE(sup.Save(out));
+  EXPECT_EQ(tab.mapFile, (std::array<std::string, 4>{"12", "13", "14", "15"}));
+  EXPECT_EQ(tab.intFile, (std::array<std::string, 4>{"1", "2", "3", "4"}));
+  EXPECT_EQ(sup.GetFileColour(3), 15);
+  EXPECT_EQ(sup.GetFileIntensity(0), 1);
+
+  // Restore goes back to the saved mapping, not to the one first loaded.
+  SetMapping(tab, {0, 0, 0, 0}, {0, 0, 0, 0});
+  sup.ShowFileMapping();
+  EXPECT_EQ(tab.map, (std::array<int, 4>{12, 13, 14, 15}));
+  EXPECT_EQ(tab.intensity, (std::array<int, 4>{1, 2, 3, 4}));
+}
+
+TEST_F(FilesupSaveTest, MarkerOnlyFileIsWrittenBackUnchanged) {
+  const Bytes source = SupBuilder().Marker(300).Build();
+  ASSERT_EQ(LoadBytes(source), 0);
+  SetMapping(tab, {1, 2, 3, 4}, {5, 6, 7, 8});
+  ASSERT_TRUE(sup.Save(out));
+  EXPECT_EQ(ReadFileBytes(out), source);
+  EXPECT_EQ(log.LineList().back(), "Data written to SUP file [" + out + "]");
+  EXPECT_EQ(tab.map, (std::array<int, 4>{0, 0, 0, 0})) << "the file carries no mapping";
+}
+
+TEST_F(FilesupSaveTest, TruncatedLastPacketIsWrittenBackUnchanged) {
+  SupLayout layout;
+  Bytes source = SupBuilder().Add(3, {}).Build(&layout);
+  source.resize(source.size() - 7);
+  ASSERT_EQ(LoadBytes(source), 2);
+  SetMapping(tab, {1, 2, 3, 4}, {5, 6, 7, 8});
+  ASSERT_TRUE(sup.Save(out));
+  const Bytes saved = ReadFileBytes(out);
+  ASSERT_EQ(saved.size(), source.size());
+  const auto third = static_cast<std::ptrdiff_t>(layout.packets[2].offset);
+  EXPECT_TRUE(std::equal(saved.begin() + third, saved.end(), source.begin() + third));
+  EXPECT_EQ(saved[*layout.packets[1].colourWord], 0x43) << "the whole packets are remapped";
+}
+
+TEST_F(FilesupSaveTest, MissingCommandStopsTheSaveAndLeavesEverythingAsItWas) {
+  SupLayout layout;
+  const Bytes source = SupBuilder()
+                           .Marker()
+                           .Add(2, {})
+                           .Add({.contrast = std::nullopt})
+                           .Add()
+                           .Build(&layout);
+  ASSERT_EQ(LoadBytes(source), 4);
+  const Bytes earlier = {'k', 'e', 'e', 'p'};
+  WriteFileBytes(out, earlier);
+  SetMapping(tab, {4, 5, 6, 7}, {8, 9, 10, 11});
+  EXPECT_FALSE(sup.Save(out));
+  const auto& p = layout.packets;
+  EXPECT_EQ(log.LineList(),
+            (Lines{"Colour Data = 7654", "Intensity Data = BA98",
+                   FormatText("   1 - %08zX", p[1].offset),
+                   FormatText("   0 - %08zX 03[7654]", *p[1].colourWord),
+                   FormatText("   0 - %08zX 04[BA98]", *p[1].contrastWord),
+                   FormatText("   2 - %08zX", p[2].offset),
+                   FormatText("   1 - %08zX 03[7654]", *p[2].colourWord),
+                   FormatText("   1 - %08zX 04[BA98]", *p[2].contrastWord),
+                   FormatText("   3 - %08zX", p[3].offset),
+                   FormatText("   2 - %08zX 03[7654]", *p[3].colourWord),
+                   "ERROR - Can't find Cmd4!!!"}));
+  EXPECT_EQ(ReadFileBytes(out), earlier);
+  EXPECT_EQ(ListFolder(dir.Path()), (std::vector<std::string>{"in.sup", "out.sup"}));
+  EXPECT_EQ(sup.Data(), source) << "no packet was rewritten";
+  EXPECT_TRUE(sup.HasData());
+  EXPECT_EQ(tab.mapFile, (std::array<std::string, 4>{"0", "0", "0", "0"}));
+  EXPECT_EQ(tab.map, (std::array<int, 4>{4, 5, 6, 7})) << "the tab keeps the chosen mapping";
+
+  // A missing colour command is reported before the contrast lookup's line.
+  ASSERT_EQ(LoadBytes(SupBuilder().Add({.colour = std::nullopt}).Build()), 1);
+  EXPECT_FALSE(sup.Save(out));
+  EXPECT_EQ(log.LineList().back(), "ERROR - Can't find Cmd3!!!");
+  EXPECT_EQ(log.LineList().size(), 4u);
+  EXPECT_EQ(ReadFileBytes(out), earlier);
+}
+
+TEST_F(FilesupSaveTest, EveryFailingFileStepLeavesTargetAndDocumentUnchanged) {
+  const Bytes source = SupBuilder().Marker().Add(3, {}).Build();
+  ASSERT_EQ(LoadBytes(source), 3);
+  const Bytes earlier = {1, 2, 3};
+  SetMapping(tab, {9, 9, 9, 9}, {1, 1, 1, 1});
+  for (const FileStep step : {FileStep::kCreate, FileStep::kWrite, FileStep::kFlush, FileStep::kRename}) {
+    WriteFileBytes(out, earlier);
+    SetFileFaultHook([step](FileStep s) { return s == step; });
+    log.Clear();
+    EXPECT_FALSE(sup.Save(out));
+    const std::string expected = step == FileStep::kCreate
+                                     ? "ERROR - Can't Create [" + out + "]"
+                                     : "ERROR - Writing to SUP file [" + out + "]";
+    EXPECT_EQ(log.LineList().back(), expected);
+    EXPECT_EQ(log.LineList().size(), step == FileStep::kCreate ? 3u : 12u);
+    EXPECT_FALSE(Logged("Data written to SUP file [" + out + "]"));
+    EXPECT_EQ(ReadFileBytes(out), earlier);
+    EXPECT_EQ(sup.Data(), source);
+    EXPECT_EQ(ListFolder(dir.Path()), (std::vector<std::string>{"in.sup", "out.sup"}));
+    EXPECT_EQ(sup.GetFileColour(0), 0);
+  }
+  SetFileFaultHook(nullptr);
+  EXPECT_TRUE(sup.Save(out)) << "a later save works";
+  EXPECT_EQ(sup.GetFileColour(0), 9);
+}
+
+TEST_F(FilesupSaveTest, TargetInAMissingFolderCannotBeCreated) {
+  ASSERT_EQ(LoadBytes(SupBuilder().Add().Build()), 1);
+  const std::string target = dir.File("no such folder/out %s.sup");
+  EXPECT_FALSE(sup.Save(target));
+  EXPECT_EQ(log.LineList().back(), "ERROR - Can't Create [" + target + "]");
+}
+
+TEST_F(FilesupSaveTest, GridShowsEachSlotsIntensityInItsPaletteColumn) {
+  for (int c = 0; c < 32; ++c) tab.SetGridCell(c, 2, "x");
+  SetMapping(tab, {0, 1, 2, 3}, {0, 15, 15, 15});
+  sup.ShowSupGrid();
+  EXPECT_EQ(tab.grid[0][0], "0");
+  EXPECT_EQ(tab.grid[1][2], "15");
+  EXPECT_EQ(tab.grid[2][4], "15");
+  EXPECT_EQ(tab.grid[3][6], "15");
+  tab.map[kText] = 5;
+  sup.ShowSupGrid();
+  EXPECT_EQ(tab.grid[2][4], "");
+  EXPECT_EQ(tab.grid[2][10], "15");
+  for (int row = 0; row < 4; ++row) {
+    int filled = 0;
+    for (int n = 0; n < 16; ++n) filled += tab.grid[row][2 * n].empty() ? 0 : 1;
+    EXPECT_EQ(filled, 1) << "row " << row;
+  }
+  EXPECT_EQ(tab.grid[2][5], "x") << "the VOB columns are not touched";
+}
+
+TEST_F(FilesupSaveTest, ShowFileMappingFillsListsAndReadOnlyEdits) {
+  ASSERT_EQ(LoadBytes(SupBuilder().Add({.colour = 0xF0A5, .contrast = 0x1C0E}).Build()), 1);
+  sup.ShowFileMapping();
+  EXPECT_EQ(tab.map, (std::array<int, 4>{5, 10, 0, 15}));
+  EXPECT_EQ(tab.intensity, (std::array<int, 4>{14, 0, 12, 1}));
+  EXPECT_EQ(tab.mapFile, (std::array<std::string, 4>{"5", "10", "0", "15"}));
+  EXPECT_EQ(tab.intFile, (std::array<std::string, 4>{"14", "0", "12", "1"}));
+}
+
+}  // namespace
