@@ -19,9 +19,25 @@ bool HaveDisplay() {
   return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
 }
 
-void ShowStartupError(const QString& message) {
+void ShowError(const QString& message) {
   QMessageBox::critical(nullptr, kBuiltCaption, message);
 }
+
+// An exception that escapes an event handler is shown, and the program keeps running.
+class Application : public QApplication {
+ public:
+  using QApplication::QApplication;
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+      ShowError(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+      ShowError(QString());
+    }
+    return false;
+  }
+};
 
 }  // namespace
 
@@ -32,16 +48,16 @@ int main(int argc, char* argv[]) {
                  "from the command line.\n");
     return 1;
   }
-  QApplication application(argc, argv);
+  Application application(argc, argv);
   SubstituteWindowFonts();
   try {
     TMainForm mainForm;
     mainForm.show();
     application.exec();
   } catch (const std::exception& error) {
-    ShowStartupError(QString::fromLocal8Bit(error.what()));
+    ShowError(QString::fromLocal8Bit(error.what()));
   } catch (...) {
-    ShowStartupError(QString());
+    ShowError(QString());
   }
   return 0;
 }
