@@ -1,0 +1,97 @@
+// The file, colour and font dialogs: the Qt ones and a scripted stand-in.
+#include "app/Dialogs.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QStringList>
+
+std::string QtFilterText(const std::string& filter) {
+  const QStringList parts = QString::fromStdString(filter).split('|');
+  QStringList lines;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    const QString description = parts[i];
+    QString pattern = parts[i + 1];
+    pattern.replace(';', ' ');
+    // Qt reads the patterns from the parentheses; add them when the description lacks them.
+    lines << (description.contains("(" + pattern + ")") ? description
+                                                       : description + " (" + pattern + ")");
+  }
+  return lines.join(";;").toStdString();
+}
+
+bool QtDialogs::RunFileDialog(QWidget* parent, FileDialog& dialog) {
+  QFileDialog box(parent);
+  box.setNameFilter(QString::fromStdString(QtFilterText(dialog.filter)));
+  box.setDefaultSuffix(QString::fromStdString(dialog.defaultExt));
+  switch (dialog.kind) {
+    case FileDialogKind::kOpen:
+      box.setAcceptMode(QFileDialog::AcceptOpen);
+      box.setFileMode(QFileDialog::ExistingFile);
+      break;
+    case FileDialogKind::kOpenMany:
+      box.setAcceptMode(QFileDialog::AcceptOpen);
+      box.setFileMode(QFileDialog::ExistingFiles);
+      break;
+    case FileDialogKind::kSave:
+      box.setAcceptMode(QFileDialog::AcceptSave);
+      box.setFileMode(QFileDialog::AnyFile);  // Qt asks before overwriting
+      break;
+  }
+  if (!dialog.fileName.empty()) box.selectFile(QString::fromStdString(dialog.fileName));
+  if (box.exec() != QDialog::Accepted) return false;
+  const QStringList chosen = box.selectedFiles();
+  if (chosen.isEmpty()) return false;
+  dialog.fileNames.clear();
+  for (const QString& name : chosen) dialog.fileNames.push_back(name.toStdString());
+  dialog.fileName = dialog.fileNames.front();
+  return true;
+}
+
+bool QtDialogs::RunColourDialog(QWidget* parent, QColor& colour) {
+  const QColor picked = QColorDialog::getColor(colour, parent);
+  if (!picked.isValid()) return false;
+  colour = picked;
+  return true;
+}
+
+bool QtDialogs::RunFontDialog(QWidget* parent, QFont& font) {
+  bool confirmed = false;
+  const QFont chosen =
+      QFontDialog::getFont(&confirmed, font, parent, QString(), QFontDialog::ScalableFonts);
+  if (confirmed) font = chosen;
+  return confirmed;
+}
+
+bool ScriptedDialogs::RunFileDialog(QWidget*, FileDialog& dialog) {
+  ++fileRuns;
+  lastFileDialog = dialog;
+  if (fileAnswers.empty()) return false;
+  const auto answer = fileAnswers.front();
+  fileAnswers.pop_front();
+  if (!answer || answer->empty()) return false;
+  dialog.fileNames = *answer;
+  dialog.fileName = answer->front();
+  return true;
+}
+
+bool ScriptedDialogs::RunColourDialog(QWidget*, QColor& colour) {
+  ++colourRuns;
+  if (colourAnswers.empty()) return false;
+  const auto answer = colourAnswers.front();
+  colourAnswers.pop_front();
+  if (!answer) return false;
+  colour = *answer;
+  return true;
+}
+
+bool ScriptedDialogs::RunFontDialog(QWidget*, QFont& font) {
+  ++fontRuns;
+  lastFont = font;
+  if (fontAnswers.empty()) return false;
+  const auto answer = fontAnswers.front();
+  fontAnswers.pop_front();
+  if (!answer) return false;
+  font = *answer;
+  return true;
+}

@@ -1,0 +1,63 @@
+// Start-up: the application, the main window, the message loop.
+#include <QApplication>
+#include <QFont>
+#include <QMessageBox>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+
+#include "app/Unit1.h"
+
+namespace {
+
+// True when Qt can open a window here: a display, or a platform chosen explicitly.
+bool HaveDisplay() {
+  const auto set = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+  };
+  return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+}
+
+void ShowError(const QString& message) {
+  QMessageBox::critical(nullptr, kBuiltCaption, message);
+}
+
+// An exception that escapes an event handler is shown, and the program keeps running.
+class Application : public QApplication {
+ public:
+  using QApplication::QApplication;
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+      ShowError(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+      ShowError(QString());
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  if (!HaveDisplay()) {
+    std::fprintf(stderr,
+                 "velmoran: no display to open the window on; use velmoran-cli for the same work "
+                 "from the command line.\n");
+    return 1;
+  }
+  Application application(argc, argv);
+  SubstituteWindowFonts();
+  try {
+    TMainForm mainForm;
+    mainForm.show();
+    application.exec();
+  } catch (const std::exception& error) {
+    ShowError(QString::fromLocal8Bit(error.what()));
+  } catch (...) {
+    ShowError(QString());
+  }
+  return 0;
+}

@@ -1,0 +1,242 @@
+// The sample preview: which colours the picture holds for each mapping and width, where the
+// text starts, the see-through display, and when the preview's handlers draw and save.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include "app/SampleView.h"
+#include "tests/app/WindowHarness.h"
+
+namespace {
+
+constexpr TColor kRed = MakeColour(255, 0, 0);
+constexpr TColor kGreen = MakeColour(0, 255, 0);
+constexpr TColor kBlue = MakeColour(0, 0, 255);
+constexpr TColor kYellow = MakeColour(255, 255, 0);
+
+// Entries 0-3 in four distinct colours and the lists on 0 (background), 1, 2, 3.
+void UseFourColours(TMainForm& form) {
+  form.PaletteColours[0] = kBlue;
+  form.PaletteColours[1] = kRed;
+  form.PaletteColours[2] = kYellow;
+  form.PaletteColours[3] = kGreen;
+  for (int slot = 0; slot < 4; ++slot) form.SetMapIndex(slot, slot);
+}
+
+QImage Render(TMainForm& form) {
+  form.RenderSample();
+  return form.SampleImage->Picture().copy();
+}
+
+// Bounds of the pixels that differ from the bottom left pixel.
+QRect InkBounds(const QImage& image) {
+  const QRgb background = image.pixel(0, image.height() - 1);
+  QRect bounds;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (image.pixel(x, y) != background) bounds |= QRect(x, y, 1, 1);
+  return bounds;
+}
+
+}  // namespace
+
+class PreviewTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { SubstituteWindowFonts(); }
+
+  void WithNoPaletteThePictureIsBlackAndCanBeAllSeeThrough() {
+    WindowHarness window;
+    TMainForm& form = *window.form;
+    const QImage& picture = form.SampleImage->Picture();
+    QCOMPARE(picture.size(), QSize(841, 89));
+    QCOMPARE(ColoursOf(picture), QSet<QRgb>{0x000000});
+    form.TransBackground->click();
+    const QRgb face = form.SampleImage->palette().color(QPalette::Window).rgb() & 0xFFFFFF;
+    QCOMPARE(ColoursOf(form.SampleImage->Displayed()), QSet<QRgb>{face});
+  }
+
+  void EveryPixelIsOneOfTheFourSlotColours() {
+    WindowHarness window;
+    TMainForm& form = *window.form;
+    UseFourColours(form);
+    const QImage picture = Render(form);  // outline 7, antialias 1
+    QCOMPARE(ColoursOf(picture),
+             (QSet<QRgb>{Rgb(kBlue), Rgb(kRed), Rgb(kYellow), Rgb(kGreen)}));
+    // The outline band is wider than the one-pixel edge line.
+    QVERIFY(CountColour(picture, Rgb(kRed)) > CountColour(picture, Rgb(kGreen)));
+
+    // A bold or italic font draws too, still with slot colours only.
+    form.SampleTextFontDialog.font.bold = true;
+    form.SampleTextFontDialog.font.italic = true;
+    QCOMPARE(ColoursOf(Render(form)).size(), 4);
+  }
+
+  void WidthsOfZeroLeaveTheirLinesOut() {
+    WindowHarness window;
+    TMainForm& form = *window.form;
+    UseFourColours(form);
+    form.OutlineWidth->setValue(0);
+    QCOMPARE(ColoursOf(Render(form)), (QSet<QRgb>{Rgb(kBlue), Rgb(kYellow), Rgb(kGreen)}));
+    form.OutlineWidth->setValue(5);
+    form.AntialiasWidth->setValue(0);
+    QCOMPARE(ColoursOf(Render(form)), (QSet<QRgb>{Rgb(kBlue), Rgb(kRed), Rgb(kYellow)}));
+    form.OutlineWidth->setValue(0);
+    QCOMPARE(ColoursOf(Render(form)), (QSet<QRgb>{Rgb(kBlue), Rgb(kYellow)}));
+  }
+
+  void EqualWidthsHideTheOutlineColour() {
+    WindowHarness window;
+    TMainForm& form = *window.form;
+    UseFourColours(form);
+    for (int width : {1, 3, 10}) {
+      form.OutlineWidth->setValue(width);
+      form.AntialiasWidth->setValue(width);
+      const QImage picture = Render(form);
+      QCOMPARE(CountColour(picture, Rgb(kRed)), 0);
+      QVERIFY(CountColour(picture, Rgb(kGreen)) > 0);
+    }
+  }
+
+  void TextOnTheBackgroundColourLeavesOnlyTheLines() {
+    WindowHarness window;
+    TMainForm& form = *window.form;
+    UseFourColours(form);
+    form.SetMapIndex(2, 0);
+    QCOMPARE(ColoursOf(Render(form)), (QSet<QRgb>{Rgb(kBlue), Rgb(kRed), Rgb(kGreen)}));
+  }
+
+  void IntensitiesNeverChangeThePicture() {
+    WindowHarness window;
+    TMainForm& form = *window.form;
+    UseFourColours(form);
+    const QImage before = Render(form);
+    for (int slot = 0; slot < 4; ++slot) PickItem(form.IntLists[slot], 15 - 3 * slot);
+    QCOMPARE(Render(form), before);
+  }
+
+  void TextStartsAtTenTenAndIsCutAtTheRightEdge() {
+    WindowHarness window;
+    TMainForm& form = *window.form;
+    UseFourColours(form);
+    form.OutlineWidth->setValue(0);
+    form.AntialiasWidth->setValue(0);
+    form.SampleText->setText("H");
+    const QRect ink = InkBounds(Render(form));
+    QVERIFY2(ink.left() >= 10 && ink.left() <= 14, qPrintable(QString::number(ink.left())));
+    // The cell's top is at 10; the capital's top lies a little below it.
+    QVERIFY2(ink.top() >= 10 && ink.top() <= 22, qPrintable(QString::number(ink.top())));
+    QVERIFY(ink.bottom() < 10 + 37 + 4);
+
+    form.SampleText->setText(QString(200, 'W'));
+    const QImage longText = Render(form);
+    QCOMPARE(InkBounds(longText).right(), 840);
+    QCOMPARE(longText.size(), QSize(841, 89));
+
+    form.SampleText->clear();
+    QCOMPARE(ColoursOf(Render(form)), QSet<QRgb>{Rgb(kBlue)});
+  }
+
+  void FontSizeInPointsDrawsAtNinetySixDotsPerInch() {
+    QCOMPARE(SamplePixelSize(28), 37);
+    QCOMPARE(SamplePixelSize(24), 32);
+    QCOMPARE(SamplePixelSize(0), 37);
+    QCOMPARE(SamplePixelSize(-5), 37);
+    QVERIFY(SamplePixelSize(1 << 30) <= 2000);
+    const FontSetting back = FontSettingOf(QFont("Arial", 28, QFont::Bold, true));
+    QCOMPARE(back.size, 28);
+    QVERIFY(back.bold && back.italic);
+
+    WindowHarness window;
+    TMainForm& form = *window.form;
+    UseFourColours(form);
+    form.OutlineWidth->setValue(0);
+    form.AntialiasWidth->setValue(0);
+    form.SampleText->setText("H");
+    const int at28 = InkBounds(Render(form)).height();
+    form.SampleTextFontDialog.font.size = 14;
+    const int at14 = InkBounds(Render(form)).height();
+    QVERIFY2(at14 * 2 >= at28 - 2 && at14 * 2 <= at28 + 2,
+             qPrintable(QString("%1 %2").arg(at14).arg(at28)));
+  }
+
+  void SeeThroughFollowsTheBoxWithoutRedrawing() {
+    WindowHarness window;
+    TMainForm& form = *window.form;
+    UseFourColours(form);
+    const QImage picture = Render(form);
+    // A palette change not yet drawn: the box must not draw it.
+    form.PaletteColours[2] = MakeColour(255, 0, 255);
+    form.TransBackground->click();
+    QVERIFY(form.SampleImage->Transparent());
+    QCOMPARE(form.SampleImage->Picture(), picture);
+    QCOMPARE(IniValues(window.IniPath()).at("GeneralSettings/BackGround"), std::string("1"));
+    const QImage shown = form.SampleImage->Displayed();
+    const QRgb face = form.SampleImage->palette().color(QPalette::Window).rgb() & 0xFFFFFF;
+    QCOMPARE(CountColour(shown, Rgb(kBlue)), 0);
+    QCOMPARE(CountColour(shown, face), CountColour(picture, Rgb(kBlue)));
+    QCOMPARE(CountColour(shown, Rgb(kYellow)), CountColour(picture, Rgb(kYellow)));
+
+    // The next drawing keeps the mode.
+    form.OutlineWidth->setValue(3);
+    QVERIFY(form.SampleImage->Transparent());
+    QCOMPARE(CountColour(form.SampleImage->Displayed(), Rgb(kBlue)), 0);
+    form.TransBackground->click();
+    QVERIFY(CountColour(form.SampleImage->Displayed(), Rgb(kBlue)) > 0);
+  }
+
+  void PreviewHandlersDrawAndSave() {
+    WindowHarness window;
+    TMainForm& form = *window.form;
+    UseFourColours(form);
+    const QImage stale = form.SampleImage->Picture().copy();  // drawn with the black palette
+    form.OutlineWidth->setValue(6);
+    QVERIFY(form.SampleImage->Picture() != stale);
+    QCOMPARE(IniValues(window.IniPath()).at("GeneralSettings/Outline"), std::string("6"));
+
+    form.PaletteColours[0] = kRed;
+    form.SampleText->end(false);
+    QTest::keyClick(form.SampleText, Qt::Key_Exclam);
+    QCOMPARE(form.SampleImage->Picture().pixel(0, 88) & 0xFFFFFF, Rgb(kRed));
+    QCOMPARE(IniValues(window.IniPath()).at("GeneralSettings/SampleText"),
+             std::string("The Quick Brown Fox jumps over the Lazy Dog!!"));
+  }
+
+  void FontDialogDrawsAndSavesOnlyWhenConfirmed() {
+    WindowHarness window;
+    TMainForm& form = *window.form;
+    UseFourColours(form);
+    std::remove(window.IniPath().c_str());
+
+    form.SampleFont->click();  // nothing queued: cancelled
+    QCOMPARE(window.dialogs.fontRuns, 1);
+    QCOMPARE(window.dialogs.lastFont.family(), QString("Arial"));
+    QCOMPARE(window.dialogs.lastFont.pointSize(), 28);
+    QVERIFY(!FileExists(window.IniPath()));
+    QCOMPARE(ColoursOf(form.SampleImage->Picture()), QSet<QRgb>{0x000000});
+
+    // Confirming the same font draws and saves all the same, also with events off.
+    form.EventsEnabled = false;
+    window.dialogs.fontAnswers.push_back(window.dialogs.lastFont);
+    form.SampleFont->click();
+    QVERIFY(FileExists(window.IniPath()));
+    QCOMPARE(ColoursOf(form.SampleImage->Picture()).size(), 4);
+    form.EventsEnabled = true;
+
+    QFont chosen("DejaVu Serif", 20);
+    chosen.setItalic(true);
+    window.dialogs.fontAnswers.push_back(chosen);
+    form.SampleFont->click();
+    const auto ini = IniValues(window.IniPath());
+    QCOMPARE(ini.at("GeneralSettings/FontName"), std::string("DejaVu Serif"));
+    QCOMPARE(ini.at("GeneralSettings/FontSize"), std::string("20"));
+    QCOMPARE(ini.at("GeneralSettings/FontItal"), std::string("1"));
+    QCOMPARE(ini.at("GeneralSettings/FontBold"), std::string("0"));
+  }
+};
+
+QTEST_MAIN(PreviewTest)
+#include "PreviewTest.moc"
