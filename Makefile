@@ -12,6 +12,8 @@ CMAKE_FLAGS ?=
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev \
             libgtest-dev libgmock-dev libbenchmark-dev \
             xvfb xauth fonts-liberation2 fonts-dejavu-core
+# The VOB scanner's tests on real files: spumux and dvdauthor make them, ffmpeg/ffprobe check them.
+PACKAGES += dvdauthor ffmpeg
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
