@@ -17,7 +17,7 @@ void Put16(Bytes& b, std::size_t at, std::size_t value) {
 Bytes PackHeader(int stuffing = 0) {
   Bytes b = {0x00, 0x00, 0x01, 0xBA, 0x44, 0x00, 0x04, 0x00, 0x04, 0x01, 0x01, 0x89, 0xC3,
              static_cast<std::uint8_t>(0xF8 | (stuffing & 7))};
-  b.insert(b.end(), static_cast<std::size_t>(stuffing & 7), 0xFF);
+  for (int i = 0; i < (stuffing & 7); ++i) b.push_back(0xFF);
   return b;
 }
 
@@ -59,16 +59,14 @@ Bytes MakeUnitWithCommands(const Bytes& commands, std::size_t pictureBytes) {
 
 Bytes MakeSubpictureUnit(int colourWord, int contrastWord, std::size_t pictureBytes,
                          bool withColour, bool withContrast) {
-  Bytes commands = {0x05, 0x00, 0x00, 0x00, 0x2C, 0xF0, 0x40};  // display area
-  if (withColour) {
-    commands.insert(commands.end(), {0x03, static_cast<std::uint8_t>(colourWord >> 8),
-                                     static_cast<std::uint8_t>(colourWord & 0xFF)});
-  }
-  if (withContrast) {
-    commands.insert(commands.end(), {0x04, static_cast<std::uint8_t>(contrastWord >> 8),
-                                     static_cast<std::uint8_t>(contrastWord & 0xFF)});
-  }
-  commands.insert(commands.end(), {0x06, 0x00, 0x04, 0x00, 0x08, 0x01, 0xFF});
+  Bytes commands;
+  const auto add = [&](std::initializer_list<int> bytes) {
+    for (const int v : bytes) commands.push_back(static_cast<std::uint8_t>(v));
+  };
+  add({0x05, 0x00, 0x00, 0x00, 0x2C, 0xF0, 0x40});  // display area
+  if (withColour) add({0x03, colourWord >> 8, colourWord & 0xFF});
+  if (withContrast) add({0x04, contrastWord >> 8, contrastWord & 0xFF});
+  add({0x06, 0x00, 0x04, 0x00, 0x08, 0x01, 0xFF});
   return MakeUnitWithCommands(commands, pictureBytes);
 }
 
