@@ -13,7 +13,8 @@ CMAKE_FLAGS ?=
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev \
             libgtest-dev libgmock-dev libbenchmark-dev \
             xvfb xauth fonts-liberation2 fonts-dejavu-core
-# The IFO test on real title sets makes a disc with ffmpeg and dvdauthor and reads it with lsdvd.
+# Tests on real files: ffmpeg makes the streams (and ffprobe checks them), dvdauthor and spumux
+# make title sets and subtitle streams, lsdvd reads the palettes back.
 PACKAGES += dvdauthor lsdvd ffmpeg
 
 # The fuzz build and the sanitizer runs need clang and its runtime libraries.

@@ -1,0 +1,188 @@
+// The VOB scan against a plain read of the same file, the cost of the throttled pump, and the
+// scan's memory, on files of 1 GiB and 256 MiB made here and deleted after.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/Log.h"
+#include "core/Progress.h"
+#include "files/Filevob.h"
+#include "tests/support/VobBuilder.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+// The CLI's host without its terminal bar: a look-up is one read of a flag.
+volatile std::sig_atomic_t gInterrupt = 0;
+class CliLikeHost : public ProgressHost {
+ public:
+  void SetMaximum(std::int64_t) override {}
+  void SetPosition(std::int64_t position) override { benchmark::DoNotOptimize(position); }
+  void SetText(const std::string&) override {}
+  void DisableMainWindow() override {}
+  void ShowWindow() override {}
+  void HideWindow() override {}
+  void EnableMainWindow() override {}
+  bool EventWaiting() override { return gInterrupt != 0; }
+  bool DispatchEvent() override { return true; }
+};
+
+// The window's host without Qt: the same throttle, a dispatch that finds nothing to do.
+class ThrottledHost : public CliLikeHost {
+ public:
+  bool EventWaiting() override { return throttle_.Due(); }
+  bool DispatchEvent() override {
+    ++pumps;
+    throttle_.Reset();
+    return true;
+  }
+  long pumps = 0;
+
+ private:
+  PumpThrottle throttle_;
+};
+
+// A realistic mix, 1 MiB at a time: a navigation pack every 64 blocks, audio every 8th block,
+// a three-packet subtitle unit every 128 blocks, video in between.
+Bytes MixedMegabyte() {
+  VobBuilder b;
+  const Bytes unit = MakeSubpictureUnit(0x3210, 0xFFF0, 5000);
+  while (b.BlockCount() < 512) {
+    const std::size_t n = b.BlockCount();
+    if (n % 64 == 0) {
+      b.NavPack();
+    } else if (n % 128 == 5) {
+      b.Unit(static_cast<int>(n / 128) % 4, unit);
+    } else if (n % 8 == 3) {
+      b.AudioPack();
+    } else {
+      b.VideoPack();
+    }
+  }
+  Bytes data = b.Data();
+  data.resize(512 * 2048);
+  return data;
+}
+
+bool WriteMixedFile(const std::string& path, std::size_t megabytes) {
+  const Bytes mb = MixedMegabyte();
+  FILE* out = std::fopen(path.c_str(), "wb");
+  if (out == nullptr) return false;
+  bool ok = true;
+  for (std::size_t i = 0; i < megabytes && ok; ++i) ok = std::fwrite(mb.data(), 1, mb.size(), out) == mb.size();
+  return std::fclose(out) == 0 && ok;
+}
+
+double PlainRead(const std::string& path, std::size_t size) {
+  std::vector<char> buffer(size);
+  const auto start = Clock::now();
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  long long total = 0;
+  ssize_t got = 0;
+  while ((got = ::read(fd, buffer.data(), buffer.size())) > 0) total += got;
+  ::close(fd);
+  benchmark::DoNotOptimize(total);
+  return Seconds(start);
+}
+
+double TimedScan(const std::string& path, ProgressHost& host, int* count) {
+  ScopedProgressHost scoped(&host);
+  CFileVOB vob;
+  const auto start = Clock::now();
+  if (!vob.Open(path)) return -1;
+  *count = vob.Scan(false);
+  return Seconds(start);
+}
+
+template <typename F>
+double Best(int runs, F f) {
+  double best = 1e9;
+  for (int i = 0; i < runs; ++i) best = std::min(best, f());
+  return best;
+}
+
+// Max resident set of a child that scans the file whole, in KiB.
+long ScanRss(const std::string& path, bool scan) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (scan) {
+      CliLikeHost host;
+      ScopedProgressHost scoped(&host);
+      CFileVOB vob;
+      if (!vob.Open(path) || vob.Scan(false) < 0) ::_exit(1);
+    }
+    ::_exit(0);
+  }
+  int status = 0;
+  struct rusage usage {};
+  ::wait4(pid, &status, 0, &usage);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? usage.ru_maxrss : -1;
+}
+
+}  // namespace
+
+int main() {
+  namespace fs = std::filesystem;
+  std::string pattern = (fs::temp_directory_path() / "velmoran-bench-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) return 1;
+  const fs::path dir = pattern;
+  const std::string big = (dir / "big.vob").string();
+  const std::string small = (dir / "small.vob").string();
+  int status = 0;
+  if (!WriteMixedFile(big, 1024) || !WriteMixedFile(small, 256)) {
+    std::fprintf(stderr, "bench_vob: cannot write the test files in %s\n", dir.c_str());
+    status = 1;
+  } else {
+    LogRecorder log(kLogWarning);  // the CLI's default level: no per-block lines
+    ScopedLogTarget scopedLog(&log);
+    const double gib = 1.0;
+    PlainRead(big, 1 << 20);  // into the page cache
+    const double read64k = Best(5, [&] { return PlainRead(big, 64 * 1024); });
+    const double read2k = Best(2, [&] { return PlainRead(big, 2048); });
+    int count = 0;
+    CliLikeHost cli;
+    const double scanCli = Best(5, [&] { return TimedScan(big, cli, &count); });
+    ThrottledHost throttled;
+    int throttledCount = 0;
+    const double scanThrottled = Best(5, [&] { return TimedScan(big, throttled, &throttledCount); });
+
+    // The pump alone, with the throttled host: nanoseconds per call.
+    ScopedProgressHost scopedHost(&throttled);
+    const int calls = 20'000'000;
+    const auto pumpStart = Clock::now();
+    for (int i = 0; i < calls; ++i) benchmark::DoNotOptimize(PumpMessages());
+    const double pumpNs = Seconds(pumpStart) * 1e9 / calls;
+
+    const long rssNone = ScanRss(big, false);
+    const long rssSmall = ScanRss(small, true);
+    const long rssBig = ScanRss(big, true);
+
+    std::printf("VOB scan benchmark (1 GiB mixed VOB from the page cache, best of runs)\n");
+    std::printf("  subtitles counted                 %d (throttled host: %d)\n", count, throttledCount);
+    std::printf("  plain read, 64 KiB reads          %.3f s  %.2f GiB/s  (scanner's read size)\n", read64k, gib / read64k);
+    std::printf("  plain read, 2048-byte reads       %.3f s  %.2f GiB/s\n", read2k, gib / read2k);
+    std::printf("  scan, CLI host                    %.3f s  ratio to plain read %.2f (goal <= 1.5)\n", scanCli, scanCli / read64k);
+    std::printf("  scan, throttled window-like host  %.3f s  ratio to CLI scan %.2f (goal <= 1.10)\n", scanThrottled, scanThrottled / scanCli);
+    std::printf("  PumpMessages, throttled host      %.1f ns per call\n", pumpNs);
+    std::printf("  max RSS: child without scan %ld KiB, scan of 256 MiB %ld KiB, scan of 1 GiB %ld KiB (goal < 20 MB)\n",
+                rssNone, rssSmall, rssBig);
+  }
+  std::error_code ignored;
+  fs::remove_all(dir, ignored);
+  return status;
+}

@@ -1,0 +1,123 @@
+// Progress and cancellation for long work: the progress window protocol and the message pump.
+#include "core/Progress.h"
+
+#include <csignal>
+#include <cstdarg>
+
+#include "core/Log.h"
+
+namespace {
+
+ProgressHost* gHost = nullptr;
+volatile std::sig_atomic_t gCancelRequested = 0;
+
+}  // namespace
+
+ProgressHost* SetProgressHost(ProgressHost* host) {
+  ProgressHost* previous = gHost;
+  gHost = host;
+  return previous;
+}
+
+void ProgressStart(std::int64_t maximum, const char* format, ...) {
+  gCancelRequested = 0;
+  ProgressHost* host = gHost;
+  if (host == nullptr) return;
+  host->SetMaximum(maximum);
+  if (format != nullptr) {
+    std::va_list args;
+    va_start(args, format);
+    host->SetText(FormatTextV(format, args));
+    va_end(args);
+  }
+  host->DisableMainWindow();
+  host->ShowWindow();
+}
+
+void ProgressStep(std::int64_t position, const char* format, ...) {
+  ProgressHost* host = gHost;
+  if (host == nullptr) return;
+  host->SetPosition(position);
+  if (format != nullptr) {
+    std::va_list args;
+    va_start(args, format);
+    host->SetText(FormatTextV(format, args));
+    va_end(args);
+  }
+}
+
+void ProgressEnd() {
+  ProgressHost* host = gHost;
+  if (host == nullptr) return;
+  host->HideWindow();
+  host->EnableMainWindow();
+}
+
+bool PumpMessages() {
+  ProgressHost* host = gHost;
+  if (host == nullptr) return false;
+  while (host->EventWaiting()) {
+    if (gCancelRequested != 0) return true;  // the waiting event stays queued
+    if (!host->DispatchEvent()) return false;
+  }
+  return false;
+}
+
+void RequestCancel() { gCancelRequested = 1; }
+
+bool CancelRequested() { return gCancelRequested != 0; }
+
+void ProgressRecorder::SetMaximum(std::int64_t maximum) {
+  calls.push_back("max " + std::to_string(maximum));
+}
+
+void ProgressRecorder::SetPosition(std::int64_t position) {
+  ++steps;
+  lastPosition = position;
+}
+
+void ProgressRecorder::SetText(const std::string& text) { calls.push_back("text " + text); }
+
+void ProgressRecorder::DisableMainWindow() {
+  calls.push_back("disable");
+  mainEnabled = false;
+}
+
+void ProgressRecorder::ShowWindow() {
+  calls.push_back("show");
+  windowShown = true;
+}
+
+void ProgressRecorder::HideWindow() {
+  calls.push_back("hide");
+  windowShown = false;
+}
+
+void ProgressRecorder::EnableMainWindow() {
+  calls.push_back("enable");
+  mainEnabled = true;
+}
+
+bool ProgressRecorder::EventWaiting() {
+  ++lookUps;
+  if (cancelAt_ > 0 && lookUps == cancelAt_) {
+    clickWaiting_ = true;
+    plainEvents_ += eventsAfter_;
+  }
+  return clickWaiting_ || plainEvents_ > 0 || quitQueued_;
+}
+
+bool ProgressRecorder::DispatchEvent() {
+  ++dispatched;
+  if (clickWaiting_) {
+    clickWaiting_ = false;
+    RequestCancel();  // the Cancel button's click handler
+    return true;
+  }
+  if (plainEvents_ > 0) {
+    --plainEvents_;
+    return true;
+  }
+  quitQueued_ = false;
+  return false;
+}

@@ -1,0 +1,278 @@
+// The VOB scanner: which palette entries, slots and intensities a disc's subtitles use.
+//
+// Damaged packets and units are dropped, never read or written outside their bytes:
+// - a subpicture packet whose length is below its header data length + 4, or whose data would
+//   run past the bytes read for its block, is dropped together with the unit under way for its
+//   stream (a piece of that unit is lost);
+// - a first packet too short to hold the 2-byte unit size is dropped the same way;
+// - a piece that would run past its unit's declared size drops the unit;
+// - a continuation packet for a stream with no unit under way is ignored;
+// - a complete unit is evaluated on the bytes received; one too short for the marker test is
+//   simply not a marker unit, and one whose control-sequence offset points outside it lacks
+//   Cmd3 and Cmd4, which ends the scan like any unit without them.
+// A short last block (a file size not a multiple of 2048) is zero-filled past the bytes read
+// and parsed like any other block; its packet must lie within the bytes read.
+// Offsets are 64-bit. The block line prints the offset in at least eight hex digits, more from
+// 4 GiB on, and the block number in at least six decimal places.
+#include "files/Filevob.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+
+#include "core/Log.h"
+#include "core/Progress.h"
+
+namespace {
+
+constexpr std::size_t kChunkBlocks = 32;
+constexpr std::size_t kChunkSize = kChunkBlocks * kVobBlockSize;
+constexpr std::size_t kSubstreamFromDataStart = 1;  // the substream id precedes the data
+constexpr int kPesHeaderBytes = 24;                 // DataStart = header data length + 24
+constexpr int kSubstreamAndFlags = 4;  // PES flags (2), header data length (1), substream id (1)
+
+}  // namespace
+
+CFileVOB::CFileVOB() : chunk_(new std::uint8_t[kChunkSize]()), block_(chunk_.get()) {
+  ClearMapping();
+}
+
+CFileVOB::~CFileVOB() { Release(); }
+
+bool CFileVOB::Open(const std::string& path) {
+  // Read only. POSIX has no share modes; other programs may still write the file meanwhile.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat info {};
+  if (fd < 0 || ::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (fd >= 0) ::close(fd);
+    LogMessage(kLogError, "ERROR - Can't open [%s]", path.c_str());
+    return false;
+  }
+  if (stream_ >= 0) ::close(stream_);
+  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  stream_ = fd;
+  path_ = path;
+  size_ = S_ISREG(info.st_mode) ? static_cast<std::int64_t>(info.st_size) : 0;
+  chunkHeld_ = 0;
+  chunkPos_ = 0;
+  return true;
+}
+
+void CFileVOB::ClearMapping() {
+  for (auto& row : usage_) row.fill(-1);
+}
+
+void CFileVOB::ShowVobGrid(PaletteGridCells& grid) const {
+  for (int i = 0; i < 16; ++i) {
+    for (int s = 0; s < kSlotCount; ++s) {
+      const int value = usage_[i][s];
+      grid.SetGridCell(2 * i + 1, s, value < 0 ? std::string() : std::to_string(value));
+    }
+  }
+}
+
+void CFileVOB::Release() {
+  for (auto& unit : units_) unit.reset();
+  if (stream_ >= 0) {
+    ::close(stream_);
+    stream_ = -1;
+  }
+  path_.clear();
+  size_ = 0;
+  chunkHeld_ = 0;
+  chunkPos_ = 0;
+}
+
+bool CFileVOB::NoUnitsHeld() const {
+  return std::none_of(units_.begin(), units_.end(), [](const auto& u) { return u.has_value(); });
+}
+
+std::uint32_t CFileVOB::StartCode() const {
+  return ReadBigEndianUnchecked(block_ + kStartCodeOffset, 4);
+}
+
+int CFileVOB::PacketLength() const {
+  return static_cast<int>(ReadBigEndianUnchecked(block_ + kPacketLengthOffset, 2));
+}
+
+int CFileVOB::HeaderDataLength() const { return block_[kHeaderDataLengthOffset]; }
+
+bool CFileVOB::HasPts() const { return (block_[kPesFlagsOffset] & 0x80) != 0; }
+
+int CFileVOB::DataStart() const { return HeaderDataLength() + kPesHeaderBytes; }
+
+// DataStart is at most 255 + 24, so the id always lies inside the block.
+int CFileVOB::SubstreamId() const { return block_[DataStart() - kSubstreamFromDataStart]; }
+
+CFileVOB::BlockRead CFileVOB::ReadBlock() {
+  std::uint8_t* chunk = chunk_.get();
+  if (chunkPos_ >= chunkHeld_) {
+    chunkHeld_ = 0;
+    chunkPos_ = 0;
+    while (chunkHeld_ < kChunkSize) {
+      const ssize_t got = ::read(stream_, chunk + chunkHeld_, kChunkSize - chunkHeld_);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) return BlockRead::kFailed;
+      if (got == 0) break;
+      chunkHeld_ += static_cast<std::size_t>(got);
+    }
+    if (chunkHeld_ == 0) return BlockRead::kFailed;  // the file ended before its size
+  }
+  block_ = chunk + chunkPos_;
+  const std::size_t available = chunkHeld_ - chunkPos_;
+  if (available >= kVobBlockSize) {
+    blockHeld_ = kVobBlockSize;
+    chunkPos_ += kVobBlockSize;
+    return BlockRead::kFull;
+  }
+  // A VOB's last block may be short: the rest of the block reads as zeros.
+  std::memset(chunk + chunkHeld_, 0, kVobBlockSize - available);
+  blockHeld_ = available;
+  chunkPos_ = chunkHeld_;
+  return BlockRead::kShort;
+}
+
+void CFileVOB::DropUnit(int stream) { units_[static_cast<std::size_t>(stream)].reset(); }
+
+int CFileVOB::Scan(bool firstOnly) {
+  ClearMapping();
+  if (stream_ < 0) {
+    LogMessage(kLogError, "ERROR - Can't read from file [%s]", path_.c_str());
+    Release();
+    return -1;
+  }
+  LogMessage(kLogInfo, "Processing VOB file [%s]", path_.c_str());
+  ProgressStart(size_, "Processing VOB file [%s]", path_.c_str());
+
+  std::int64_t offset = 0;
+  std::int64_t blockNumber = 0;
+  int subtitles = 0;
+  while (offset < size_) {
+    if (PumpMessages()) {
+      LogMessage(kLogWarning, "WARNING - Cancel button pressed process aborted!");
+      ProgressEnd();
+      Release();
+      return -1;
+    }
+    ProgressStep(offset, nullptr);
+    if (ReadBlock() == BlockRead::kFailed) {
+      LogMessage(kLogError, "ERROR - Can't read from file [%s]", path_.c_str());
+      ProgressEnd();
+      Release();
+      return -1;
+    }
+    const std::uint32_t k = StartCode();
+    LogMessage(kLogDetail, "%6lld - %08llX(%04X)", static_cast<long long>(blockNumber),
+               static_cast<unsigned long long>(offset), k);
+    offset += static_cast<std::int64_t>(kVobBlockSize);
+    ++blockNumber;
+    if (k != kPrivateStream1) continue;
+
+    const int id = SubstreamId();
+    if (id < kFirstSubpictureId || id >= kFirstSubpictureId + kSubpictureStreams) continue;
+    const int u = id - kFirstSubpictureId;
+    const int m = PacketLength();
+    const int h = HeaderDataLength();
+    const std::size_t d = static_cast<std::size_t>(DataStart());
+    if (m < h + kSubstreamAndFlags || kPacketEnd + static_cast<std::size_t>(m) > blockHeld_) {
+      DropUnit(u);
+      continue;
+    }
+    const std::size_t length = static_cast<std::size_t>(m - h - kSubstreamAndFlags);
+    std::optional<Unit>& slot = units_[static_cast<std::size_t>(u)];
+    if (HasPts()) {
+      slot.reset();  // an unfinished unit of this stream is dropped
+      if (length < 2) continue;
+      slot.emplace();
+      slot->bytes.assign(ReadBigEndianUnchecked(block_ + d, 2), 0);
+    } else if (!slot) {
+      continue;
+    }
+    Unit& unit = *slot;
+    const std::size_t fill = static_cast<std::size_t>(unit.fill);
+    if (length > unit.bytes.size() - fill) {
+      DropUnit(u);
+      continue;
+    }
+    std::memcpy(unit.bytes.data() + fill, block_ + d, length);
+    unit.fill += static_cast<std::int32_t>(length);
+    if (m >= kFullPacketLength) continue;
+
+    const int taken = TakeUnit(unit);
+    if (taken < 0) {
+      Release();
+      ProgressEnd();
+      return -1;
+    }
+    if (taken > 0) {
+      ++subtitles;
+      if (firstOnly) {
+        Release();
+        ProgressEnd();
+        LogMessage(kLogInfo, "Stopping after first subtitle found!!!");
+        return subtitles;
+      }
+    }
+    DropUnit(u);
+  }
+  Release();
+  ProgressEnd();
+  LogMessage(kLogInfo, "Found %d subtitles!", subtitles);
+  return subtitles;
+}
+
+int CFileVOB::TakeUnit(const Unit& unit) {
+  const ByteView bytes(unit.bytes.data(), static_cast<std::size_t>(unit.fill));
+  if (IsMarkerUnit(bytes)) return 0;
+  const auto a3 = FindUnitCommand(bytes, kCmdColour);
+  const auto a4 = FindUnitCommand(bytes, kCmdContrast);
+  if (!a3 || !a4) {
+    if (!a3) LogMessage(kLogError, "ERROR - Can't find Cmd3 in file!!!");
+    if (!a4) LogMessage(kLogError, "ERROR - Can't find Cmd4 in file!!!");
+    return -1;
+  }
+  const int word3 = static_cast<int>(ReadBigEndianUnchecked(bytes.data() + *a3, 2));
+  const int word4 = static_cast<int>(ReadBigEndianUnchecked(bytes.data() + *a4, 2));
+  LogMessage(kLogDetail, "Cmd3 - %04X", word3);
+  LogMessage(kLogDetail, "Cmd4 - %04X", word4);
+  for (int s = 0; s < kSlotCount; ++s) usage_[SlotValue(s, word3)][s] = SlotValue(s, word4);
+  return 1;
+}
+
+VobRunResult RunVobFiles(CFileVOB& vob, const std::vector<std::string>& paths, bool firstOnly,
+                         PaletteGridCells& grid) {
+  VobRunResult result;
+  const auto stop = [&] {
+    result.emptyList = true;
+    vob.ClearMapping();
+    vob.ShowVobGrid(grid);
+    return result;
+  };
+  for (const std::string& path : paths) {
+    if (!vob.Open(path)) return stop();
+    if (vob.Scan(firstOnly) <= 0) return stop();
+    vob.ShowVobGrid(grid);
+    ++result.filesScanned;
+    if (firstOnly) return result;
+  }
+  if (!paths.empty()) LogMessage(kLogInfo, "Finished with all files!!!");
+  return result;
+}
+
+void SortVobPaths(std::vector<std::string>& paths) {
+  const auto folded = [](const std::string& text) {
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+  };
+  std::sort(paths.begin(), paths.end(), [&](const std::string& a, const std::string& b) {
+    const std::string fa = folded(a);
+    const std::string fb = folded(b);
+    return fa != fb ? fa < fb : a < b;  // names equal but for case still get a fixed order
+  });
+}

@@ -1,0 +1,104 @@
+// The VOB scanner: which palette entries, slots and intensities a disc's subtitles use.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/Core.h"
+#include "files/Tabs.h"
+
+constexpr std::size_t kVobBlockSize = 2048;
+constexpr int kSubpictureStreams = 32;
+constexpr int kFirstSubpictureId = 0x20;
+constexpr std::uint32_t kPrivateStream1 = 0x1BD;
+// A packet of this length or more fills its block; the unit goes on in a later packet.
+constexpr int kFullPacketLength = 2028;
+
+// Offsets inside a 2048-byte block: a 14-byte pack header, then one PES packet.
+constexpr std::size_t kStartCodeOffset = 14;
+constexpr std::size_t kPacketLengthOffset = 18;
+constexpr std::size_t kPesFlagsOffset = 21;
+constexpr std::size_t kHeaderDataLengthOffset = 22;
+constexpr std::size_t kPacketEnd = 20;  // the packet length counts the bytes after offset 20
+
+// Usage[i][s]: the intensity last recorded for palette index i in slot s, -1 when unused.
+using VobUsage = std::array<std::array<int, kSlotCount>, 16>;
+
+class CFileVOB {
+ public:
+  CFileVOB();
+  ~CFileVOB();
+  CFileVOB(const CFileVOB&) = delete;
+  CFileVOB& operator=(const CFileVOB&) = delete;
+
+  // Opens the file for scanning; false (and the error line) when it can't be opened.
+  bool Open(const std::string& path);
+  // Scans the open file: the number of subtitles counted, or -1 when cancelled or failed.
+  // Always closes the file and frees every unit before it returns.
+  int Scan(bool firstOnly);
+  void ClearMapping();
+  // Writes Usage into the grid's odd columns, rows 0-3: the intensity, or "" when unused.
+  void ShowVobGrid(PaletteGridCells& grid) const;
+  // Frees every unit, closes the file and empties Path.
+  void Release();
+
+  // Readers of the current block.
+  std::uint32_t StartCode() const;
+  int PacketLength() const;
+  int HeaderDataLength() const;
+  bool HasPts() const;
+  int DataStart() const;
+  int SubstreamId() const;
+
+  const VobUsage& Usage() const { return usage_; }
+  const std::string& Path() const { return path_; }
+  bool IsOpen() const { return stream_ >= 0; }
+  // True when no unit is held: the state between scans.
+  bool NoUnitsHeld() const;
+
+ private:
+  // A subpicture unit being assembled: its declared size and the bytes received so far.
+  struct Unit {
+    std::vector<std::uint8_t> bytes;
+    std::int32_t fill = 0;
+  };
+
+  enum class BlockRead { kFull, kShort, kFailed };
+  BlockRead ReadBlock();
+  void TakePacket();
+  // Evaluates a complete unit: 1 counted, 0 not counted (marker), -1 a command is missing.
+  int TakeUnit(const Unit& unit);
+  void DropUnit(int stream);
+
+  std::array<std::optional<Unit>, kSubpictureStreams> units_;
+  VobUsage usage_{};
+  int stream_ = -1;  // file descriptor of the open file
+  std::string path_;
+  std::int64_t size_ = 0;  // of the open file, taken when it was opened
+
+  // The file is read strictly in sequence, in chunks of 32 blocks; the current block is a
+  // 2048-byte window into the chunk. One system call per 2048 bytes would cost more than the
+  // whole scan, and nothing is copied or allocated per block.
+  std::unique_ptr<std::uint8_t[]> chunk_;
+  std::size_t chunkHeld_ = 0;  // bytes of the chunk that came from the file
+  std::size_t chunkPos_ = 0;   // where the next block starts
+  const std::uint8_t* block_;  // the current block: always 2048 readable bytes
+  std::size_t blockHeld_ = 0;  // bytes of the current block that came from the file
+};
+
+// The VOB tab's scan of several files, without the window: what the window does after its
+// open dialog. `paths` are scanned in the order given (the list's sorted order).
+struct VobRunResult {
+  bool emptyList = false;  // the window empties its file list (the grid is blanked already)
+  int filesScanned = 0;    // files whose scan counted at least one subtitle
+};
+VobRunResult RunVobFiles(CFileVOB& vob, const std::vector<std::string>& paths, bool firstOnly,
+                         PaletteGridCells& grid);
+
+// Sorts paths as the VOB tab's file list keeps them: alphabetically, ignoring letter case.
+void SortVobPaths(std::vector<std::string>& paths);

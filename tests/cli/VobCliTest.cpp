@@ -1,0 +1,230 @@
+// velmoran-cli vob scan through the executable: output, JSON, failures, usage, Ctrl-C.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/support/TempDir.h"
+#include "tests/support/VobBuilder.h"
+
+namespace {
+
+struct Outcome {
+  int status = -1;  // exit status, or 128 + signal number
+  std::string out;
+  std::string err;
+};
+
+// Runs velmoran-cli with `args`. When `interruptWhen` is given, sends SIGINT once it returns
+// true for the standard error read so far.
+Outcome RunCli(const std::vector<std::string>& args,
+               const std::function<bool(const std::string&)>& interruptWhen = {}) {
+  int outPipe[2];
+  int errPipe[2];
+  if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0) return {};
+  std::vector<std::string> words = {VELMORAN_CLI_PATH};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(outPipe[1], STDOUT_FILENO);
+    ::dup2(errPipe[1], STDERR_FILENO);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  ::close(outPipe[1]);
+  ::close(errPipe[1]);
+  Outcome outcome;
+  bool interrupted = false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+  int open = 2;
+  while (open > 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(pid, SIGKILL);
+      break;
+    }
+    if (::poll(fds, 2, 100) < 0) break;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || (fds[i].revents & (POLLIN | POLLHUP)) == 0) continue;
+      char buffer[4096];
+      const ssize_t got = ::read(fds[i].fd, buffer, sizeof buffer);
+      if (got <= 0) {
+        ::close(fds[i].fd);
+        fds[i].fd = -1;
+        --open;
+      } else {
+        (i == 0 ? outcome.out : outcome.err).append(buffer, static_cast<std::size_t>(got));
+      }
+    }
+    if (interruptWhen && !interrupted && interruptWhen(outcome.err)) {
+      ::kill(pid, SIGINT);
+      interrupted = true;
+    }
+  }
+  for (const pollfd& f : fds) {
+    if (f.fd >= 0) ::close(f.fd);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return outcome;
+}
+
+// The 16 table rows with every entry unused, then the given rows replaced.
+std::string Table(const std::vector<std::pair<int, std::string>>& rows) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < 16; ++i) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d  -  -  -  -", i);
+    lines.push_back(text);
+  }
+  for (const auto& [index, row] : rows) lines[index] = row;
+  std::string out;
+  for (const std::string& l : lines) out += l + "\n";
+  return out;
+}
+
+class VobCliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    two_ = dir_.File("two.vob");
+    WriteFileBytes(two_, VobBuilder()
+                             .NavPack()
+                             .Unit(0, MakeSubpictureUnit(0x3210, 0xFFF0))
+                             .VideoPack()
+                             .Unit(1, MakeSubpictureUnit(0xA9A9, 0x5F5F, 4000))
+                             .Data());
+    one_ = dir_.File("one.vob");
+    WriteFileBytes(one_, VobBuilder().Unit(0, MakeSubpictureUnit(0x4444, 0x7777)).Data());
+  }
+
+  TempDir dir_;
+  std::string two_;
+  std::string one_;
+};
+
+TEST_F(VobCliTest, PrintsCountAndTableOfEachFileOnItsOwn) {
+  const Outcome first = RunCli({"vob", "scan", two_, one_});
+  EXPECT_EQ(first.status, 0) << first.err;
+  EXPECT_EQ(first.err, "Processing VOB file [" + two_ + "]\nStopping after first subtitle found!!!\n" +
+                           "Processing VOB file [" + one_ +
+                           "]\nStopping after first subtitle found!!!\n")
+      << "the log at its default level, and no progress bar: standard error is not a terminal";
+  EXPECT_EQ(RunCli({"--log-level", "2", "vob", "scan", two_}).err, "");
+  EXPECT_EQ(first.out, "file: " + two_ + "\nsubtitles: 1\n" +
+                           Table({{0, "00  0  -  -  -"},
+                                  {1, "01  - 15  -  -"},
+                                  {2, "02  -  - 15  -"},
+                                  {3, "03  -  -  - 15"}}) +
+                           "file: " + one_ + "\nsubtitles: 1\n" + Table({{4, "04  7  7  7  7"}}));
+
+  const Outcome all = RunCli({"vob", "scan", "--all", two_});
+  EXPECT_EQ(all.status, 0);
+  EXPECT_EQ(all.out, "file: " + two_ + "\nsubtitles: 2\n" +
+                         Table({{0, "00  0  -  -  -"},
+                                {1, "01  - 15  -  -"},
+                                {2, "02  -  - 15  -"},
+                                {3, "03  -  -  - 15"},
+                                {9, "09 15  - 15  -"},
+                                {10, "10  -  5  -  5"}}));
+}
+
+TEST_F(VobCliTest, JsonHasEveryFileAndNullForUnused) {
+  const Outcome r = RunCli({"vob", "scan", "--json", one_, "--all", two_});
+  EXPECT_EQ(r.status, 0);
+  std::string rows1;
+  std::string rows2;
+  for (int i = 0; i < 16; ++i) {
+    const std::string sep = i > 0 ? ", " : "";
+    rows1 += sep + (i == 4 ? "[7, 7, 7, 7]" : "[null, null, null, null]");
+    const char* row2 = "[null, null, null, null]";
+    if (i == 0) row2 = "[0, null, null, null]";
+    if (i == 1) row2 = "[null, 15, null, null]";
+    if (i == 2) row2 = "[null, null, 15, null]";
+    if (i == 3) row2 = "[null, null, null, 15]";
+    if (i == 9) row2 = "[15, null, 15, null]";
+    if (i == 10) row2 = "[null, 5, null, 5]";
+    rows2 += sep + row2;
+  }
+  EXPECT_EQ(r.out, "{\"files\": [{\"file\": \"" + one_ + "\", \"subtitles\": 1, \"usage\": [" +
+                       rows1 + "]}, {\"file\": \"" + two_ + "\", \"subtitles\": 2, \"usage\": [" +
+                       rows2 + "]}]}\n");
+}
+
+TEST_F(VobCliTest, AFileWithoutSubtitlesIsReportedAndTheRunGoesOn) {
+  const std::string none = dir_.File("none.vob");
+  WriteFileBytes(none, VobBuilder().VideoPack().AudioPack().Data());
+  const Outcome r = RunCli({"--log-level", "3", "vob", "scan", none, one_});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "file: " + none + "\nsubtitles: 0\n" + Table({}) + "file: " + one_ +
+                       "\nsubtitles: 1\n" + Table({{4, "04  7  7  7  7"}}));
+  EXPECT_EQ(r.err, "Processing VOB file [" + none + "]\nFound 0 subtitles!\nProcessing VOB file [" +
+                       one_ + "]\nStopping after first subtitle found!!!\n");
+}
+
+TEST_F(VobCliTest, AFileThatCannotBeScannedStopsTheRun) {
+  const std::string missing = dir_.File("missing.vob");
+  Outcome r = RunCli({"vob", "scan", missing, one_});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "ERROR - Can't open [" + missing + "]\n");
+
+  const std::string broken = dir_.File("broken.vob");
+  WriteFileBytes(broken, VobBuilder().Unit(0, MakeSubpictureUnit(0, 0, 16, false, true)).Data());
+  r = RunCli({"--log-level", "2", "vob", "scan", "--json", one_, broken});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "") << "no half JSON document";
+  EXPECT_EQ(r.err, "ERROR - Can't find Cmd3 in file!!!\n");
+}
+
+TEST_F(VobCliTest, UsageErrors) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"vob"}, {"vob", "scan"}, {"vob", "list", one_},
+        {"vob", "scan", "--first", one_}, {"vob", "scan", "--all"}}) {
+    const Outcome r = RunCli(args);
+    EXPECT_EQ(r.status, 2) << args.back();
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("usage:"), std::string::npos);
+  }
+}
+
+TEST_F(VobCliTest, CtrlCCancelsTheScanWithStatus130) {
+  // 8 GiB of zeros in a sparse file: long enough to interrupt, nothing to store.
+  struct stat info {};
+  const std::string folder = ::stat("/dev/shm", &info) == 0 ? "/dev/shm" : dir_.Path();
+  const std::string big = folder + "/velmoran-cli-" + std::to_string(::getpid()) + ".vob";
+  struct Remove {
+    std::string path;
+    ~Remove() { ::unlink(path.c_str()); }
+  } remove{big};
+  WriteFileBytes(big, {});
+  ASSERT_EQ(::truncate(big.c_str(), 8LL << 30), 0);
+
+  // Interrupt once the big file's scan has started.
+  const Outcome c =
+      RunCli({"vob", "scan", "--all", one_, big, one_},
+             [&](const std::string& err) {
+               return err.find("Processing VOB file [" + big + "]") != std::string::npos;
+             });
+  EXPECT_EQ(c.status, 130) << c.err;
+  EXPECT_NE(c.err.find("WARNING - Cancel button pressed process aborted!"), std::string::npos);
+  EXPECT_EQ(c.err, "Processing VOB file [" + one_ + "]\nFound 1 subtitles!\nProcessing VOB file [" +
+                       big + "]\nWARNING - Cancel button pressed process aborted!\n")
+      << "the third file is not scanned";
+  EXPECT_EQ(c.out, "file: " + one_ + "\nsubtitles: 1\n" + Table({{4, "04  7  7  7  7"}}))
+      << "the first file's result, nothing after the interrupted one";
+}
+
+}  // namespace

@@ -1,0 +1,237 @@
+// The VOB scanner on files made by real DVD tools: an MPEG-2 program stream from ffmpeg, two
+// subtitle streams muxed in by spumux, and the title set that dvdauthor makes of it. The count
+// and the usage table are checked against the subpicture units that ffprobe lists, parsed here
+// on their own.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/Log.h"
+#include "core/Progress.h"
+#include "files/Filevob.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+bool HasTool(const std::string& name) {
+  return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
+
+std::uint32_t Crc32(const Bytes& bytes, std::size_t from) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (std::size_t i = from; i < bytes.size(); ++i) {
+    crc ^= bytes[i];
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+void Put32(Bytes& b, std::uint32_t v) {
+  for (int s = 24; s >= 0; s -= 8) b.push_back(static_cast<std::uint8_t>(v >> s));
+}
+
+void Chunk(Bytes& png, const char* type, const Bytes& data) {
+  Put32(png, static_cast<std::uint32_t>(data.size()));
+  const std::size_t start = png.size();
+  png.insert(png.end(), type, type + 4);
+  png.insert(png.end(), data.begin(), data.end());
+  Put32(png, Crc32(png, start));
+}
+
+// An 8-bit palette PNG of noise in colours 1-3 inside a transparent frame of colour 0; the
+// pixel data is deflated in stored blocks, so no compression library is needed.
+Bytes NoisePng(int width, int height, const std::array<std::uint32_t, 4>& rgb,
+               const std::array<std::uint8_t, 4>& alpha, unsigned seed) {
+  std::mt19937 random(seed);
+  Bytes raw;
+  for (int y = 0; y < height; ++y) {
+    raw.push_back(0);  // no filter
+    for (int x = 0; x < width; ++x) {
+      const bool inside = y >= 4 && y < height - 4 && x >= 4 && x < width - 4;
+      raw.push_back(inside ? static_cast<std::uint8_t>(1 + random() % 3) : 0);
+    }
+  }
+  Bytes z = {0x78, 0x01};
+  std::uint32_t a = 1, b = 0;
+  for (const std::uint8_t v : raw) {
+    a = (a + v) % 65521;
+    b = (b + a) % 65521;
+  }
+  for (std::size_t at = 0; at < raw.size() || at == 0;) {
+    const std::size_t n = std::min<std::size_t>(65535, raw.size() - at);
+    z.push_back(at + n == raw.size() ? 1 : 0);
+    z.insert(z.end(), {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
+                       static_cast<std::uint8_t>(~n), static_cast<std::uint8_t>(~n >> 8)});
+    z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(at),
+             raw.begin() + static_cast<std::ptrdiff_t>(at + n));
+    at += n;
+    if (n == 0) break;
+  }
+  Put32(z, (b << 16) | a);
+
+  Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  Bytes header;
+  Put32(header, static_cast<std::uint32_t>(width));
+  Put32(header, static_cast<std::uint32_t>(height));
+  header.insert(header.end(), {8, 3, 0, 0, 0});
+  Chunk(png, "IHDR", header);
+  Bytes palette;
+  for (const std::uint32_t c : rgb) {
+    palette.insert(palette.end(), {static_cast<std::uint8_t>(c >> 16),
+                                   static_cast<std::uint8_t>(c >> 8), static_cast<std::uint8_t>(c)});
+  }
+  Chunk(png, "PLTE", palette);
+  Chunk(png, "tRNS", Bytes(alpha.begin(), alpha.end()));
+  Chunk(png, "IDAT", z);
+  Chunk(png, "IEND", {});
+  return png;
+}
+
+// The subpicture units ffprobe lists for the subtitle streams, from its hex dump of each packet.
+std::vector<Bytes> ProbeUnits(const std::string& file, const std::string& dump) {
+  if (!Shell("ffprobe -v error -select_streams s -show_packets -show_data '" + file + "' > '" +
+             dump + "'")) {
+    return {};
+  }
+  std::ifstream in(dump);
+  std::vector<Bytes> units;
+  std::string line;
+  bool inData = false;
+  while (std::getline(in, line)) {
+    if (line == "[PACKET]") {
+      units.emplace_back();
+      inData = false;
+    } else if (line == "data=") {
+      inData = true;
+    } else if (inData && line.size() > 10 && line[8] == ':') {
+      // "00000010: 757a 567d ...  uzV}...": hex words, then two blanks and the bytes as text.
+      std::istringstream words(line.substr(10, line.find("  ", 10) - 10));
+      std::string word;
+      while (words >> word) {
+        for (std::size_t i = 0; i + 1 < word.size(); i += 2) {
+          units.back().push_back(static_cast<std::uint8_t>(std::stoi(word.substr(i, 2), nullptr, 16)));
+        }
+      }
+    } else {
+      inData = false;
+    }
+  }
+  return units;
+}
+
+// The argument words of the first SET_COLOR and SET_CONTR of a unit's first control sequence.
+bool UnitWords(const Bytes& unit, int& colour, int& contrast) {
+  if (unit.size() < 4) return false;
+  std::size_t p = static_cast<std::size_t>(unit[2] << 8 | unit[3]) + 4;
+  colour = contrast = -1;
+  while (p < unit.size()) {
+    const int code = unit[p];
+    if (code <= 2) {
+      p += 1;
+    } else if (code == 3 || code == 4) {
+      if (p + 2 >= unit.size()) return false;
+      const int word = unit[p + 1] << 8 | unit[p + 2];
+      if (code == 3 && colour < 0) colour = word;
+      if (code == 4 && contrast < 0) contrast = word;
+      p += 3;
+    } else if (code == 5) {
+      p += 7;
+    } else if (code == 6) {
+      p += 5;
+    } else {
+      break;
+    }
+  }
+  return colour >= 0 && contrast >= 0;
+}
+
+class VobRealFilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* tool : {"ffmpeg", "ffprobe", "spumux", "dvdauthor"}) {
+      if (!HasTool(tool)) GTEST_SKIP() << tool << " is not installed (Debian: dvdauthor, ffmpeg)";
+    }
+  }
+
+  std::string F(const std::string& name) const { return dir_.File(name); }
+  // The tools' own messages, for a failure report.
+  std::string ToolLog() const {
+    std::ifstream in(dir_.File("tools.log"));
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  TempDir dir_;
+};
+
+TEST_F(VobRealFilesTest, CountAndUsageMatchTheUnitsOfSpumuxAndDvdauthorFiles) {
+  const std::string quiet = " >>'" + F("tools.log") + "' 2>&1";
+  ASSERT_TRUE(Shell("ffmpeg -nostdin -hide_banner -y -f lavfi -i testsrc=size=352x288:rate=25:duration=4"
+                    " -f lavfi -i sine=frequency=440:duration=4 -target pal-dvd -s 352x288"
+                    " -b:v 400k -maxrate 1000k -bufsize 224k -g 12 '" + F("av.mpg") + "'" + quiet))
+      << ToolLog();
+
+  // Large noisy pictures span several packets; partial alpha gives contrasts below 15.
+  WriteFileBytes(F("big.png"), NoisePng(320, 110, {0x000000, 0xFFFFFF, 0xFF0000, 0x0000FF},
+                                        {0, 255, 255, 255}, 1));
+  WriteFileBytes(F("soft.png"), NoisePng(200, 60, {0x000000, 0x00FF00, 0xFFFF00, 0xFFFFFF},
+                                         {0, 255, 136, 68}, 2));
+  WriteFileBytes(F("two.png"), NoisePng(160, 40, {0x101010, 0xFF00FF, 0xFF00FF, 0xFF00FF},
+                                        {255, 170, 170, 170}, 3));
+  std::ofstream(F("s0.xml")) << "<subpictures format=\"PAL\"><stream>\n"
+                                "<spu start=\"00:00:00.20\" end=\"00:00:00.80\" image=\"big.png\" xoffset=\"10\" yoffset=\"60\"/>\n"
+                                "<spu start=\"00:00:01.00\" end=\"00:00:01.50\" image=\"soft.png\" xoffset=\"40\" yoffset=\"150\"/>\n"
+                                "<spu start=\"00:00:02.00\" end=\"00:00:02.60\" image=\"big.png\" xoffset=\"10\" yoffset=\"60\"/>\n"
+                                "</stream></subpictures>\n";
+  std::ofstream(F("s1.xml")) << "<subpictures format=\"PAL\"><stream>\n"
+                                "<spu start=\"00:00:00.50\" end=\"00:00:01.20\" image=\"two.png\" xoffset=\"40\" yoffset=\"200\"/>\n"
+                                "<spu start=\"00:00:02.20\" end=\"00:00:03.00\" image=\"soft.png\" xoffset=\"40\" yoffset=\"150\"/>\n"
+                                "</stream></subpictures>\n";
+  const std::string cd = "cd '" + dir_.Path() + "' && ";
+  ASSERT_TRUE(Shell(cd + "spumux -s 0 s0.xml < av.mpg > sub0.mpg 2>>tools.log")) << ToolLog();
+  ASSERT_TRUE(Shell(cd + "spumux -s 1 s1.xml < sub0.mpg > sub1.mpg 2>>tools.log")) << ToolLog();
+  ASSERT_TRUE(Shell(cd + "VIDEO_FORMAT=PAL dvdauthor -o dvd -t sub1.mpg >>tools.log 2>&1 && "
+                         "VIDEO_FORMAT=PAL dvdauthor -o dvd -T >>tools.log 2>&1"))
+      << ToolLog();
+
+  for (const std::string& file : {F("sub1.mpg"), F("dvd/VIDEO_TS/VTS_01_1.VOB")}) {
+    SCOPED_TRACE(file);
+    const std::vector<Bytes> units = ProbeUnits(file, F("probe.txt"));
+    ASSERT_EQ(units.size(), 5u) << "ffprobe lists every subtitle of both streams";
+    VobUsage expected;
+    for (auto& row : expected) row.fill(-1);
+    std::size_t largest = 0;
+    for (const Bytes& unit : units) {
+      int colour = 0;
+      int contrast = 0;
+      ASSERT_TRUE(UnitWords(unit, colour, contrast));
+      for (int s = 0; s < 4; ++s) expected[(colour >> (4 * s)) & 15][s] = (contrast >> (4 * s)) & 15;
+      largest = std::max(largest, unit.size());
+    }
+    EXPECT_GT(largest, 3u * 2048) << "a unit spans several packets";
+
+    LogRecorder log(kLogWarning);
+    ScopedLogTarget scopedLog(&log);
+    ProgressRecorder progress;
+    ScopedProgressHost scopedProgress(&progress);
+    CFileVOB vob;
+    ASSERT_TRUE(vob.Open(file));
+    EXPECT_EQ(vob.Scan(false), static_cast<int>(units.size()));
+    EXPECT_EQ(vob.Usage(), expected);
+    ASSERT_TRUE(vob.Open(file));
+    EXPECT_EQ(vob.Scan(true), 1);
+    EXPECT_EQ(log.Lines().back(), "Stopping after first subtitle found!!!");
+  }
+}
+
+}  // namespace

@@ -1,0 +1,59 @@
+// Builds VOB files in memory: packs of several kinds and subpicture units split into packets.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "tests/support/TempDir.h"
+
+// A subpicture unit: size, control-sequence offset, `pictureBytes` of picture, then one control
+// sequence whose command list is `commands` (taken as given, normally ended by 0xFF).
+Bytes MakeUnitWithCommands(const Bytes& commands, std::size_t pictureBytes = 16);
+// A unit whose command list sets the display area, Cmd3 = colour, Cmd4 = contrast, starts
+// the display and ends. `withColour` / `withContrast` leave a command out.
+Bytes MakeSubpictureUnit(int colourWord, int contrastWord, std::size_t pictureBytes = 16,
+                         bool withColour = true, bool withContrast = true);
+// The text-to-subtitle converter's marker unit; its commands are valid (colour 0xFFFF).
+Bytes MakeMarkerUnit();
+
+// One subpicture packet in a block, every field open to choice for damaged cases.
+struct SubpicturePacket {
+  int substreamId = 0x20;
+  bool pts = true;
+  Bytes data;
+  int headerDataLength = -1;  // -1: 5 with a time stamp, 0 without
+  int packetLength = -1;      // -1: the true length, header data length + 4 + data
+};
+
+class VobBuilder {
+ public:
+  static constexpr std::size_t kBlock = 2048;
+
+  // 2048-byte packs of other kinds.
+  VobBuilder& VideoPack();    // MPEG-2 video, stream 0xE0
+  VobBuilder& AudioPack();    // private stream 1, AC-3 substream 0x80
+  VobBuilder& PaddingPack();  // padding stream 0xBE
+  VobBuilder& NavPack();      // system header, then a private-stream-2 (PCI) packet
+  // A pack whose header carries `stuffing` stuffing bytes: its PES starts late, at 14 + stuffing.
+  VobBuilder& StuffedVideoPack(int stuffing);
+
+  // The unit split into packets as a muxer does: each full packet has length 2028, the first
+  // carries a time stamp, the last is shorter.
+  VobBuilder& Unit(int stream, const Bytes& unit);
+  // The blocks of such a split, to interleave by hand.
+  static std::vector<Bytes> UnitBlocks(int stream, const Bytes& unit);
+  VobBuilder& Packet(const SubpicturePacket& packet);
+  // Any block as given (its length is kept, so a short block makes a short file).
+  VobBuilder& Block(const Bytes& block);
+  VobBuilder& Blocks(const std::vector<Bytes>& blocks);
+
+  const Bytes& Data() const { return bytes_; }
+  std::size_t BlockCount() const { return bytes_.size() / kBlock; }
+
+  // One block holding a subpicture packet (with padding after a short packet).
+  static Bytes PacketBlock(const SubpicturePacket& packet);
+
+ private:
+  Bytes bytes_;
+};
