@@ -76,7 +76,8 @@ ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& byt
   return ReadResult::kOk;
 }
 
-AtomicFile::AtomicFile(std::string path) : target_(ResolveTarget(path)) {}
+AtomicFile::AtomicFile(std::string path, Durability durability)
+    : target_(ResolveTarget(path)), durability_(durability) {}
 
 AtomicFile::~AtomicFile() { Discard(); }
 
@@ -138,7 +139,8 @@ bool AtomicFile::Write(ByteView bytes) {
 
 bool AtomicFile::Commit() {
   if (fd_ < 0) return false;
-  if (Fails(FileStep::kFlush) || ::fdatasync(fd_) != 0) return false;
+  if (Fails(FileStep::kFlush)) return false;
+  if (durability_ == Durability::kFlush && ::fdatasync(fd_) != 0) return false;
   const int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0) return false;
@@ -147,8 +149,9 @@ bool AtomicFile::Commit() {
   return true;
 }
 
-SaveResult SaveFileAtomically(const std::string& path, ByteView bytes) {
-  AtomicFile file(path);
+SaveResult SaveFileAtomically(const std::string& path, ByteView bytes,
+                              AtomicFile::Durability durability) {
+  AtomicFile file(path, durability);
   if (!file.Create()) return SaveResult::kCreateFailed;
   if (!file.Write(bytes) || !file.Commit()) return SaveResult::kWriteFailed;
   return SaveResult::kOk;

@@ -23,7 +23,11 @@ enum class SaveResult { kOk, kCreateFailed, kWriteFailed };
 // as it was.
 class AtomicFile {
  public:
-  explicit AtomicFile(std::string path);
+  // kNoFlush skips forcing the data to disk before the rename: the file still never appears
+  // half-written to a reader, but a power cut soon after may lose the new content. Only for
+  // small files rewritten very often (the settings on every keystroke).
+  enum class Durability { kFlush, kNoFlush };
+  explicit AtomicFile(std::string path, Durability durability = Durability::kFlush);
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
@@ -38,12 +42,14 @@ class AtomicFile {
   std::string temp_;
   int fd_ = -1;
   unsigned mode_ = 0;
+  Durability durability_;
 };
 
 // Writes `bytes` to a temporary file beside `path`, flushes it to disk and renames it over
 // `path`. On any failure the temporary file is removed and whatever was at `path` is untouched.
 // A symbolic link at `path` is followed: the file it names is replaced, the link stays.
-SaveResult SaveFileAtomically(const std::string& path, ByteView bytes);
+SaveResult SaveFileAtomically(const std::string& path, ByteView bytes,
+                              AtomicFile::Durability durability = AtomicFile::Durability::kFlush);
 
 // Fault injection for tests: the hook is asked before each step and makes it fail by
 // returning true.

@@ -149,7 +149,9 @@ std::string IniFile::Text() const {
 bool IniFile::Write(const std::string& path) const {
   const std::string text = Text();
   const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
-  return SaveFileAtomically(path, ByteView(data, text.size())) == SaveResult::kOk;
+  // Settings are saved on every keystroke in the sample text: replaced atomically, not flushed.
+  return SaveFileAtomically(path, ByteView(data, text.size()), AtomicFile::Durability::kNoFlush) ==
+         SaveResult::kOk;
 }
 
 int IniFile::GetInt(const std::string& section, const std::string& key, int fallback) const {

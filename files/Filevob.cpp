@@ -188,7 +188,7 @@ int CFileVOB::Scan(bool firstOnly) {
     if (HasPts()) {
       slot.reset();  // an unfinished unit of this stream is dropped
       if (length < 2) continue;
-      slot.emplace();
+      slot = Unit();
       slot->bytes.assign(ReadBigEndianUnchecked(block_ + d, 2), 0);
     } else if (!slot) {
       continue;

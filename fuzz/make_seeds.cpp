@@ -8,6 +8,7 @@
 #include "tests/support/IfoBuilder.h"
 #include "tests/support/SupBuilder.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/VobBuilder.h"
 
 namespace {
 
@@ -55,5 +56,14 @@ int main(int argc, char** argv) {
   SupPacket missing = small;
   missing.contrast.reset();
   Seed(dir, "fuzz_sup", "missing-cmd4", SupBuilder().Add(small).Add(missing).Build());
+  VobBuilder vob;
+  vob.NavPack().VideoPack().Unit(0, MakeSubpictureUnit(0x3210, 0xFFF0)).AudioPack();
+  vob.Unit(1, MakeMarkerUnit()).Unit(0, MakeSubpictureUnit(0x1234, 0x5678, 3000));
+  Seed(dir, "fuzz_vob", "mixed", vob.Data());
+  VobBuilder alternating;
+  const auto a = VobBuilder::UnitBlocks(0, MakeSubpictureUnit(0x0123, 0xF0F0, 4100));
+  const auto b = VobBuilder::UnitBlocks(3, MakeSubpictureUnit(0x4567, 0x0F0F, 4100));
+  for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) alternating.Block(a[i]).Block(b[i]);
+  Seed(dir, "fuzz_vob", "alternating", alternating.Data());
   return 0;
 }
