@@ -148,11 +148,15 @@ TEST(Settings, SaveKeepsForeignContentAndSurvivesAFailedWrite) {
   EXPECT_NE(saved.find("Outline=5\nExtra=keep\n"), std::string::npos);
   EXPECT_NE(saved.find("[Mine]\na=b\n"), std::string::npos);
 
-  SetFileFaultHook([](FileStep step) { return step == FileStep::kWrite; });
-  controls.outline = 9;
-  ini.SaveSettings();
-  SetFileFaultHook(nullptr);
-  EXPECT_EQ(ReadText(ini.IniFileName()), saved);
+  for (const FileStep failing :
+       {FileStep::kCreate, FileStep::kWrite, FileStep::kFlush, FileStep::kRename}) {
+    SetFileFaultHook([failing](FileStep step) { return step == failing; });
+    controls.outline = 9;
+    ini.SaveSettings();
+    SetFileFaultHook(nullptr);
+    EXPECT_EQ(ReadText(ini.IniFileName()), saved);
+    EXPECT_EQ(ListFolder(dir.Path()), std::vector<std::string>{"v.INI"});
+  }
 }
 
 }  // namespace
