@@ -1,15 +1,12 @@
 // velmoran-cli ifo and colour, run as a separate process.
 #include <gtest/gtest.h>
 
-#include <poll.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <string>
 #include <vector>
 
 #include "files/Fileifo.h"
 #include "tests/support/IfoBuilder.h"
+#include "tests/support/RunProcess.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -22,49 +19,10 @@ struct CliRun {
 
 // Runs velmoran-cli with `args` and collects its exit status and both output streams.
 CliRun RunCli(const std::vector<std::string>& args) {
-  CliRun run;
-  int outPipe[2], errPipe[2];
-  if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0) return run;
-  std::vector<std::string> all = {VELMORAN_CLI_PATH};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(outPipe[1], 1);
-    ::dup2(errPipe[1], 2);
-    ::close(outPipe[0]);
-    ::close(errPipe[0]);
-    ::close(outPipe[1]);
-    ::close(errPipe[1]);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  ::close(outPipe[1]);
-  ::close(errPipe[1]);
-  pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-  std::string* sinks[2] = {&run.out, &run.err};
-  int open = 2;
-  while (open > 0) {
-    if (::poll(fds, 2, -1) < 0) break;
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-      char buffer[4096];
-      const ssize_t got = ::read(fds[i].fd, buffer, sizeof buffer);
-      if (got > 0) {
-        sinks[i]->append(buffer, static_cast<std::size_t>(got));
-      } else {
-        ::close(fds[i].fd);
-        fds[i].fd = -1;
-        --open;
-      }
-    }
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  std::vector<std::string> argv = {VELMORAN_CLI_PATH};
+  argv.insert(argv.end(), args.begin(), args.end());
+  const ProcessResult result = RunProcess(argv);
+  return {result.exitStatus, result.out, result.err};
 }
 
 std::string ShowText(const IfoPalette& palette) {

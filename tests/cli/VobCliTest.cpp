@@ -1,18 +1,14 @@
 // velmoran-cli vob scan through the executable: output, JSON, failures, usage, Ctrl-C.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "tests/support/RunProcess.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VobBuilder.h"
 
@@ -28,58 +24,13 @@ struct Outcome {
 // true for the standard error read so far.
 Outcome RunCli(const std::vector<std::string>& args,
                const std::function<bool(const std::string&)>& interruptWhen = {}) {
-  int outPipe[2];
-  int errPipe[2];
-  if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0) return {};
-  std::vector<std::string> words = {VELMORAN_CLI_PATH};
-  words.insert(words.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& w : words) argv.push_back(w.data());
-  argv.push_back(nullptr);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(outPipe[1], STDOUT_FILENO);
-    ::dup2(errPipe[1], STDERR_FILENO);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  ::close(outPipe[1]);
-  ::close(errPipe[1]);
-  Outcome outcome;
-  bool interrupted = false;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-  int open = 2;
-  while (open > 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      ::kill(pid, SIGKILL);
-      break;
-    }
-    if (::poll(fds, 2, 100) < 0) break;
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || (fds[i].revents & (POLLIN | POLLHUP)) == 0) continue;
-      char buffer[4096];
-      const ssize_t got = ::read(fds[i].fd, buffer, sizeof buffer);
-      if (got <= 0) {
-        ::close(fds[i].fd);
-        fds[i].fd = -1;
-        --open;
-      } else {
-        (i == 0 ? outcome.out : outcome.err).append(buffer, static_cast<std::size_t>(got));
-      }
-    }
-    if (interruptWhen && !interrupted && interruptWhen(outcome.err)) {
-      ::kill(pid, SIGINT);
-      interrupted = true;
-    }
-  }
-  for (const pollfd& f : fds) {
-    if (f.fd >= 0) ::close(f.fd);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  return outcome;
+  std::vector<std::string> argv = {VELMORAN_CLI_PATH};
+  argv.insert(argv.end(), args.begin(), args.end());
+  ProcessOptions options;
+  options.timeoutSeconds = 30;
+  options.interruptWhen = interruptWhen;
+  const ProcessResult result = RunProcess(argv, options);
+  return {result.exitStatus, result.out, result.err};
 }
 
 // The 16 table rows with every entry unused, then the given rows replaced.

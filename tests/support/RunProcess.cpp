@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -101,7 +102,12 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
   }
 
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.timeoutSeconds);
+  bool interrupted = false;
   while (out[0] >= 0 || err[0] >= 0) {
+    if (options.interruptWhen && !interrupted && options.interruptWhen(result.err)) {
+      ::kill(pid, SIGINT);
+      interrupted = true;
+    }
     pollfd fds[3];
     int count = 0;
     if (out[0] >= 0) fds[count++] = {out[0], POLLIN, 0};
@@ -114,7 +120,11 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
       ::kill(pid, SIGKILL);
       break;
     }
-    const int ready = ::poll(fds, static_cast<nfds_t>(count), static_cast<int>(left.count()));
+    // With a pending interrupt the output is looked at often; otherwise poll waits for it.
+    const int wait = options.interruptWhen && !interrupted
+                         ? std::min<int>(100, static_cast<int>(left.count()))
+                         : static_cast<int>(left.count());
+    const int ready = ::poll(fds, static_cast<nfds_t>(count), wait);
     if (ready < 0 && errno == EINTR) continue;
     if (ready < 0) break;
     for (int i = 0; i < count; ++i) {

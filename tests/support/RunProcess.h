@@ -1,6 +1,7 @@
 // Runs a program and captures what it writes, for end-to-end tests of the executables.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +22,9 @@ struct ProcessOptions {
   std::vector<std::string> environment;
   // The program is killed after this many seconds; timedOut then says so.
   int timeoutSeconds = 60;
+  // When given, SIGINT is sent once, as soon as this returns true for the standard error read
+  // so far (a Ctrl-C at a chosen moment).
+  std::function<bool(const std::string& err)> interruptWhen;
 };
 
 // Runs argv[0] (looked up in PATH when it holds no '/') with the arguments argv[1...] and waits
