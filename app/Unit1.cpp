@@ -263,6 +263,11 @@ void TMainForm::BuildIfoTab() {
                     "as rounding and clipping errors are introduced.", "",
                     "This means that as you switch between colours ",
                     "and hex values the hex values/colours may drift!"});
+  // Disabled, yet its note reads in black on the face colour.
+  UseFaceColour(Memo1);
+  QPalette notePalette = Memo1->palette();
+  notePalette.setColor(QPalette::Text, Qt::black);
+  Memo1->setPalette(notePalette);
 
   for (int i = 0; i < 16; ++i) {
     const bool left = i < 8;

@@ -6,7 +6,9 @@
 #include <memory>
 #include <string>
 
+#include "app/ColourPanel.h"
 #include "app/Dialogs.h"
+#include "app/HexEdit.h"
 #include "core/Colour.h"
 #include "core/Log.h"
 #include "core/Settings.h"
@@ -14,8 +16,6 @@
 #include "files/Filesup.h"
 #include "files/Tabs.h"
 
-class ColourPanelBox;
-class HexEdit;
 class QCheckBox;
 class QComboBox;
 class QFrame;

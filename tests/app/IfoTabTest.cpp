@@ -3,6 +3,7 @@
 // preview and the log show afterwards.
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -100,6 +101,9 @@ class IfoTabTest : public QObject {
     }
     QVERIFY(form.FileNameIFO->text().isEmpty());
     QVERIFY(!form.IfoDocument().HasData());
+    // The note is disabled but still reads in black.
+    QVERIFY(!form.Memo1->isEnabled());
+    QCOMPARE(form.Memo1->palette().color(QPalette::Disabled, QPalette::Text), QColor(Qt::black));
   }
 
   void ShortOrNonHexTextsBecomeCanonical() {
@@ -180,11 +184,26 @@ class IfoTabTest : public QObject {
     QCOMPARE(form.ColourPanel[7]->Colour(), MakeColour(0, 0, 251));
     QCOMPARE(form.ColourPanel[7]->CaptionColour(), kWhite);
 
+    // Green 170 comes back as 169, which takes white text; picked again it stays exact and
+    // its caption turns black.
+    window.dialogs.colourAnswers.push_back(QColor(0, 170, 0));
+    Click(form.ColourPanel[7]);
+    QCOMPARE(form.Hex[7]->Text(), QString("65414E"));
+    QCOMPARE(form.ColourPanel[7]->Colour(), MakeColour(0, 169, 0));
+    QCOMPARE(form.ColourPanel[7]->CaptionColour(), kWhite);
+    window.dialogs.colourAnswers.push_back(QColor(0, 170, 0));
+    Click(form.ColourPanel[7]);
+    QCOMPARE(form.ColourPanel[7]->Colour(), MakeColour(0, 170, 0));
+    QCOMPARE(form.PaletteColours[7], MakeColour(0, 170, 0));
+    QCOMPARE(form.ColourPanel[7]->CaptionColour(), kBlack);
+    window.dialogs.colourAnswers.push_back(QColor(0, 0, 255));
+    Click(form.ColourPanel[7]);
+
     // Cancelling changes nothing and draws nothing.
     MarkPreview(form);
     window.dialogs.colourAnswers.push_back(std::nullopt);
     Click(form.ColourPanel[7]);
-    QCOMPARE(window.dialogs.colourRuns, 4);
+    QCOMPARE(window.dialogs.colourRuns, 7);
     QCOMPARE(form.Hex[7]->Text(), QString("286DEF"));
     QCOMPARE(form.ColourPanel[7]->Colour(), MakeColour(0, 0, 251));
     QCOMPARE(form.PaletteColours[7], MakeColour(0, 0, 251));
