@@ -49,6 +49,7 @@ bool QtDialogs::RunFileDialog(QWidget* parent, FileDialog& dialog) {
 }
 
 bool QtDialogs::RunColourDialog(QWidget* parent, QColor& colour) {
+  // Solid colours only: no alpha channel; the custom colours are always shown.
   const QColor picked = QColorDialog::getColor(colour, parent);
   if (!picked.isValid()) return false;
   colour = picked;
@@ -77,6 +78,7 @@ bool ScriptedDialogs::RunFileDialog(QWidget*, FileDialog& dialog) {
 
 bool ScriptedDialogs::RunColourDialog(QWidget*, QColor& colour) {
   ++colourRuns;
+  lastColour = colour;
   if (colourAnswers.empty()) return false;
   const auto answer = colourAnswers.front();
   colourAnswers.pop_front();

@@ -61,6 +61,7 @@ class ScriptedDialogs : public Dialogs {
   int fontRuns = 0;
   FileDialog lastFileDialog;  // as it was when the last file dialog was run
   QFont lastFont;             // the font the last font dialog was opened with
+  QColor lastColour;          // the colour the last colour dialog was opened with
 
   // Shorthands: answer the next file dialog with one name, or cancel it.
   void AnswerFile(const std::string& name) { fileAnswers.push_back(std::vector<std::string>{name}); }

@@ -18,6 +18,8 @@
 #include <QSpinBox>
 #include <QTabWidget>
 
+#include "app/ColourPanel.h"
+#include "app/HexEdit.h"
 #include "app/PaletteGrid.h"
 #include "app/SampleView.h"
 
@@ -261,27 +263,24 @@ void TMainForm::BuildIfoTab() {
                     "as rounding and clipping errors are introduced.", "",
                     "This means that as you switch between colours ",
                     "and hex values the hex values/colours may drift!"});
+  // Disabled, yet its note reads in black on the face colour.
+  UseFaceColour(Memo1);
+  QPalette notePalette = Memo1->palette();
+  notePalette.setColor(QPalette::Text, Qt::black);
+  Memo1->setPalette(notePalette);
 
   for (int i = 0; i < 16; ++i) {
     const bool left = i < 8;
     const int top = 40 + 32 * (i % 8);
     MakeLabel(tab, QString("%1").arg(i, 2, 10, QChar('0')), QRect(left ? 424 : 632, top, 22, 25));
-    Hex[i] = new QLineEdit(tab);
+    Hex[i] = new HexEdit(tab);
     Hex[i]->setObjectName(QString("Hex%1").arg(i, 2, 10, QChar('0')));
     Hex[i]->setGeometry(left ? 448 : 656, top, i == 0 ? 81 : 80, kEditHeight);
-    Hex[i]->setMaxLength(9);
-    Hex[i]->setProperty("Tag", i);
-    ColourPanel[i] = new QLabel("Colour", tab);
+    Hex[i]->SetTag(i);
+    ColourPanel[i] = new ColourPanelBox("Colour", tab);
     ColourPanel[i]->setObjectName(QString("ColourPanel%1").arg(i, 2, 10, QChar('0')));
     ColourPanel[i]->setGeometry(left ? 536 : 744, top, 81, 25);
-    ColourPanel[i]->setAlignment(Qt::AlignCenter);
-    ColourPanel[i]->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    ColourPanel[i]->setAutoFillBackground(true);
-    ColourPanel[i]->setProperty("Tag", i);
-    QPalette palette = ColourPanel[i]->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    palette.setColor(QPalette::WindowText, Qt::black);
-    ColourPanel[i]->setPalette(palette);
+    ColourPanel[i]->SetTag(i);
   }
 
   OpenIFO = MakeButton(tab, "Open IFO", 8, 256);
@@ -400,6 +399,7 @@ void TMainForm::Connect() {
   connect(SaveSUP, &QPushButton::clicked, this, [this] { SaveSUPClick(); });
   connect(DefaultSUP, &QPushButton::clicked, this, [this] { DefaultSUPClick(); });
   connect(RestoreSUP, &QPushButton::clicked, this, [this] { RestoreSUPClick(); });
+  ConnectIfoTab();
 }
 
 void TMainForm::showEvent(QShowEvent* event) {

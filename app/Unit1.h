@@ -6,10 +6,13 @@
 #include <memory>
 #include <string>
 
+#include "app/ColourPanel.h"
 #include "app/Dialogs.h"
+#include "app/HexEdit.h"
 #include "core/Colour.h"
 #include "core/Log.h"
 #include "core/Settings.h"
+#include "files/Fileifo.h"
 #include "files/Filesup.h"
 #include "files/Tabs.h"
 
@@ -49,7 +52,7 @@ QFont SampleQFont(const FontSetting& font);
 // A font the font dialog returned, as the settings keep it.
 FontSetting FontSettingOf(const QFont& font);
 
-class TMainForm : public QWidget, public SupTab, public LogTarget {
+class TMainForm : public QWidget, public SupTab, public IfoTab, public LogTarget {
   Q_OBJECT
 
  public:
@@ -68,6 +71,9 @@ class TMainForm : public QWidget, public SupTab, public LogTarget {
   void SetIntFileText(int slot, const std::string& text) override;
   void SetGridCell(int column, int row, const std::string& text) override;
 
+  // IfoTab: the text of hex field `index`.
+  std::string HexText(int index) const override;
+
   // LogTarget: the log list and the chosen log level.
   int ChosenLevel() const override;
   void AppendLine(const std::string& line) override;
@@ -84,6 +90,7 @@ class TMainForm : public QWidget, public SupTab, public LogTarget {
 
   CFileINI& IniSettings() { return IniFile; }
   CFileSUP& SupDocument() { return SupFile; }
+  CFileIFO& IfoDocument() { return IfoFile; }
 
   // Event handlers.
   void FormShow();
@@ -100,6 +107,19 @@ class TMainForm : public QWidget, public SupTab, public LogTarget {
   void RestoreSUPClick();
   void MapAndIntSUPChange();
   void FirstSubtitleVOBClick();
+  void OpenIFOClick();
+  void SaveIFOClick();
+  void DefaultIFOClick();
+  void RestoreIFOClick();
+  void HexXXChange(HexEdit* sender);
+  void ColourPanelXXClick(ColourPanelBox* sender);
+
+  // Keep a palette entry's hex field, colour panel and PaletteColours in step; each does
+  // nothing for an index outside 0-15.
+  void PanelToHex(int index);
+  void HexToPanel(int index);
+  void HexToPaletteColour(int index);
+  void PanelToPaletteColour(int index);
 
   // Top band.
   QFrame* Bevel2 = nullptr;
@@ -146,8 +166,8 @@ class TMainForm : public QWidget, public SupTab, public LogTarget {
   // IFO tab.
   QLineEdit* FileNameIFO = nullptr;
   QPlainTextEdit* Memo1 = nullptr;
-  std::array<QLineEdit*, 16> Hex{};
-  std::array<QLabel*, 16> ColourPanel{};
+  std::array<HexEdit*, 16> Hex{};
+  std::array<ColourPanelBox*, 16> ColourPanel{};
   QPushButton* OpenIFO = nullptr;
   QPushButton* SaveIFO = nullptr;
   QPushButton* DefaultIFO = nullptr;
@@ -219,6 +239,7 @@ class TMainForm : public QWidget, public SupTab, public LogTarget {
   void BuildSettingsTab();
   void BuildBottom();
   void Connect();
+  void ConnectIfoTab();
 
   std::unique_ptr<Dialogs> ownDialogs_;
   Dialogs& dialogs_;
@@ -233,5 +254,6 @@ class TMainForm : public QWidget, public SupTab, public LogTarget {
 
  private:
   CFileSUP SupFile{*this};
+  CFileIFO IfoFile{*this};
   CFileINI IniFile;
 };
