@@ -11,6 +11,7 @@
 #include "core/Log.h"
 #include "core/Settings.h"
 #include "files/Filesup.h"
+#include "files/Filevob.h"
 #include "files/Tabs.h"
 
 class QCheckBox;
@@ -84,6 +85,7 @@ class TMainForm : public QWidget, public SupTab, public LogTarget {
 
   CFileINI& IniSettings() { return IniFile; }
   CFileSUP& SupDocument() { return SupFile; }
+  CFileVOB& VobScanner() { return VobFile; }
 
   // Event handlers.
   void FormShow();
@@ -100,6 +102,7 @@ class TMainForm : public QWidget, public SupTab, public LogTarget {
   void RestoreSUPClick();
   void MapAndIntSUPChange();
   void FirstSubtitleVOBClick();
+  void FileOpenVOBClick();
 
   // Top band.
   QFrame* Bevel2 = nullptr;
@@ -184,6 +187,8 @@ class TMainForm : public QWidget, public SupTab, public LogTarget {
  protected:
   void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  // Refused while a scan runs (the window is disabled): only the scan's own end re-enables it.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   // The settings file reads and writes the controls through this.
@@ -233,5 +238,7 @@ class TMainForm : public QWidget, public SupTab, public LogTarget {
 
  private:
   CFileSUP SupFile{*this};
+
+  CFileVOB VobFile;
   CFileINI IniFile;
 };
