@@ -15,7 +15,9 @@ class QtProgressHost : public ProgressHost {
   // Qt has no cheap "is an event waiting": events are processed at most this often, which
   // keeps the scan near its speed without the window while a Cancel click still takes effect
   // within two intervals.
-  static constexpr int kPumpIntervalMs = 5;
+  static constexpr int kPumpIntervalMs = 10;
+  // The bar moves at most this often during a run: each move repaints it.
+  static constexpr int kBarIntervalMs = 40;
 
   QtProgressHost(TProgressForm* form, QWidget* mainWindow);
 
@@ -34,5 +36,7 @@ class QtProgressHost : public ProgressHost {
   QWidget* mainWindow_;
   std::int64_t maximum_ = 0;
   int shown_ = -1;
+  bool barDue_ = true;  // the bar may take a new value
+  PumpThrottle::Clock::time_point barSetAt_{};
   PumpThrottle throttle_{std::chrono::milliseconds(kPumpIntervalMs)};
 };

@@ -308,6 +308,7 @@ void TMainForm::BuildVobTab() {
   FirstSubtitleVOB = new QCheckBox("First Subtitle Only", tab);
   FirstSubtitleVOB->setGeometry(640, 264, 180, 17);
   FirstSubtitleVOB->setChecked(true);
+  connect(FileOpenVOB, &QPushButton::clicked, this, [this] { FileOpenVOBClick(); });
 }
 
 void TMainForm::BuildSettingsTab() {

@@ -14,6 +14,7 @@
 #include "core/Settings.h"
 #include "files/Fileifo.h"
 #include "files/Filesup.h"
+#include "files/Filevob.h"
 #include "files/Tabs.h"
 
 class QCheckBox;
@@ -91,6 +92,7 @@ class TMainForm : public QWidget, public SupTab, public IfoTab, public LogTarget
   CFileINI& IniSettings() { return IniFile; }
   CFileSUP& SupDocument() { return SupFile; }
   CFileIFO& IfoDocument() { return IfoFile; }
+  CFileVOB& VobScanner() { return VobFile; }
 
   // Event handlers.
   void FormShow();
@@ -120,6 +122,8 @@ class TMainForm : public QWidget, public SupTab, public IfoTab, public LogTarget
   void HexToPanel(int index);
   void HexToPaletteColour(int index);
   void PanelToPaletteColour(int index);
+
+  void FileOpenVOBClick();
 
   // Top band.
   QFrame* Bevel2 = nullptr;
@@ -204,6 +208,8 @@ class TMainForm : public QWidget, public SupTab, public IfoTab, public LogTarget
  protected:
   void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  // Refused while a scan runs (the window is disabled): only the scan's own end re-enables it.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   // The settings file reads and writes the controls through this.
@@ -255,5 +261,6 @@ class TMainForm : public QWidget, public SupTab, public IfoTab, public LogTarget
  private:
   CFileSUP SupFile{*this};
   CFileIFO IfoFile{*this};
+  CFileVOB VobFile;
   CFileINI IniFile;
 };

@@ -6,7 +6,10 @@
 #include <cstdlib>
 #include <exception>
 
+#include "app/QtProgressHost.h"
 #include "app/Unit1.h"
+#include "app/Unit2.h"
+#include "core/Progress.h"
 
 namespace {
 
@@ -52,6 +55,11 @@ int main(int argc, char* argv[]) {
   SubstituteWindowFonts();
   try {
     TMainForm mainForm;
+    // The progress window, made after the main window and hidden until a scan runs. It is a
+    // child window of the main window, so it stays above it and is centred on it.
+    TProgressForm progressForm(&mainForm);
+    QtProgressHost progressHost(&progressForm, &mainForm);
+    ScopedProgressHost scopedHost(&progressHost);
     mainForm.show();
     application.exec();
   } catch (const std::exception& error) {
