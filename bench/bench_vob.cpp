@@ -57,36 +57,6 @@ class ThrottledHost : public CliLikeHost {
   PumpThrottle throttle_;
 };
 
-// A realistic mix, 1 MiB at a time: a navigation pack every 64 blocks, audio every 8th block,
-// a three-packet subtitle unit every 128 blocks, video in between.
-Bytes MixedMegabyte() {
-  VobBuilder b;
-  const Bytes unit = MakeSubpictureUnit(0x3210, 0xFFF0, 5000);
-  while (b.BlockCount() < 512) {
-    const std::size_t n = b.BlockCount();
-    if (n % 64 == 0) {
-      b.NavPack();
-    } else if (n % 128 == 5) {
-      b.Unit(static_cast<int>(n / 128) % 4, unit);
-    } else if (n % 8 == 3) {
-      b.AudioPack();
-    } else {
-      b.VideoPack();
-    }
-  }
-  Bytes data = b.Data();
-  data.resize(512 * 2048);
-  return data;
-}
-
-bool WriteMixedFile(const std::string& path, std::size_t megabytes) {
-  const Bytes mb = MixedMegabyte();
-  FILE* out = std::fopen(path.c_str(), "wb");
-  if (out == nullptr) return false;
-  bool ok = true;
-  for (std::size_t i = 0; i < megabytes && ok; ++i) ok = std::fwrite(mb.data(), 1, mb.size(), out) == mb.size();
-  return std::fclose(out) == 0 && ok;
-}
 
 double PlainRead(const std::string& path, std::size_t size) {
   std::vector<char> buffer(size);
@@ -144,7 +114,7 @@ int main() {
   const std::string big = (dir / "big.vob").string();
   const std::string small = (dir / "small.vob").string();
   int status = 0;
-  if (!WriteMixedFile(big, 1024) || !WriteMixedFile(small, 256)) {
+  if (!WriteMixedVobFile(big, 1024) || !WriteMixedVobFile(small, 256)) {
     std::fprintf(stderr, "bench_vob: cannot write the test files in %s\n", dir.c_str());
     status = 1;
   } else {

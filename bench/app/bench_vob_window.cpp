@@ -93,37 +93,6 @@ class TimingHost : public QtProgressHost {
   Clock::time_point reportedAt{};
 };
 
-// 1 MiB of a plausible disc: a navigation pack every 64 blocks, audio every 8th block, a
-// three-packet subtitle unit every 128 blocks, video in between.
-Bytes MixedMegabyte() {
-  VobBuilder b;
-  const Bytes unit = MakeSubpictureUnit(0x3210, 0xFFF0, 5000);
-  while (b.BlockCount() < 512) {
-    const std::size_t n = b.BlockCount();
-    if (n % 64 == 0) {
-      b.NavPack();
-    } else if (n % 128 == 5) {
-      b.Unit(static_cast<int>(n / 128) % 4, unit);
-    } else if (n % 8 == 3) {
-      b.AudioPack();
-    } else {
-      b.VideoPack();
-    }
-  }
-  Bytes data = b.Data();
-  data.resize(512 * 2048);
-  return data;
-}
-
-bool WriteMixedFile(const std::string& path, std::size_t megabytes) {
-  const Bytes mb = MixedMegabyte();
-  FILE* out = std::fopen(path.c_str(), "wb");
-  if (out == nullptr) return false;
-  bool ok = true;
-  for (std::size_t i = 0; i < megabytes && ok; ++i)
-    ok = std::fwrite(mb.data(), 1, mb.size(), out) == mb.size();
-  return std::fclose(out) == 0 && ok;
-}
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
@@ -210,7 +179,7 @@ int main(int argc, char** argv) {
   const std::string big = (dir / "big.vob").string();
   constexpr std::size_t kMegabytes = 1024;
   int status = 0;
-  if (!WriteMixedFile(big, kMegabytes)) {
+  if (!WriteMixedVobFile(big, kMegabytes)) {
     std::fprintf(stderr, "bench_vob_window: cannot write the test file in %s\n", dir.c_str());
     status = 1;
   } else {

@@ -2,6 +2,7 @@
 #include "tests/support/VobBuilder.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 
 namespace {
@@ -157,4 +158,35 @@ VobBuilder& VobBuilder::Block(const Bytes& block) {
 VobBuilder& VobBuilder::Blocks(const std::vector<Bytes>& blocks) {
   for (const Bytes& b : blocks) Block(b);
   return *this;
+}
+
+Bytes MixedVobMegabyte() {
+  VobBuilder b;
+  const Bytes unit = MakeSubpictureUnit(0x3210, 0xFFF0, 5000);
+  while (b.BlockCount() < 512) {
+    const std::size_t n = b.BlockCount();
+    if (n % 64 == 0) {
+      b.NavPack();
+    } else if (n % 128 == 5) {
+      b.Unit(static_cast<int>(n / 128) % 4, unit);
+    } else if (n % 8 == 3) {
+      b.AudioPack();
+    } else {
+      b.VideoPack();
+    }
+  }
+  Bytes data = b.Data();
+  data.resize(512 * VobBuilder::kBlock);
+  return data;
+}
+
+bool WriteMixedVobFile(const std::string& path, std::size_t megabytes) {
+  const Bytes mb = MixedVobMegabyte();
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  if (out == nullptr) return false;
+  bool ok = true;
+  for (std::size_t i = 0; i < megabytes && ok; ++i) {
+    ok = std::fwrite(mb.data(), 1, mb.size(), out) == mb.size();
+  }
+  return std::fclose(out) == 0 && ok;
 }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "tests/support/TempDir.h"
@@ -57,3 +58,10 @@ class VobBuilder {
  private:
   Bytes bytes_;
 };
+
+// 1 MiB of a plausible disc: a navigation pack every 64 blocks, audio every 8th block, a
+// three-packet subtitle unit (colour 0x3210, contrast 0xFFF0) every 128 blocks on streams 0-3
+// in turn, video in between.
+Bytes MixedVobMegabyte();
+// Writes `megabytes` copies of MixedVobMegabyte to `path`; false when writing fails.
+bool WriteMixedVobFile(const std::string& path, std::size_t megabytes);
