@@ -179,3 +179,26 @@ TEST_F(VobCliTest, CtrlCCancelsTheScanWithStatus130) {
 }
 
 }  // namespace
+
+namespace {
+
+// The progress bar is drawn only when standard error is a terminal: `script` gives the scan a
+// pseudo-terminal, a pipe gives it none.
+TEST_F(VobCliTest, ProgressBarOnlyOnATerminal) {
+  const std::string command = std::string(VELMORAN_CLI_PATH) + " vob scan --all " + two_;
+  ProcessResult onTerminal;
+  try {
+    onTerminal = RunProcess({"script", "-qec", command, "/dev/null"});
+  } catch (const std::exception& error) {
+    GTEST_SKIP() << "script (util-linux) is needed for a pseudo-terminal: " << error.what();
+  }
+  ASSERT_EQ(onTerminal.exitStatus, 0) << onTerminal.out;
+  EXPECT_NE(onTerminal.out.find("\r["), std::string::npos) << "a bar is drawn";
+  EXPECT_NE(onTerminal.out.find("subtitles: 2"), std::string::npos);
+
+  const Outcome piped = RunCli({"vob", "scan", "--all", two_});
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_EQ(piped.err.find("\r["), std::string::npos) << "no bar into a pipe";
+}
+
+}  // namespace
