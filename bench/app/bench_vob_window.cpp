@@ -214,17 +214,18 @@ int main(int argc, char** argv) {
       w.host.reportedAt = {};
       dispatchedAt = {};
       std::atomic<Clock::rep> postedAt{0};
-      std::thread clicker([&, trial] {
+      // Widgets and events are made on this thread; the clicker thread only posts them.
+      const QPointF at(cancel->width() / 2.0, cancel->height() / 2.0);
+      const QPointF global = cancel->mapToGlobal(at);
+      auto* press = new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
+                                    Qt::LeftButton, Qt::NoModifier);
+      auto* release = new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
+                                      Qt::NoButton, Qt::NoModifier);
+      std::thread clicker([&, trial, press, release] {
         std::this_thread::sleep_for(std::chrono::milliseconds(10 + 3 * trial));
-        const QPointF at(cancel->width() / 2.0, cancel->height() / 2.0);
-        const QPointF global = cancel->mapToGlobal(at);
         postedAt = Clock::now().time_since_epoch().count();
-        QCoreApplication::postEvent(cancel, new QMouseEvent(QEvent::MouseButtonPress, at, global,
-                                                            Qt::LeftButton, Qt::LeftButton,
-                                                            Qt::NoModifier));
-        QCoreApplication::postEvent(cancel, new QMouseEvent(QEvent::MouseButtonRelease, at, global,
-                                                            Qt::LeftButton, Qt::NoButton,
-                                                            Qt::NoModifier));
+        QCoreApplication::postEvent(cancel, press);
+        QCoreApplication::postEvent(cancel, release);
       });
       w.Scan(big);
       clicker.join();
