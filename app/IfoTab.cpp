@@ -130,6 +130,12 @@ void TMainForm::OpenIFOClick() {
   }
   FileNameIFO->setText(QString::fromStdString(fileName));
   SaveDialogIFO.fileName = fileName;
+  ShowFilePalette();
+  LogMessage(kLogInfo, "IFO file loaded [%s]", fileName.c_str());
+}
+
+void TMainForm::ShowFilePalette() {
+  // Each field whose text changes runs HexXXChange, which recolours its entry.
   for (int i = 0; i < 16; ++i) {
     int y = 0;
     int cr = 0;
@@ -137,7 +143,6 @@ void TMainForm::OpenIFOClick() {
     if (IfoFile.GetPaletteEntry(i, y, cr, cb))
       Hex[i]->SetText(QString::fromStdString(FormatHexText(y, cr, cb)));
   }
-  LogMessage(kLogInfo, "IFO file loaded [%s]", fileName.c_str());
 }
 
 void TMainForm::SaveIFOClick() {
@@ -164,11 +169,5 @@ void TMainForm::DefaultIFOClick() {
 void TMainForm::RestoreIFOClick() {
   if (!IfoFile.HasData()) return;
   LogMessage(kLogWarning, "WARNING - IFO values restored from file!!!");
-  for (int i = 0; i < 16; ++i) {
-    int y = 0;
-    int cr = 0;
-    int cb = 0;
-    if (IfoFile.GetPaletteEntry(i, y, cr, cb))
-      Hex[i]->SetText(QString::fromStdString(FormatHexText(y, cr, cb)));
-  }
+  ShowFilePalette();
 }

@@ -122,6 +122,8 @@ class TMainForm : public QWidget, public SupTab, public IfoTab, public LogTarget
   void HexToPanel(int index);
   void HexToPaletteColour(int index);
   void PanelToPaletteColour(int index);
+  // Sets the sixteen hex fields to the palette the IFO document holds.
+  void ShowFilePalette();
 
   void FileOpenVOBClick();
 

@@ -14,6 +14,7 @@
 #include "app/HexEdit.h"
 #include "app/PaletteGrid.h"
 #include "app/SampleView.h"
+#include "tests/app/PaintCounter.h"
 #include "tests/app/WindowHarness.h"
 #include "tests/support/IfoBuilder.h"
 
@@ -22,18 +23,6 @@ namespace {
 constexpr int kWarnings = 4;
 constexpr int kDetails = 5;
 constexpr QRgb kMarker = 0x123456;  // painted into the preview to see whether it is redrawn
-
-// Counts the paint events of a widget.
-class PaintCounter : public QObject {
- public:
-  int paints = 0;
-
- protected:
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++paints;
-    return false;
-  }
-};
 
 // The hex text of an IfoPalette entry (0xYYRRBB).
 QString EntryText(std::uint32_t entry) {

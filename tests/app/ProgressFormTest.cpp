@@ -17,20 +17,9 @@
 #include "core/Log.h"
 #include "core/Progress.h"
 #include "files/Filevob.h"
+#include "tests/app/PaintCounter.h"
 
 namespace {
-
-// Counts the paint events of a widget.
-class PaintCounter : public QObject {
- public:
-  int paints = 0;
-
- protected:
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++paints;
-    return false;
-  }
-};
 
 // Writes a file of `size` bytes, all zeros but for what `block` puts in the first block.
 std::string SparseFile(const QTemporaryDir& dir, const char* name, long long size,
