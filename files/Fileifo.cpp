@@ -59,29 +59,21 @@ Extended Channel(int value) { return static_cast<Extended>(value); }
 
 }  // namespace
 
-int ColourToY(TColor colour) {
-  const Extended r = Channel(RedOf(colour)), g = Channel(GreenOf(colour)), b = Channel(BlueOf(colour));
-  Extended sum = r * kYRed;
-  sum = sum + g * kYGreen;
-  sum = sum + b * kYBlue;
-  return Truncate(sum * kScale + 16);
+namespace {
+
+// ((R x red + G x green) + B x blue) / 256 + offset, in extended precision, left to right.
+int Forward(TColor colour, Extended red, Extended green, Extended blue, int offset) {
+  Extended sum = Channel(RedOf(colour)) * red;
+  sum = sum + Channel(GreenOf(colour)) * green;
+  sum = sum + Channel(BlueOf(colour)) * blue;
+  return Truncate(sum * kScale + offset);
 }
 
-int ColourToCb(TColor colour) {
-  const Extended r = Channel(RedOf(colour)), g = Channel(GreenOf(colour)), b = Channel(BlueOf(colour));
-  Extended sum = r * kCbRed;
-  sum = sum + g * kCbGreen;
-  sum = sum + b * kCbBlue;
-  return Truncate(sum * kScale + 128);
-}
+}  // namespace
 
-int ColourToCr(TColor colour) {
-  const Extended r = Channel(RedOf(colour)), g = Channel(GreenOf(colour)), b = Channel(BlueOf(colour));
-  Extended sum = r * kCrRed;
-  sum = sum + g * kCrGreen;
-  sum = sum + b * kCrBlue;
-  return Truncate(sum * kScale + 128);
-}
+int ColourToY(TColor colour) { return Forward(colour, kYRed, kYGreen, kYBlue, 16); }
+int ColourToCb(TColor colour) { return Forward(colour, kCbRed, kCbGreen, kCbBlue, 128); }
+int ColourToCr(TColor colour) { return Forward(colour, kCrRed, kCrGreen, kCrBlue, 128); }
 
 int YCrCbToRed(int y, int cr) {
   Extended sum = Difference(y, 16) * kLuma;
