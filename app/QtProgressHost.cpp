@@ -15,7 +15,8 @@ void QtProgressHost::SetMaximum(std::int64_t maximum) {
   maximum_ = maximum;
   shown_ = -1;
   barDue_ = true;
-  form_->ProgressBar->setRange(0, kBarSteps);
+  // An unknown size (a pipe) shows the bar's busy animation instead of a share.
+  form_->ProgressBar->setRange(0, maximum < 0 ? 0 : kBarSteps);
 }
 
 void QtProgressHost::SetPosition(std::int64_t position) {

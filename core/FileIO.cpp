@@ -5,15 +5,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <algorithm>
 #include <cstdlib>
 #include <new>
 
 namespace {
 
 FileFaultHook gFaultHook;
+std::int64_t gReadFaultOffset = -1;
 
 bool Fails(FileStep step) { return gFaultHook && gFaultHook(step); }
 
@@ -26,12 +27,17 @@ class FileDescriptor {
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
   int get() const { return fd_; }
+  int release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
 
  private:
   int fd_;
 };
 
-// The file a save replaces: the target of a symbolic link, or the path itself.
+// The file a save writes: the target of a symbolic link, or the path itself.
 std::string ResolveTarget(const std::string& path) {
   struct stat info {};
   if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
@@ -41,9 +47,51 @@ std::string ResolveTarget(const std::string& path) {
   return path;
 }
 
+int OpenForWriting(const std::string& path) {
+  return ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+}
+
+constexpr std::size_t kPipeReadSize = std::size_t{1} << 16;
+
+// A pipe or device: read until it ends, never holding more than maxSize + one read.
+ReadResult ReadToEnd(int fd, std::vector<std::uint8_t>& bytes, std::uint64_t maxSize) {
+  try {
+    while (true) {
+      const std::size_t done = bytes.size();
+      bytes.resize(done + kPipeReadSize);
+      const ssize_t got = ReadSome(fd, bytes.data() + done, kPipeReadSize);
+      if (got < 0) return ReadResult::kReadFailed;
+      bytes.resize(done + static_cast<std::size_t>(got));
+      if (bytes.size() > maxSize) return ReadResult::kTooLarge;
+      if (got == 0) return ReadResult::kOk;
+    }
+  } catch (const std::bad_alloc&) {
+    return ReadResult::kReadFailed;
+  }
+}
+
 }  // namespace
 
 void SetFileFaultHook(FileFaultHook hook) { gFaultHook = std::move(hook); }
+
+void SetReadFaultOffset(std::int64_t offset) { gReadFaultOffset = offset; }
+
+ssize_t ReadSome(int fd, void* buffer, std::size_t size) {
+  if (gReadFaultOffset >= 0) {
+    const off_t at = ::lseek(fd, 0, SEEK_CUR);
+    if (at >= 0) {
+      if (at >= gReadFaultOffset) {
+        errno = EIO;
+        return -1;
+      }
+      size = std::min<std::size_t>(size, static_cast<std::size_t>(gReadFaultOffset - at));
+    }
+  }
+  while (true) {
+    const ssize_t got = ::read(fd, buffer, size);
+    if (got >= 0 || errno != EINTR) return got;
+  }
+}
 
 ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes,
                          std::uint64_t maxSize) {
@@ -54,26 +102,33 @@ ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& byt
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0) return ReadResult::kReadFailed;
   if (S_ISDIR(info.st_mode)) return ReadResult::kOpenFailed;
-  if (info.st_size < 0) return ReadResult::kReadFailed;
-  const auto size = static_cast<std::uint64_t>(info.st_size);
-  if (size > maxSize) return ReadResult::kTooLarge;
-  try {
-    bytes.resize(static_cast<std::size_t>(size));
-  } catch (const std::bad_alloc&) {
-    return ReadResult::kReadFailed;
-  }
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t got = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {  // an error, or the file shrank while it was read
-      bytes.clear();
-      bytes.shrink_to_fit();
+  ReadResult result = ReadResult::kOk;
+  if (!S_ISREG(info.st_mode)) {
+    result = ReadToEnd(fd.get(), bytes, maxSize);
+  } else if (info.st_size < 0) {
+    result = ReadResult::kReadFailed;
+  } else if (static_cast<std::uint64_t>(info.st_size) > maxSize) {
+    return ReadResult::kTooLarge;
+  } else {
+    try {
+      bytes.resize(static_cast<std::size_t>(info.st_size));
+    } catch (const std::bad_alloc&) {
       return ReadResult::kReadFailed;
     }
-    done += static_cast<std::size_t>(got);
+    for (std::size_t done = 0; done < bytes.size();) {
+      const ssize_t got = ReadSome(fd.get(), bytes.data() + done, bytes.size() - done);
+      if (got <= 0) {  // an error, or the file shrank while it was read
+        result = ReadResult::kReadFailed;
+        break;
+      }
+      done += static_cast<std::size_t>(got);
+    }
   }
-  return ReadResult::kOk;
+  if (result != ReadResult::kOk) {
+    bytes.clear();
+    bytes.shrink_to_fit();
+  }
+  return result;
 }
 
 AtomicFile::AtomicFile(std::string path, Durability durability)
@@ -90,35 +145,66 @@ void AtomicFile::Discard() {
     ::unlink(temp_.c_str());
     temp_.clear();
   }
+  method_ = Method::kNone;
+  written_ = 0;
+}
+
+// A temporary file beside the target, with the given permissions.
+bool AtomicFile::CreateNew(unsigned mode) {
+  const std::size_t slash = target_.rfind('/');
+  const std::string dir = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
+  const std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+  if (base.empty()) return false;
+  std::string temp = dir + "." + base + ".velmoran-XXXXXX";
+  fd_ = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd_ < 0) return false;
+  temp_ = temp;
+  method_ = Method::kReplace;
+  ::fchmod(fd_, static_cast<mode_t>(mode));
+  return true;
+}
+
+// An existing regular file the user may write: replaced by a temporary file where that keeps
+// every name, the permissions, the owner and the group; otherwise rewritten in place.
+bool AtomicFile::ReplaceOrRewrite(const struct stat& info) {
+  FileDescriptor inPlace(OpenForWriting(target_));
+  if (inPlace.get() < 0) return false;  // as any program writing to it would fail
+  bool replace = info.st_nlink <= 1 && CreateNew(info.st_mode & 07777);
+  if (replace) {
+    struct stat made {};
+    if (::fstat(fd_, &made) != 0) {
+      replace = false;
+    } else if (made.st_uid != info.st_uid || made.st_gid != info.st_gid) {
+      // Only a privileged user may give another user's file back to its owner; chown clears
+      // the set-id bits, so the permissions go on again after it.
+      replace = ::fchown(fd_, info.st_uid, info.st_gid) == 0 &&
+                ::fchmod(fd_, static_cast<mode_t>(info.st_mode & 07777)) == 0;
+    }
+    if (!replace) Discard();
+  }
+  if (!replace) {
+    fd_ = inPlace.release();
+    method_ = Method::kInPlace;
+  }
+  return true;
 }
 
 bool AtomicFile::Create() {
   Discard();
   if (Fails(FileStep::kCreate)) return false;
-  const std::size_t slash = target_.rfind('/');
-  const std::string dir = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
-  if (base.empty()) return false;
-  struct stat dirInfo {};
-  if (!dir.empty() && (::stat(dir.c_str(), &dirInfo) != 0 || !S_ISDIR(dirInfo.st_mode))) {
-    return false;
-  }
-  struct stat targetInfo {};
-  const bool targetExists = ::stat(target_.c_str(), &targetInfo) == 0;
-  if (targetExists && S_ISDIR(targetInfo.st_mode)) return false;
-  std::string temp = dir + "." + base + ".velmoran-XXXXXX";
-  fd_ = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd_ < 0) return false;
-  temp_ = temp;
-  // The new file keeps the permissions of the one it replaces; a new one gets the usual ones.
-  if (targetExists) {
-    mode_ = targetInfo.st_mode & 07777;
-  } else {
+  struct stat info {};
+  if (::stat(target_.c_str(), &info) != 0) {
+    if (errno != ENOENT) return false;
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    mode_ = 0666 & ~mask;
+    return CreateNew(0666 & ~mask);
   }
-  ::fchmod(fd_, static_cast<mode_t>(mode_));
+  if (S_ISDIR(info.st_mode)) return false;
+  if (S_ISREG(info.st_mode)) return ReplaceOrRewrite(info);
+  // A device or FIFO takes the bytes itself; opening a FIFO waits for its reader.
+  fd_ = OpenForWriting(target_);
+  if (fd_ < 0) return false;
+  method_ = Method::kDirect;
   return true;
 }
 
@@ -133,6 +219,7 @@ bool AtomicFile::Write(ByteView bytes) {
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) return false;
     done += static_cast<std::size_t>(put);
+    written_ += static_cast<std::uint64_t>(put);
   } while (done < bytes.size());
   return true;
 }
@@ -140,12 +227,22 @@ bool AtomicFile::Write(ByteView bytes) {
 bool AtomicFile::Commit() {
   if (fd_ < 0) return false;
   if (Fails(FileStep::kFlush)) return false;
-  if (durability_ == Durability::kFlush && ::fdatasync(fd_) != 0) return false;
+  // A file rewritten in place may have been longer than what replaced it.
+  if (method_ == Method::kInPlace && ::ftruncate(fd_, static_cast<off_t>(written_)) != 0) {
+    return false;
+  }
+  // A device or FIFO has nothing to flush (fdatasync refuses them).
+  if (durability_ == Durability::kFlush && method_ != Method::kDirect && ::fdatasync(fd_) != 0) {
+    return false;
+  }
   const int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0) return false;
-  if (Fails(FileStep::kRename) || ::rename(temp_.c_str(), target_.c_str()) != 0) return false;
-  temp_.clear();  // now the target itself
+  if (method_ == Method::kReplace) {
+    if (Fails(FileStep::kRename) || ::rename(temp_.c_str(), target_.c_str()) != 0) return false;
+    temp_.clear();  // now the target itself
+  }
+  method_ = Method::kNone;
   return true;
 }
 

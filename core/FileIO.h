@@ -1,6 +1,9 @@
 // Whole-file reads and safe saves: the one place where the program writes files.
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -10,23 +13,44 @@
 
 enum class ReadResult { kOk, kOpenFailed, kReadFailed, kTooLarge };
 
-// Reads the whole file into `bytes` (replacing what it held). A file larger than `maxSize`
-// is refused with kTooLarge before anything is allocated. On failure `bytes` is empty.
+// Reads the whole file into `bytes` (replacing what it held). A regular file larger than
+// `maxSize` is refused with kTooLarge before anything is allocated; a pipe or device is read to
+// its end, and refused the same way once it has given more than `maxSize` bytes. On failure
+// `bytes` is empty.
 ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes,
                          std::uint64_t maxSize);
 
+// read(2) with EINTR retried: the one read call of the program's file readers, so that tests
+// can make it fail at a chosen file offset (SetReadFaultOffset).
+ssize_t ReadSome(int fd, void* buffer, std::size_t size);
+
 enum class SaveResult { kOk, kCreateFailed, kWriteFailed };
 
-// A save in steps, for callers that report creation and writing separately: Create makes the
-// temporary file beside the target, Write appends to it, Commit flushes it and renames it over
-// the target. Destroying an uncommitted file removes the temporary file and leaves the target
-// as it was.
+// A save in steps, for callers that report creation and writing separately: Create decides how
+// the bytes reach the target and opens what is needed, Write sends bytes, Commit finishes.
+// Nothing is written to the target before Write, so a caller makes every check that can fail
+// between Create and Write.
+//
+// The common case replaces the target: the bytes go to a temporary file beside it, which is
+// flushed and renamed over the target with the target's permissions, owner and group. Destroying
+// an uncommitted save removes the temporary file and leaves the target as it was. Where renaming
+// would be wrong, the target is written where it is, as any program writing to it would:
+// - a target that is not a regular file (a device, a FIFO) is written directly, never replaced;
+// - a file with several names (hard links) is rewritten in place, so every name sees the save;
+// - a file whose folder refuses the temporary file, or whose owner or group the new file could
+//   not take, is rewritten in place.
+// An in-place write that fails part way leaves the new bytes up to the failure and the old ones
+// after it. Either way a target the user may not write fails at Create, and a symbolic link is
+// followed: the file it names is saved, the link stays.
 class AtomicFile {
  public:
-  // kNoFlush skips forcing the data to disk before the rename: the file still never appears
-  // half-written to a reader, but a power cut soon after may lose the new content. Only for
-  // small files rewritten very often (the settings on every keystroke).
+  // kNoFlush skips forcing the data to disk: a replaced file still never appears half-written
+  // to a reader, but a power cut soon after may lose the new content. Only for small files
+  // rewritten very often (the settings on every keystroke).
   enum class Durability { kFlush, kNoFlush };
+  // How Create found the target must be written.
+  enum class Method { kNone, kReplace, kInPlace, kDirect };
+
   explicit AtomicFile(std::string path, Durability durability = Durability::kFlush);
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
@@ -36,23 +60,29 @@ class AtomicFile {
   bool Write(ByteView bytes);
   bool Commit();
   void Discard();
+  Method method() const { return method_; }
 
  private:
+  bool CreateNew(unsigned mode);
+  bool ReplaceOrRewrite(const struct stat& info);
+
   std::string target_;
   std::string temp_;
   int fd_ = -1;
-  unsigned mode_ = 0;
+  Method method_ = Method::kNone;
+  std::uint64_t written_ = 0;
   Durability durability_;
 };
 
-// Writes `bytes` to a temporary file beside `path`, flushes it to disk and renames it over
-// `path`. On any failure the temporary file is removed and whatever was at `path` is untouched.
-// A symbolic link at `path` is followed: the file it names is replaced, the link stays.
+// Create, Write and Commit in one call.
 SaveResult SaveFileAtomically(const std::string& path, ByteView bytes,
                               AtomicFile::Durability durability = AtomicFile::Durability::kFlush);
 
 // Fault injection for tests: the hook is asked before each step and makes it fail by
-// returning true.
+// returning true. kRename is asked only when a temporary file replaces the target.
 enum class FileStep { kCreate, kWrite, kFlush, kRename };
 using FileFaultHook = std::function<bool(FileStep)>;
 void SetFileFaultHook(FileFaultHook hook);
+// Makes ReadSome fail (EIO) where a read would reach `offset` of the file; the bytes before it
+// still arrive. A negative offset turns it off.
+void SetReadFaultOffset(std::int64_t offset);

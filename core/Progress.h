@@ -11,6 +11,7 @@
 class ProgressHost {
  public:
   virtual ~ProgressHost() = default;
+  // A negative maximum: the size of the work is unknown; the host shows activity, not a share.
   virtual void SetMaximum(std::int64_t maximum) = 0;
   virtual void SetPosition(std::int64_t position) = 0;
   virtual void SetText(const std::string& text) = 0;

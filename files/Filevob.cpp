@@ -25,6 +25,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/FileIO.h"
 #include "core/Log.h"
 #include "core/Progress.h"
 
@@ -57,9 +58,11 @@ bool CFileVOB::Open(const std::string& path) {
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   stream_ = fd;
   path_ = path;
-  size_ = S_ISREG(info.st_mode) ? static_cast<std::int64_t>(info.st_size) : 0;
+  // A pipe or device has no size: it is read until it ends.
+  size_ = S_ISREG(info.st_mode) ? static_cast<std::int64_t>(info.st_size) : kUnknownSize;
   chunkHeld_ = 0;
   chunkPos_ = 0;
+  readFailed_ = false;
   return true;
 }
 
@@ -86,6 +89,7 @@ void CFileVOB::Release() {
   size_ = 0;
   chunkHeld_ = 0;
   chunkPos_ = 0;
+  readFailed_ = false;
 }
 
 bool CFileVOB::NoUnitsHeld() const {
@@ -112,16 +116,21 @@ int CFileVOB::SubstreamId() const { return block_[DataStart() - kSubstreamFromDa
 CFileVOB::BlockRead CFileVOB::ReadBlock() {
   std::uint8_t* chunk = chunk_.get();
   if (chunkPos_ >= chunkHeld_) {
+    if (readFailed_) return BlockRead::kFailed;
     chunkHeld_ = 0;
     chunkPos_ = 0;
     while (chunkHeld_ < kChunkSize) {
-      const ssize_t got = ::read(stream_, chunk + chunkHeld_, kChunkSize - chunkHeld_);
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) return BlockRead::kFailed;
+      const ssize_t got = ReadSome(stream_, chunk + chunkHeld_, kChunkSize - chunkHeld_);
+      if (got < 0) {
+        // The blocks that did arrive are still scanned; the error counts from the first block
+        // that could not be read whole.
+        readFailed_ = true;
+        break;
+      }
       if (got == 0) break;
       chunkHeld_ += static_cast<std::size_t>(got);
     }
-    if (chunkHeld_ == 0) return BlockRead::kFailed;  // the file ended before its size
+    if (chunkHeld_ == 0) return readFailed_ ? BlockRead::kFailed : BlockRead::kEnd;
   }
   block_ = chunk + chunkPos_;
   const std::size_t available = chunkHeld_ - chunkPos_;
@@ -130,6 +139,7 @@ CFileVOB::BlockRead CFileVOB::ReadBlock() {
     chunkPos_ += kVobBlockSize;
     return BlockRead::kFull;
   }
+  if (readFailed_) return BlockRead::kFailed;
   // A VOB's last block may be short: the rest of the block reads as zeros.
   std::memset(chunk + chunkHeld_, 0, kVobBlockSize - available);
   blockHeld_ = available;
@@ -152,7 +162,7 @@ int CFileVOB::Scan(bool firstOnly) {
   std::int64_t offset = 0;
   std::int64_t blockNumber = 0;
   int subtitles = 0;
-  while (offset < size_) {
+  while (size_ == kUnknownSize || offset < size_) {
     if (PumpMessages()) {
       LogMessage(kLogWarning, "WARNING - Cancel button pressed process aborted!");
       ProgressEnd();
@@ -160,7 +170,9 @@ int CFileVOB::Scan(bool firstOnly) {
       return -1;
     }
     ProgressStep(offset, nullptr);
-    if (ReadBlock() == BlockRead::kFailed) {
+    const BlockRead read = ReadBlock();
+    if (read == BlockRead::kEnd && size_ == kUnknownSize) break;
+    if (read == BlockRead::kFailed || read == BlockRead::kEnd) {  // kEnd: the file shrank
       LogMessage(kLogError, "ERROR - Can't read from file [%s]", path_.c_str());
       ProgressEnd();
       Release();

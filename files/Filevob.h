@@ -68,7 +68,9 @@ class CFileVOB {
     std::int32_t fill = 0;
   };
 
-  enum class BlockRead { kFull, kShort, kFailed };
+  // kEnd: the file ended before this block; kFailed: it could not be read.
+  enum class BlockRead { kFull, kShort, kEnd, kFailed };
+  static constexpr std::int64_t kUnknownSize = -1;
   BlockRead ReadBlock();
   void TakePacket();
   // Evaluates a complete unit: 1 counted, 0 not counted (marker), -1 a command is missing.
@@ -79,7 +81,7 @@ class CFileVOB {
   VobUsage usage_{};
   int stream_ = -1;  // file descriptor of the open file
   std::string path_;
-  std::int64_t size_ = 0;  // of the open file, taken when it was opened
+  std::int64_t size_ = 0;  // of the open file when it was opened; kUnknownSize for a pipe
 
   // The file is read strictly in sequence, in chunks of 32 blocks; the current block is a
   // 2048-byte window into the chunk. One system call per 2048 bytes would cost more than the
@@ -89,6 +91,7 @@ class CFileVOB {
   std::size_t chunkPos_ = 0;   // where the next block starts
   const std::uint8_t* block_;  // the current block: always 2048 readable bytes
   std::size_t blockHeld_ = 0;  // bytes of the current block that came from the file
+  bool readFailed_ = false;    // a read failed after the bytes now in the chunk
 };
 
 // The VOB tab's scan of several files, without the window: what the window does after its

@@ -1,8 +1,12 @@
 // Whole-file reads and saves that never damage the target.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <string>
+#include <thread>
 
 #include "core/FileIO.h"
 #include "tests/support/TempDir.h"
@@ -28,6 +32,18 @@ TEST_F(FileIOTest, ReadsWholeFileAndReportsEachFailure) {
   WriteFileBytes(dir.File("empty"), {});
   EXPECT_EQ(ReadWholeFile(dir.File("empty"), bytes, 100), ReadResult::kOk);
   EXPECT_TRUE(bytes.empty());
+
+  // A pipe has no size: it is read to its end, within the same limit.
+  for (const std::uint64_t limit : {100, 2}) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ASSERT_EQ(::write(ends[1], "abc", 3), 3);
+    ::close(ends[1]);
+    EXPECT_EQ(ReadWholeFile("/dev/fd/" + std::to_string(ends[0]), bytes, limit),
+              limit == 100 ? ReadResult::kOk : ReadResult::kTooLarge);
+    EXPECT_EQ(bytes, limit == 100 ? (Bytes{'a', 'b', 'c'}) : Bytes{});
+    ::close(ends[0]);
+  }
 }
 
 TEST_F(FileIOTest, SaveReplacesTheTargetAndLeavesNoTemporaryFile) {
@@ -88,6 +104,102 @@ TEST_F(FileIOTest, SaveThroughASymbolicLinkReplacesTheFileItNames) {
   struct stat info {};
   ASSERT_EQ(::lstat(dir.File("link").c_str(), &info), 0);
   EXPECT_TRUE(S_ISLNK(info.st_mode));
+}
+
+// The user's rights decide, as for any program that writes the file: what the user may not
+// write is never replaced, and what the user may write is saved even where the folder refuses
+// a temporary file or the owner could not be kept (then in place).
+TEST_F(FileIOTest, SavesFollowTheUsersRights) {
+  ASSERT_EQ(::chmod(dir.Path().c_str(), 0777), 0);
+  const auto saveAs = [&](const std::string& name) {
+    return RunUnprivileged([&] { return static_cast<int>(SaveFileAtomically(dir.File(name), Bytes{9})); });
+  };
+  const int ok = static_cast<int>(SaveResult::kOk);
+  WriteFileBytes(dir.File("readonly"), {1});
+  ::chmod(dir.File("readonly").c_str(), 0444);
+  EXPECT_EQ(saveAs("readonly"), static_cast<int>(SaveResult::kCreateFailed));
+  EXPECT_EQ(ReadFileBytes(dir.File("readonly")), Bytes{1});
+
+  ::mkdir(dir.File("closed").c_str(), 0755);
+  WriteFileBytes(dir.File("closed/f"), {1, 2, 3});
+  ::chmod(dir.File("closed/f").c_str(), 0666);
+  ::chmod(dir.File("closed").c_str(), 0555);
+  EXPECT_EQ(saveAs("closed/f"), ok);
+  EXPECT_EQ(ReadFileBytes(dir.File("closed/f")), Bytes{9}) << "rewritten in place, cut to size";
+  EXPECT_EQ(ListFolder(dir.File("closed")), std::vector<std::string>{"f"});
+  ::chmod(dir.File("closed").c_str(), 0755);
+
+  if (::geteuid() != 0) return;  // the rest needs files of two users
+  WriteFileBytes(dir.File("roots"), {1});
+  ::chmod(dir.File("roots").c_str(), 0666);
+  EXPECT_EQ(saveAs("roots"), ok);
+  struct stat info {};
+  ASSERT_EQ(::stat(dir.File("roots").c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, 0u) << "another user's file keeps its owner";
+  EXPECT_EQ(ReadFileBytes(dir.File("roots")), Bytes{9});
+
+  // A privileged save replaces another user's file with one that user still owns.
+  WriteFileBytes(dir.File("users"), {1});
+  ASSERT_EQ(::chown(dir.File("users").c_str(), kUnprivilegedUid, kUnprivilegedUid), 0);
+  ::chmod(dir.File("users").c_str(), 0640);
+  EXPECT_EQ(SaveFileAtomically(dir.File("users"), Bytes{9}), SaveResult::kOk);
+  ASSERT_EQ(::stat(dir.File("users").c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, kUnprivilegedUid);
+  EXPECT_EQ(info.st_gid, kUnprivilegedUid);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+TEST_F(FileIOTest, TargetsThatAreNotPlainFilesKeepWhatTheyAre) {
+  // Hard links: every name sees the save.
+  WriteFileBytes(dir.File("a"), {1, 2, 3, 4});
+  ASSERT_EQ(::link(dir.File("a").c_str(), dir.File("b").c_str()), 0);
+  EXPECT_EQ(SaveFileAtomically(dir.File("a"), Bytes{7, 8}), SaveResult::kOk);
+  EXPECT_EQ(ReadFileBytes(dir.File("b")), (Bytes{7, 8}));
+
+  // Devices and FIFOs take the bytes as they come, and are never replaced by a file.
+  EXPECT_EQ(SaveFileAtomically("/dev/full", Bytes{1}), SaveResult::kWriteFailed);
+  EXPECT_EQ(SaveFileAtomically("/dev/null", Bytes{1}), SaveResult::kOk);
+  ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
+  ASSERT_EQ(::symlink(dir.File("fifo").c_str(), dir.File("to-fifo").c_str()), 0);
+  Bytes received;
+  std::thread reader([&] { received = ReadFileBytes(dir.File("fifo")); });
+  EXPECT_EQ(SaveFileAtomically(dir.File("to-fifo"), Bytes{5, 6}), SaveResult::kOk);
+  reader.join();
+  EXPECT_EQ(received, (Bytes{5, 6}));
+  struct stat info {};
+  ASSERT_EQ(::stat(dir.File("to-fifo").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+  struct stat null {};
+  ASSERT_EQ(::stat("/dev/null", &null), 0);
+  EXPECT_TRUE(S_ISCHR(null.st_mode));
+}
+
+// In place there is no old file to fall back on: a failure is reported, and the file holds the
+// new bytes written before it, then the old ones.
+TEST_F(FileIOTest, AFailingInPlaceWriteIsReported) {
+  constexpr std::size_t kChunk = std::size_t{1} << 24;  // the largest single write
+  const Bytes before(kChunk + 10, 1);
+  const Bytes after(kChunk + 5, 2);
+  const struct {
+    FileStep step;
+    int failingCall;
+    SaveResult result;
+    std::size_t newBytes;
+  } cases[] = {{FileStep::kCreate, 1, SaveResult::kCreateFailed, 0},
+               {FileStep::kWrite, 1, SaveResult::kWriteFailed, 0},
+               {FileStep::kWrite, 2, SaveResult::kWriteFailed, kChunk},
+               {FileStep::kFlush, 1, SaveResult::kWriteFailed, after.size()}};
+  for (const auto& c : cases) {
+    ::unlink(dir.File("other-name").c_str());
+    WriteFileBytes(dir.File("t"), before);
+    ASSERT_EQ(::link(dir.File("t").c_str(), dir.File("other-name").c_str()), 0);
+    int calls = 0;
+    SetFileFaultHook([&](FileStep step) { return step == c.step && ++calls == c.failingCall; });
+    EXPECT_EQ(SaveFileAtomically(dir.File("t"), after), c.result);
+    Bytes expected = before;
+    std::fill_n(expected.begin(), c.newBytes, 2);
+    EXPECT_TRUE(ReadFileBytes(dir.File("t")) == expected) << "new bytes: " << c.newBytes;
+  }
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Saving SUP files: the rewritten words, the log lines, and targets that survive failures.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <set>
 #include <string>
 #include <vector>
@@ -211,6 +213,11 @@ TEST_F(FilesupSaveTest, MissingCommandStopsTheSaveAndLeavesEverythingAsItWas) {
   EXPECT_FALSE(sup.Save(out));
   EXPECT_EQ(log.LineList().back(), "ERROR - Can't find Cmd3!!!");
   EXPECT_EQ(log.LineList().size(), 4u);
+  EXPECT_EQ(ReadFileBytes(out), earlier);
+
+  // A file with a second name is written in place, still only once every command is found.
+  ASSERT_EQ(::link(out.c_str(), (out + ".2").c_str()), 0);
+  EXPECT_FALSE(sup.Save(out));
   EXPECT_EQ(ReadFileBytes(out), earlier);
 }
 

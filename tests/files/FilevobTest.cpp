@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/FileIO.h"
 #include "core/Log.h"
 #include "core/Progress.h"
 #include "files/Filevob.h"
@@ -312,6 +313,39 @@ TEST_F(FilevobTest, FileThatShrinksUnderTheScanIsAReadFailure) {
   ASSERT_EQ(::truncate(path_.c_str(), 0), 0);
   EXPECT_EQ(vob_.Scan(false), -1);
   EXPECT_EQ(log_.Lines().back(), "ERROR - Can't read from file [" + path_ + "]");
+  ExpectIdle();
+}
+
+// The blocks read before a failing read are still scanned; the error stands where the first
+// block that could not be read whole would have been.
+TEST_F(FilevobTest, AReadErrorCountsFromTheFirstBlockNotRead) {
+  VobBuilder b;
+  b.VideoPack().Unit(0, MakeSubpictureUnit(0x3210, 0xFFF0));
+  for (int i = 0; i < 20; ++i) b.VideoPack();
+  SetReadFaultOffset(5 * 2048 + 100);
+  EXPECT_EQ(ScanBytes(b.Data(), true), 1) << "first subtitle before the bad spot";
+  ExpectIdle();
+  EXPECT_EQ(ScanBytes(b.Data(), false), -1);
+  SetReadFaultOffset(-1);
+  const Lines lines = log_.LineList();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2], "     4 - 00002000(01E0)");
+  EXPECT_EQ(lines.back(), "ERROR - Can't read from file [" + path_ + "]");
+  ExpectIdle();
+}
+
+TEST_F(FilevobTest, APipeIsScannedToItsEnd) {
+  VobBuilder b;
+  b.Unit(0, MakeSubpictureUnit(0x3210, 0xFFF0)).VideoPack().Unit(1, MakeSubpictureUnit(0x0123, 0xFFF0));
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);  // the few blocks fit in the pipe's buffer
+  ASSERT_EQ(::write(ends[1], b.Data().data(), b.Data().size()),
+            static_cast<ssize_t>(b.Data().size()));
+  ::close(ends[1]);
+  ASSERT_TRUE(vob_.Open("/dev/fd/" + std::to_string(ends[0])));
+  ::close(ends[0]);
+  EXPECT_EQ(vob_.Scan(false), 2);
+  EXPECT_EQ(progress_.calls[0], "max -1") << "no size to show a share of";
   ExpectIdle();
 }
 

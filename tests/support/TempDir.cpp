@@ -1,7 +1,9 @@
 // Temporary folders and whole-file helpers for tests.
 #include "tests/support/TempDir.h"
 
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -46,4 +48,19 @@ std::vector<std::string> ListFolder(const std::string& path) {
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+int RunUnprivileged(const std::function<int()>& work) {
+  const pid_t child = ::fork();
+  if (child < 0) return -1;
+  if (child == 0) {
+    if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(kUnprivilegedUid) != 0 ||
+                             ::setuid(kUnprivilegedUid) != 0)) {
+      ::_exit(255);
+    }
+    ::_exit(work() & 0xFF);
+  }
+  int status = 0;
+  if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
 }

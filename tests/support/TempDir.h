@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,3 +29,10 @@ Bytes ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);
 // Names of the entries in a folder, "." and ".." left out, sorted.
 std::vector<std::string> ListFolder(const std::string& path);
+
+// The user id that RunUnprivileged runs as when the tests run as root ("nobody").
+constexpr unsigned kUnprivilegedUid = 65534;
+// Runs `work` in a child process without root's powers (as kUnprivilegedUid when the tests run
+// as root, as the user itself otherwise) and returns its result (0-255), or -1 when the child
+// failed. Files it must reach need permissions for that user.
+int RunUnprivileged(const std::function<int()>& work);
