@@ -149,6 +149,49 @@ CFileVOB::BlockRead CFileVOB::ReadBlock() {
 
 void CFileVOB::DropUnit(int stream) { units_[static_cast<std::size_t>(stream)].reset(); }
 
+std::optional<CFileVOB::Packet> CFileVOB::ParsePacket() const {
+  if (StartCode() != kPrivateStream1) return std::nullopt;
+  const int id = SubstreamId();
+  if (id < kFirstSubpictureId || id >= kFirstSubpictureId + kSubpictureStreams) return std::nullopt;
+  Packet packet;
+  packet.stream = id - kFirstSubpictureId;
+  const int m = PacketLength();
+  const int h = HeaderDataLength();
+  if (m < h + kSubstreamAndFlags || kPacketEnd + static_cast<std::size_t>(m) > blockHeld_) {
+    packet.damaged = true;
+    return packet;
+  }
+  packet.startsUnit = HasPts();
+  packet.endsUnit = m < kFullPacketLength;
+  packet.data = ByteView(block_ + DataStart(), static_cast<std::size_t>(m - h - kSubstreamAndFlags));
+  return packet;
+}
+
+const CFileVOB::Unit* CFileVOB::Assemble(const Packet& packet) {
+  std::optional<Unit>& slot = units_[static_cast<std::size_t>(packet.stream)];
+  if (packet.damaged) {
+    slot.reset();
+    return nullptr;
+  }
+  if (packet.startsUnit) {
+    slot.reset();  // an unfinished unit of this stream is dropped
+    if (packet.data.size() < 2) return nullptr;
+    slot = Unit();
+    slot->bytes.assign(ReadBigEndianUnchecked(packet.data.data(), 2), 0);
+  } else if (!slot) {
+    return nullptr;
+  }
+  Unit& unit = *slot;
+  const std::size_t fill = static_cast<std::size_t>(unit.fill);
+  if (packet.data.size() > unit.bytes.size() - fill) {
+    slot.reset();
+    return nullptr;
+  }
+  std::memcpy(unit.bytes.data() + fill, packet.data.data(), packet.data.size());
+  unit.fill += static_cast<std::int32_t>(packet.data.size());
+  return packet.endsUnit ? &unit : nullptr;
+}
+
 int CFileVOB::Scan(bool firstOnly) {
   ClearMapping();
   if (stream_ < 0) {
@@ -158,6 +201,14 @@ int CFileVOB::Scan(bool firstOnly) {
   }
   LogMessage(kLogInfo, "Processing VOB file [%s]", path_.c_str());
   ProgressStart(size_, "Processing VOB file [%s]", path_.c_str());
+  // Every way out of the scan frees the units, closes the file and ends the progress.
+  struct Finish {
+    CFileVOB& vob;
+    ~Finish() {
+      vob.Release();
+      ProgressEnd();
+    }
+  } finish{*this};
 
   std::int64_t offset = 0;
   std::int64_t blockNumber = 0;
@@ -165,8 +216,6 @@ int CFileVOB::Scan(bool firstOnly) {
   while (size_ == kUnknownSize || offset < size_) {
     if (PumpMessages()) {
       LogMessage(kLogWarning, "WARNING - Cancel button pressed process aborted!");
-      ProgressEnd();
-      Release();
       return -1;
     }
     ProgressStep(offset, nullptr);
@@ -174,66 +223,27 @@ int CFileVOB::Scan(bool firstOnly) {
     if (read == BlockRead::kEnd && size_ == kUnknownSize) break;
     if (read == BlockRead::kFailed || read == BlockRead::kEnd) {  // kEnd: the file shrank
       LogMessage(kLogError, "ERROR - Can't read from file [%s]", path_.c_str());
-      ProgressEnd();
-      Release();
       return -1;
     }
-    const std::uint32_t k = StartCode();
     LogMessage(kLogDetail, "%6lld - %08llX(%04X)", static_cast<long long>(blockNumber),
-               static_cast<unsigned long long>(offset), k);
+               static_cast<unsigned long long>(offset), StartCode());
     offset += static_cast<std::int64_t>(kVobBlockSize);
     ++blockNumber;
-    if (k != kPrivateStream1) continue;
 
-    const int id = SubstreamId();
-    if (id < kFirstSubpictureId || id >= kFirstSubpictureId + kSubpictureStreams) continue;
-    const int u = id - kFirstSubpictureId;
-    const int m = PacketLength();
-    const int h = HeaderDataLength();
-    const std::size_t d = static_cast<std::size_t>(DataStart());
-    if (m < h + kSubstreamAndFlags || kPacketEnd + static_cast<std::size_t>(m) > blockHeld_) {
-      DropUnit(u);
-      continue;
+    const std::optional<Packet> packet = ParsePacket();
+    if (!packet) continue;
+    const Unit* unit = Assemble(*packet);
+    if (unit == nullptr) continue;
+    const int taken = TakeUnit(*unit);
+    DropUnit(packet->stream);
+    if (taken < 0) return -1;
+    if (taken == 0) continue;
+    ++subtitles;
+    if (firstOnly) {
+      LogMessage(kLogInfo, "Stopping after first subtitle found!!!");
+      return subtitles;
     }
-    const std::size_t length = static_cast<std::size_t>(m - h - kSubstreamAndFlags);
-    std::optional<Unit>& slot = units_[static_cast<std::size_t>(u)];
-    if (HasPts()) {
-      slot.reset();  // an unfinished unit of this stream is dropped
-      if (length < 2) continue;
-      slot = Unit();
-      slot->bytes.assign(ReadBigEndianUnchecked(block_ + d, 2), 0);
-    } else if (!slot) {
-      continue;
-    }
-    Unit& unit = *slot;
-    const std::size_t fill = static_cast<std::size_t>(unit.fill);
-    if (length > unit.bytes.size() - fill) {
-      DropUnit(u);
-      continue;
-    }
-    std::memcpy(unit.bytes.data() + fill, block_ + d, length);
-    unit.fill += static_cast<std::int32_t>(length);
-    if (m >= kFullPacketLength) continue;
-
-    const int taken = TakeUnit(unit);
-    if (taken < 0) {
-      Release();
-      ProgressEnd();
-      return -1;
-    }
-    if (taken > 0) {
-      ++subtitles;
-      if (firstOnly) {
-        Release();
-        ProgressEnd();
-        LogMessage(kLogInfo, "Stopping after first subtitle found!!!");
-        return subtitles;
-      }
-    }
-    DropUnit(u);
   }
-  Release();
-  ProgressEnd();
   LogMessage(kLogInfo, "Found %d subtitles!", subtitles);
   return subtitles;
 }

@@ -72,7 +72,21 @@ class CFileVOB {
   enum class BlockRead { kFull, kShort, kEnd, kFailed };
   static constexpr std::int64_t kUnknownSize = -1;
   BlockRead ReadBlock();
-  void TakePacket();
+
+  // The current block's subpicture packet: its stream, and either `damaged` (too short, or
+  // running past the bytes read) or its unit data.
+  struct Packet {
+    int stream = 0;
+    bool damaged = false;
+    bool startsUnit = false;  // it carries a time stamp and the unit size
+    bool endsUnit = false;    // shorter than a full packet
+    ByteView data;
+  };
+  // nullopt when the block holds no subpicture packet.
+  std::optional<Packet> ParsePacket() const;
+  // Adds the packet to its stream's unit; the unit when the packet completed it. A damaged
+  // packet, or one that overflows its unit, drops the unit under way.
+  const Unit* Assemble(const Packet& packet);
   // Evaluates a complete unit: 1 counted, 0 not counted (marker), -1 a command is missing.
   int TakeUnit(const Unit& unit);
   void DropUnit(int stream);
