@@ -1,6 +1,7 @@
 // Shared pieces of velmoran-cli: exit codes, usage errors, argument parsing, log on stderr.
 #include "cli/CliCommon.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -64,10 +65,69 @@ std::vector<int> ParseIntList(const std::string& text, std::size_t count, int lo
   return values;
 }
 
-std::string TakeValue(const Args& args, std::size_t& i, const std::string& name) {
-  if (i + 1 >= args.size()) throw UsageError(name + " needs a value");
-  ++i;
-  return args[i];
+std::optional<std::string> CommandLine::Value(const std::string& name) const {
+  const auto found = options_.find(name);
+  if (found == options_.end() || found->second.empty()) return std::nullopt;
+  return found->second.front();
+}
+
+std::vector<std::string> CommandLine::Values(const std::string& name) const {
+  const auto found = options_.find(name);
+  return found == options_.end() ? std::vector<std::string>{} : found->second;
+}
+
+std::string CommandLine::Required(const std::string& name, const std::string& shown) const {
+  const std::optional<std::string> value = Value(name);
+  if (!value) Fail(shown + " is missing");
+  return *value;
+}
+
+std::string CommandLine::OneOperand(const std::string& what) const {
+  if (operands_.empty()) Fail(what + " is missing");
+  if (operands_.size() > 1) Fail("only one " + what + " may be given ('" + operands_[1] + "')");
+  return operands_.front();
+}
+
+void CommandLine::Fail(const std::string& message) const {
+  throw UsageError(command_.empty() ? message : command_ + ": " + message);
+}
+
+CommandLine ParseCommandLine(const Args& args, const std::vector<OptionSpec>& options,
+                             const std::string& command) {
+  CommandLine line;
+  line.command_ = command;
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& word = args[i];
+    if (optionsEnded || word.size() < 2 || word[0] != '-') {
+      line.operands_.push_back(word);
+      continue;
+    }
+    if (word == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    const std::size_t equals = word.rfind("--", 0) == 0 ? word.find('=') : std::string::npos;
+    const std::string name = word.substr(0, equals);
+    const auto spec = std::find_if(options.begin(), options.end(),
+                                   [&](const OptionSpec& o) { return name == o.name; });
+    if (spec == options.end()) line.Fail("unknown option '" + name + "'");
+    std::vector<std::string>& values = line.options_[name];
+    if (!values.empty() && !spec->repeats) line.Fail(name + " given twice");
+    if (!spec->takesValue) {
+      if (equals != std::string::npos) line.Fail(name + " takes no value");
+      values.emplace_back();
+      continue;
+    }
+    if (equals != std::string::npos) {
+      values.push_back(word.substr(equals + 1));
+    } else if (i + 1 < args.size()) {
+      values.push_back(args[++i]);
+    } else {
+      line.Fail(name + " needs a value");
+    }
+  }
+  return line;
 }
 
 std::string JsonString(const std::string& text) {

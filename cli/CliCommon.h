@@ -1,6 +1,8 @@
 // Shared pieces of velmoran-cli: exit codes, usage errors, argument parsing, log on stderr.
 #pragma once
 
+#include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -46,8 +48,46 @@ std::vector<int> ParseIntList(const std::string& text, std::size_t count, int lo
 // Splits on commas; empty items are kept.
 std::vector<std::string> SplitCommas(const std::string& text);
 
-// Takes the value of option `name` at args[i + 1]; throws when it is missing. Advances i.
-std::string TakeValue(const Args& args, std::size_t& i, const std::string& name);
+// One option a command accepts: its name as typed ("-o", "--json"), whether it takes a value,
+// and whether it may be given more than once.
+struct OptionSpec {
+  const char* name;
+  bool takesValue = false;
+  bool repeats = false;
+};
+
+// A command's words split into options and operands by ParseCommandLine.
+class CommandLine {
+ public:
+  bool Has(const std::string& name) const { return options_.count(name) != 0; }
+  // The value of an option given once; nullopt when it was not given.
+  std::optional<std::string> Value(const std::string& name) const;
+  // Every value of a repeatable option, in the order given.
+  std::vector<std::string> Values(const std::string& name) const;
+  // The value of an option that must be given; a usage error names it otherwise.
+  std::string Required(const std::string& name, const std::string& shown) const;
+  const Args& Operands() const { return operands_; }
+  // The one operand, shown as `what` ("FILE") in the error when there is none or more.
+  std::string OneOperand(const std::string& what) const;
+  // Throws a usage error worded for this command.
+  [[noreturn]] void Fail(const std::string& message) const;
+
+ private:
+  friend CommandLine ParseCommandLine(const Args&, const std::vector<OptionSpec>&,
+                                      const std::string&);
+  std::string command_;
+  std::map<std::string, std::vector<std::string>> options_;
+  Args operands_;
+};
+
+// The one rule for options, shared by every command: a word that starts with '-' and is longer
+// than one character is an option, up to a word "--", after which every word is an operand
+// ("-" alone is an operand too). An option's value is the next word, or what follows '=' in
+// "--name=value". Unknown options, a missing value, a value given to an option that takes none
+// and an option given twice that may not repeat are usage errors, each worded once and naming
+// `command` ("sup remap").
+CommandLine ParseCommandLine(const Args& args, const std::vector<OptionSpec>& options,
+                             const std::string& command);
 
 // A JSON string literal with the needed escapes.
 std::string JsonString(const std::string& text);

@@ -25,15 +25,17 @@ int RunColourCommand(const Args& args) {
   if (args[0] != "to-ycrcb" && args[0] != "to-rgb") {
     throw UsageError("colour: unknown command '" + args[0] + "'");
   }
-  if (args.size() != 2) throw UsageError("colour " + args[0] + ": exactly one value is needed");
+  const CommandLine line =
+      ParseCommandLine(Args(args.begin() + 1, args.end()), {}, "colour " + args[0]);
+  const std::string value = line.OneOperand("value");
   if (args[0] == "to-ycrcb") {
-    const std::vector<int> rgb = ParseIntList(args[1], 3, 0, 255, "to-ycrcb");
+    const std::vector<int> rgb = ParseIntList(value, 3, 0, 255, "to-ycrcb");
     const TColor colour = MakeColour(rgb[0], rgb[1], rgb[2]);
     std::printf("%s\n",
                 FormatHexText(ColourToY(colour), ColourToCr(colour), ColourToCb(colour)).c_str());
     return kExitOk;
   }
-  const std::string hex = ParseHexArgument(args[1], "to-rgb");
+  const std::string hex = ParseHexArgument(value, "to-rgb");
   const TColor colour = YCrCbToColour(HexTextY(hex), HexTextCr(hex), HexTextCb(hex));
   std::printf("%d,%d,%d\n", RedOf(colour), GreenOf(colour), BlueOf(colour));
   return kExitOk;

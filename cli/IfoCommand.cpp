@@ -26,27 +26,16 @@ std::vector<std::string> FilePalette(const CFileIFO& ifo) {
 }
 
 int Show(const Args& args) {
-  std::optional<std::string> file;
-  bool json = false;
-  for (const std::string& a : args) {
-    if (a == "--json") {
-      json = true;
-    } else if (!a.empty() && a[0] == '-') {
-      throw UsageError("ifo show: unknown option '" + a + "'");
-    } else if (file) {
-      throw UsageError("ifo show: only one FILE may be given");
-    } else {
-      file = a;
-    }
-  }
-  if (!file) throw UsageError("ifo show: FILE is missing");
+  const CommandLine line = ParseCommandLine(args, {{"--json"}}, "ifo show");
+  const std::string file = line.OneOperand("FILE");
+  const bool json = line.Has("--json");
 
   IfoTabValues tab;
   CFileIFO ifo(tab);
-  if (ifo.Load(*file) == -1) return kExitFailed;
+  if (ifo.Load(file) == -1) return kExitFailed;
   const std::vector<std::string> palette = FilePalette(ifo);
   if (json) {
-    std::string out = "{\"file\": " + JsonString(*file) + ", \"palette\": [";
+    std::string out = "{\"file\": " + JsonString(file) + ", \"palette\": [";
     for (std::size_t i = 0; i < palette.size(); ++i) {
       out += (i ? ", \"" : "\"") + palette[i] + "\"";
     }
@@ -61,53 +50,39 @@ int Show(const Args& args) {
 }
 
 int Set(const Args& args) {
-  std::optional<std::string> file, out;
+  const CommandLine line =
+      ParseCommandLine(args, {{"-o", true}, {"--palette", true}, {"--entry", true, true}}, "ifo set");
+  const std::string file = line.OneOperand("FILE");
+  const std::string out = line.Required("-o", "-o OUT");
   std::optional<std::vector<std::string>> palette;
-  std::vector<std::pair<int, std::string>> entries;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "-o") {
-      if (out) throw UsageError("ifo set: -o given twice");
-      out = TakeValue(args, i, "-o");
-    } else if (a == "--palette") {
-      if (palette) throw UsageError("ifo set: --palette given twice");
-      const std::vector<std::string> items = SplitCommas(TakeValue(args, i, "--palette"));
-      if (items.size() != kEntries) {
-        throw UsageError("--palette: expected 16 comma-separated hex texts, got " +
-                         std::to_string(items.size()));
-      }
-      palette.emplace();
-      for (const std::string& item : items) palette->push_back(ParseHexArgument(item, "--palette"));
-    } else if (a == "--entry") {
-      const std::string value = TakeValue(args, i, "--entry");
-      const std::size_t equals = value.find('=');
-      if (equals == std::string::npos) {
-        throw UsageError("--entry: '" + value + "' is not I=HEX");
-      }
-      const int index = ParseInt(value.substr(0, equals), 0, kEntries - 1, "--entry");
-      entries.emplace_back(index, ParseHexArgument(value.substr(equals + 1), "--entry"));
-    } else if (!a.empty() && a[0] == '-') {
-      throw UsageError("ifo set: unknown option '" + a + "'");
-    } else if (file) {
-      throw UsageError("ifo set: only one FILE may be given");
-    } else {
-      file = a;
+  if (const auto text = line.Value("--palette")) {
+    const std::vector<std::string> items = SplitCommas(*text);
+    if (items.size() != kEntries) {
+      throw UsageError("--palette: expected 16 comma-separated hex texts, got " +
+                       std::to_string(items.size()));
     }
+    palette.emplace();
+    for (const std::string& item : items) palette->push_back(ParseHexArgument(item, "--palette"));
   }
-  if (!file) throw UsageError("ifo set: FILE is missing");
-  if (!out) throw UsageError("ifo set: -o OUT is missing");
-  if (!palette && entries.empty()) throw UsageError("ifo set: give --palette or --entry");
+  std::vector<std::pair<int, std::string>> entries;
+  for (const std::string& value : line.Values("--entry")) {
+    const std::size_t equals = value.find('=');
+    if (equals == std::string::npos) throw UsageError("--entry: '" + value + "' is not I=HEX");
+    const int index = ParseInt(value.substr(0, equals), 0, kEntries - 1, "--entry");
+    entries.emplace_back(index, ParseHexArgument(value.substr(equals + 1), "--entry"));
+  }
+  if (!palette && entries.empty()) line.Fail("give --palette or --entry");
 
   IfoTabValues tab;
   CFileIFO ifo(tab);
-  if (ifo.Load(*file) == -1) return kExitFailed;
+  if (ifo.Load(file) == -1) return kExitFailed;
   const std::vector<std::string> current = FilePalette(ifo);
   for (int i = 0; i < kEntries; ++i) tab.hex[i] = current[i];
   if (palette) {
     for (int i = 0; i < kEntries; ++i) tab.hex[i] = (*palette)[i];
   }
   for (const auto& [index, hex] : entries) tab.hex[index] = hex;
-  return ifo.Save(*out) ? kExitOk : kExitFailed;
+  return ifo.Save(out) ? kExitOk : kExitFailed;
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // velmoran-cli sup: shows a SUP file's mapping, or remaps every subtitle of it.
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,14 +8,6 @@
 #include "files/Tabs.h"
 
 namespace {
-
-bool IsOption(const std::string& arg) { return arg.size() > 1 && arg[0] == '-'; }
-
-// The one FILE operand; a second one or none is a usage error.
-void TakeFile(std::optional<std::string>& file, const std::string& arg) {
-  if (file) throw UsageError("more than one FILE given ('" + arg + "')");
-  file = arg;
-}
 
 std::string JoinSlots(const CFileSUP& sup, bool colours, const char* separator) {
   std::string text;
@@ -28,26 +19,17 @@ std::string JoinSlots(const CFileSUP& sup, bool colours, const char* separator) 
 }
 
 int Show(const Args& args) {
-  std::optional<std::string> file;
-  bool json = false;
-  for (const std::string& arg : args) {
-    if (arg == "--json") {
-      json = true;
-    } else if (IsOption(arg)) {
-      throw UsageError("sup show: unknown option '" + arg + "'");
-    } else {
-      TakeFile(file, arg);
-    }
-  }
-  if (!file) throw UsageError("sup show: FILE is missing");
+  const CommandLine line = ParseCommandLine(args, {{"--json"}}, "sup show");
+  const std::string file = line.OneOperand("FILE");
+  const bool json = line.Has("--json");
 
   SupTabValues tab;
   CFileSUP sup(tab);
-  const int count = sup.Load(*file);
+  const int count = sup.Load(file);
   if (count < 0) return kExitFailed;
   if (json) {
     std::printf("{\"file\": %s, \"subtitles\": %d, \"colours\": [%s], \"intensities\": [%s]}\n",
-                JsonString(*file).c_str(), count, JoinSlots(sup, true, ", ").c_str(),
+                JsonString(file).c_str(), count, JoinSlots(sup, true, ", ").c_str(),
                 JoinSlots(sup, false, ", ").c_str());
   } else {
     std::printf("subtitles: %d\ncolours: %s\nintensities: %s\n", count,
@@ -57,41 +39,24 @@ int Show(const Args& args) {
 }
 
 int Remap(const Args& args) {
-  std::optional<std::string> file;
-  std::optional<std::string> out;
-  std::optional<std::vector<int>> colours;
-  std::optional<std::vector<int>> intensities;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "-o") {
-      if (out) throw UsageError("sup remap: -o given twice");
-      out = TakeValue(args, i, "-o");
-    } else if (arg == "--colours") {
-      if (colours) throw UsageError("sup remap: --colours given twice");
-      colours = ParseIntList(TakeValue(args, i, arg), kSlotCount, 0, 15, arg);
-    } else if (arg == "--intensities") {
-      if (intensities) throw UsageError("sup remap: --intensities given twice");
-      intensities = ParseIntList(TakeValue(args, i, arg), kSlotCount, 0, 15, arg);
-    } else if (IsOption(arg)) {
-      throw UsageError("sup remap: unknown option '" + arg + "'");
-    } else {
-      TakeFile(file, arg);
-    }
-  }
-  if (!file) throw UsageError("sup remap: FILE is missing");
-  if (!out) throw UsageError("sup remap: -o OUT is missing");
-  if (!colours) throw UsageError("sup remap: --colours is missing");
-  if (!intensities) throw UsageError("sup remap: --intensities is missing");
+  const CommandLine line = ParseCommandLine(
+      args, {{"-o", true}, {"--colours", true}, {"--intensities", true}}, "sup remap");
+  const std::string file = line.OneOperand("FILE");
+  const std::string out = line.Required("-o", "-o OUT");
+  const std::vector<int> colours =
+      ParseIntList(line.Required("--colours", "--colours"), kSlotCount, 0, 15, "--colours");
+  const std::vector<int> intensities = ParseIntList(line.Required("--intensities", "--intensities"),
+                                                    kSlotCount, 0, 15, "--intensities");
 
   // The mapping stands in the tab's lists, where a save reads it.
   SupTabValues tab;
   for (int s = 0; s < kSlotCount; ++s) {
-    tab.map[s] = (*colours)[s];
-    tab.intensity[s] = (*intensities)[s];
+    tab.map[s] = colours[s];
+    tab.intensity[s] = intensities[s];
   }
   CFileSUP sup(tab);
-  if (sup.Load(*file) < 0) return kExitFailed;
-  return sup.Save(*out) ? kExitOk : kExitFailed;
+  if (sup.Load(file) < 0) return kExitFailed;
+  return sup.Save(out) ? kExitOk : kExitFailed;
 }
 
 }  // namespace

@@ -138,24 +138,11 @@ void PrintJson(const std::vector<FileResult>& results) {
 }
 
 int RunScan(const Args& args) {
-  bool all = false;
-  bool json = false;
-  std::vector<std::string> files;
-  bool optionsEnded = false;
-  for (const std::string& a : args) {
-    if (!optionsEnded && a == "--") {
-      optionsEnded = true;
-    } else if (!optionsEnded && a == "--all") {
-      all = true;
-    } else if (!optionsEnded && a == "--json") {
-      json = true;
-    } else if (!optionsEnded && a.size() > 1 && a[0] == '-') {
-      throw UsageError("vob scan: unknown option '" + a + "'");
-    } else {
-      files.push_back(a);
-    }
-  }
-  if (files.empty()) throw UsageError("vob scan: a VOB file is missing");
+  const CommandLine line = ParseCommandLine(args, {{"--all"}, {"--json"}}, "vob scan");
+  const bool all = line.Has("--all");
+  const bool json = line.Has("--json");
+  const Args& files = line.Operands();
+  if (files.empty()) line.Fail("a VOB file is missing");
 
   gInterrupted = 0;
   InterruptGuard guard;

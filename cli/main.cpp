@@ -1,4 +1,6 @@
 // velmoran-cli: the window's file work from the command line.
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -20,13 +22,21 @@ int main(int argc, char** argv) {
   int level = kDefaultCliLogLevel;
   Args rest;
   try {
-    // --log-level may stand anywhere; everything else goes to the command.
+    // --log-level may stand anywhere before "--"; everything else goes to the command.
     for (std::size_t i = 0; i < args.size(); ++i) {
       const std::string& a = args[i];
-      if (a == "--log-level") {
-        level = ParseInt(TakeValue(args, i, "--log-level"), -1, 10, "--log-level");
-      } else if (a.rfind("--log-level=", 0) == 0) {
-        level = ParseInt(a.substr(12), -1, 10, "--log-level");
+      if (a == "--") {
+        rest.insert(rest.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+        break;
+      }
+      if (a == "--log-level" || a.rfind("--log-level=", 0) == 0) {
+        // Parsed by the shared rule: this word, and the next when the value stands apart.
+        const std::size_t words = a == "--log-level" ? 2 : 1;
+        const auto from = args.begin() + static_cast<std::ptrdiff_t>(i);
+        const auto to = args.begin() + static_cast<std::ptrdiff_t>(std::min(i + words, args.size()));
+        const CommandLine line = ParseCommandLine(Args(from, to), {{"--log-level", true}}, "");
+        level = ParseInt(*line.Value("--log-level"), -1, 10, "--log-level");
+        i += words - 1;
       } else {
         rest.push_back(a);
       }

@@ -1,6 +1,8 @@
 // velmoran-cli sup show / sup remap, run as the executable.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <set>
 #include <string>
 #include <vector>
@@ -147,6 +149,8 @@ TEST_F(SupCliTest, UsageErrorsExitWithTwoAndWriteNothing) {
       {"sup", "remap", in, "-o", out, "--colours", "0,1,2,3", "--intensities", "0,15,15,15", "-v"},
       {"sup", "remap", in, "-o", out, "--colours", "0,1,2,3", "--intensities"},
       {"sup", "remap", in, "-o", out, "-o", out, "--colours", "0,1,2,3", "--intensities", "0,15,15,15"},
+      {"sup", "show", in, "--json=yes"},
+      {"sup", "show", "--", in, "--json"},
   };
   for (const auto& args : cases) {
     const ProcessResult r = Cli(args);
@@ -157,6 +161,18 @@ TEST_F(SupCliTest, UsageErrorsExitWithTwoAndWriteNothing) {
     EXPECT_TRUE(Contains(r.err, "usage: velmoran-cli")) << joined << "\n" << r.err;
     EXPECT_FALSE(FileExists(out)) << joined;
   }
+}
+
+// Every command shares one rule: "--name=value" as well as "--name value", and "--" ends the
+// options, so a file whose name starts with '-' can be given.
+TEST_F(SupCliTest, OptionsFollowOneRuleAndDoubleDashEndsThem) {
+  const std::string dashed = dir.File("-in.sup");
+  WriteFileBytes(dashed, SupBuilder().Add().Build());
+  ASSERT_EQ(::chdir(dir.Path().c_str()), 0);
+  const ProcessResult r = Cli({"sup", "remap", "--colours=4,5,6,7", "--intensities", "0,15,15,15",
+                               "-o", out, "--log-level=2", "--", "-in.sup"});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_NE(Cli({"sup", "show", "--json", out}).out.find("\"colours\": [4, 5, 6, 7]"), std::string::npos);
 }
 
 TEST_F(SupCliTest, LogLevelChoosesTheLinesOnStandardError) {
