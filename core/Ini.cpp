@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <string_view>
 
 #include "core/Core.h"
 #include "core/FileIO.h"
@@ -12,6 +13,7 @@
 namespace {
 
 constexpr std::uint64_t kMaxIniSize = 16u << 20;  // a settings file is small; refuse anything huge
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";  // UTF-8, as Windows editors save
 
 std::string Trim(const std::string& text) {
   std::size_t start = 0;
@@ -53,6 +55,10 @@ IniFile IniFile::Parse(const std::string& text) {
   IniFile file;
   std::string section;
   std::size_t start = 0;
+  if (text.starts_with(kByteOrderMark)) {
+    file.byteOrderMark_ = true;
+    start = kByteOrderMark.size();
+  }
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
@@ -138,7 +144,7 @@ void IniFile::Set(const std::string& section, const std::string& key, const std:
 }
 
 std::string IniFile::Text() const {
-  std::string text;
+  std::string text(byteOrderMark_ ? kByteOrderMark : std::string_view());
   for (const Line& line : lines_) {
     text += line.raw;
     text += line.ending;

@@ -10,7 +10,8 @@
 // regard to letter case; values are taken unchanged to the end of the line.
 class IniFile {
  public:
-  // Parses text; never fails. Lines may end in "\n" or "\r\n".
+  // Parses text; never fails. Lines may end in "\n" or "\r\n". A leading UTF-8 byte-order
+  // mark is skipped and written back.
   static IniFile Parse(const std::string& text);
   // Reads the file at path; a missing or unreadable file gives an empty one.
   static IniFile Read(const std::string& path);
@@ -44,6 +45,7 @@ class IniFile {
     std::string value;    // everything after the first '='
   };
   std::vector<Line> lines_;
+  bool byteOrderMark_ = false;
 };
 
 // Parses a whole decimal int, blanks around it allowed.
