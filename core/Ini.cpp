@@ -61,7 +61,8 @@ IniFile IniFile::Parse(const std::string& text) {
   }
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
+    const bool broken = end != std::string::npos;
+    if (!broken) end = text.size();
     std::string raw = text.substr(start, end - start);
     start = end + 1;
 
@@ -71,6 +72,11 @@ IniFile IniFile::Parse(const std::string& text) {
     if (!raw.empty() && raw.back() == '\r') {
       raw.pop_back();
       line.ending = "\r\n";
+    }
+    if (broken && file.lines_.empty()) {
+      file.newline_ = line.ending;  // the file's own line ending, for lines added later
+    } else if (!broken && line.ending == "\n") {
+      line.ending = file.newline_;  // an unbroken last line is written back as the others end
     }
     line.raw = raw;
     const std::string trimmed = Trim(raw);
@@ -119,6 +125,7 @@ void IniFile::Set(const std::string& section, const std::string& key, const std:
     }
   }
   Line added;
+  added.ending = newline_;
   added.section = section;
   added.keyValue = true;
   added.key = key;
@@ -134,6 +141,7 @@ void IniFile::Set(const std::string& section, const std::string& key, const std:
   }
   if (!insertAt) {
     Line header;
+    header.ending = newline_;
     header.header = true;
     header.section = section;
     header.raw = "[" + section + "]";

@@ -18,8 +18,9 @@ class IniFile {
 
   std::optional<std::string> Get(const std::string& section, const std::string& key) const;
   // Replaces the key's value where it stands, or adds it at the end of its section (the
-  // section is added at the end of the file when it is missing). Line breaks inside the
-  // value become blanks, so a value is always one line.
+  // section is added at the end of the file when it is missing). Added lines end as the
+  // file's first line break does ("\n" in a new file). Line breaks inside the value become
+  // blanks, so a value is always one line.
   void Set(const std::string& section, const std::string& key, const std::string& value);
 
   std::string Text() const;
@@ -46,6 +47,7 @@ class IniFile {
   };
   std::vector<Line> lines_;
   bool byteOrderMark_ = false;
+  std::string newline_ = "\n";  // the ending of added lines
 };
 
 // Parses a whole decimal int, blanks around it allowed.

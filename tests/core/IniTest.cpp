@@ -43,6 +43,24 @@ TEST(IniFile, SetReplacesInPlaceAddsToItsSectionAndKeepsTheRest) {
             "# mine\n[A]\nx=1\n; note\ny=20\nnew=n\n[B]\nz=line break\n[Foreign]\nkeep=me\n[C]\nw=4\n");
 }
 
+TEST(IniFile, AddedLinesEndAsTheFilesFirstLineDoes) {
+  const struct {
+    const char* text;
+    const char* written;
+  } cases[] = {
+      {"[A]\r\nx=1\r\n", "[A]\r\nx=1\r\ny=2\r\n[B]\r\nz=3\r\n"},
+      {"; c\r\n[A]\nx=1", "; c\r\n[A]\nx=1\r\ny=2\r\n[B]\r\nz=3\r\n"},
+      {"[A]\nx=1\r\n", "[A]\nx=1\r\ny=2\n[B]\nz=3\n"},
+      {"", "[A]\ny=2\n[B]\nz=3\n"},
+  };
+  for (const auto& c : cases) {
+    IniFile ini = IniFile::Parse(c.text);
+    ini.Set("A", "y", "2");
+    ini.Set("B", "z", "3");
+    EXPECT_EQ(ini.Text(), c.written) << c.text;
+  }
+}
+
 TEST(IniFile, LinesWrittenBackParseExactlyAsBefore) {
   // A stray carriage return must not turn a junk line into a section header on the next read.
   const std::string text = "[A]\r\n[junk]\r\r\nk=v\r\r\nlast\r";
