@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "core/Ini.h"
 #include "tests/support/TempDir.h"
@@ -44,20 +45,16 @@ TEST(IniFile, SetReplacesInPlaceAddsToItsSectionAndKeepsTheRest) {
 }
 
 TEST(IniFile, AddedLinesEndAsTheFilesFirstLineDoes) {
-  const struct {
-    const char* text;
-    const char* written;
-  } cases[] = {
-      {"[A]\r\nx=1\r\n", "[A]\r\nx=1\r\ny=2\r\n[B]\r\nz=3\r\n"},
+  const std::pair<const char*, const char*> cases[] = {
       {"; c\r\n[A]\nx=1", "; c\r\n[A]\nx=1\r\ny=2\r\n[B]\r\nz=3\r\n"},
       {"[A]\nx=1\r\n", "[A]\nx=1\r\ny=2\n[B]\nz=3\n"},
       {"", "[A]\ny=2\n[B]\nz=3\n"},
   };
-  for (const auto& c : cases) {
-    IniFile ini = IniFile::Parse(c.text);
+  for (const auto& [text, written] : cases) {
+    IniFile ini = IniFile::Parse(text);
     ini.Set("A", "y", "2");
     ini.Set("B", "z", "3");
-    EXPECT_EQ(ini.Text(), c.written) << c.text;
+    EXPECT_EQ(ini.Text(), written) << text;
   }
 }
 
