@@ -3,6 +3,7 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFontInfo>
 #include <QFontDialog>
 #include <QStringList>
 
@@ -57,9 +58,13 @@ bool QtDialogs::RunColourDialog(QWidget* parent, QColor& colour) {
 }
 
 bool QtDialogs::RunFontDialog(QWidget* parent, QFont& font) {
+  // Offered a family it does not list (a substituted "Arial"), the dialog picks some other
+  // face of its own; open it on the installed family the font is drawn with instead.
+  QFont shown = font;
+  shown.setFamily(QFontInfo(font).family());
   bool confirmed = false;
   const QFont chosen =
-      QFontDialog::getFont(&confirmed, font, parent, QString(), QFontDialog::ScalableFonts);
+      QFontDialog::getFont(&confirmed, shown, parent, QString(), QFontDialog::ScalableFonts);
   if (confirmed) font = chosen;
   return confirmed;
 }

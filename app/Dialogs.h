@@ -32,7 +32,8 @@ class Dialogs {
   virtual bool RunFileDialog(QWidget* parent, FileDialog& dialog) = 0;
   // Runs the colour dialog on `colour`; true and the picked colour when confirmed.
   virtual bool RunColourDialog(QWidget* parent, QColor& colour) = 0;
-  // Runs the font dialog on `font`; true and the chosen font when confirmed.
+  // Runs the font dialog on the installed font `font` resolves to; true and the chosen font
+  // when confirmed.
   virtual bool RunFontDialog(QWidget* parent, QFont& font) = 0;
 };
 

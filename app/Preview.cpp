@@ -1,6 +1,7 @@
 // The sample preview: drawing the sample text in the mapped colours, and its controls' handlers.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QPainter>
@@ -21,6 +22,20 @@ constexpr int kMaxPixelSize = 2000;
 
 QColor ScreenColour(TColor colour) {
   return QColor(RedOf(colour), GreenOf(colour), BlueOf(colour));
+}
+
+// The font the dialog confirmed, as the settings keep it. A property it returns just as the
+// opened font resolved to (an installed substitute for "Arial", say) was left alone by the
+// user: its stored value stays.
+FontSetting ConfirmedFont(const FontSetting& stored, const QFont& opened, const QFont& chosen) {
+  const QFontInfo resolved(opened);
+  const FontSetting picked = FontSettingOf(chosen);
+  FontSetting kept = stored;
+  if (chosen.family() != resolved.family()) kept.name = picked.name;
+  if (picked.size != resolved.pointSize()) kept.size = picked.size;
+  if (picked.bold != resolved.bold()) kept.bold = picked.bold;
+  if (picked.italic != resolved.italic()) kept.italic = picked.italic;
+  return kept;
 }
 
 }  // namespace
@@ -113,12 +128,13 @@ void TMainForm::SampleTextChange() {
 }
 
 void TMainForm::SampleFontClick() {
-  QFont font(QString::fromStdString(SampleTextFontDialog.font.name));
-  font.setPointSize(std::max(1, SampleTextFontDialog.font.size));
-  font.setBold(SampleTextFontDialog.font.bold);
-  font.setItalic(SampleTextFontDialog.font.italic);
+  QFont opened(QString::fromStdString(SampleTextFontDialog.font.name));
+  opened.setPointSize(std::max(1, SampleTextFontDialog.font.size));
+  opened.setBold(SampleTextFontDialog.font.bold);
+  opened.setItalic(SampleTextFontDialog.font.italic);
+  QFont font = opened;
   if (!dialogs_.RunFontDialog(this, font)) return;
-  SampleTextFontDialog.font = FontSettingOf(font);
+  SampleTextFontDialog.font = ConfirmedFont(SampleTextFontDialog.font, opened, font);
   RenderSample();
   IniFile.SaveSettings();
 }

@@ -70,15 +70,6 @@ QComboBox* MakeList(QWidget* parent, QRect bounds, const QStringList& items, int
   return list;
 }
 
-QPlainTextEdit* MakeMemo(QWidget* parent, QRect bounds, const QStringList& lines) {
-  auto* memo = new QPlainTextEdit(parent);
-  memo->setGeometry(bounds);
-  memo->setPlainText(lines.join('\n'));
-  memo->setReadOnly(true);
-  memo->setEnabled(false);
-  return memo;
-}
-
 QFrame* MakeBevel(QWidget* parent, QRect bounds, QFrame::Shadow shadow) {
   auto* bevel = new QFrame(parent);
   bevel->setGeometry(bounds);
@@ -88,11 +79,25 @@ QFrame* MakeBevel(QWidget* parent, QRect bounds, QFrame::Shadow shadow) {
   return bevel;
 }
 
-// A list box painted in the window's face colour.
+// A control whose background is the window's face colour.
 void UseFaceColour(QWidget* widget) {
   QPalette palette = widget->palette();
   palette.setColor(QPalette::Base, palette.color(QPalette::Window));
   widget->setPalette(palette);
+}
+
+// A read-only note: disabled, yet it reads in black on the face colour.
+QPlainTextEdit* MakeNote(QWidget* parent, QRect bounds, const QStringList& lines) {
+  auto* memo = new QPlainTextEdit(parent);
+  memo->setGeometry(bounds);
+  memo->setPlainText(lines.join('\n'));
+  memo->setReadOnly(true);
+  memo->setEnabled(false);
+  UseFaceColour(memo);
+  QPalette palette = memo->palette();
+  palette.setColor(QPalette::Text, Qt::black);
+  memo->setPalette(palette);
+  return memo;
 }
 
 QStringList NumberItems() {
@@ -238,7 +243,7 @@ void TMainForm::BuildSupTab() {
   RestoreSUP = MakeButton(tab, "Restore", 320, 256);
   OpenSUP->setDefault(true);
 
-  MemoSUP = MakeMemo(tab, QRect(544, 40, 281, 217),
+  MemoSUP = MakeNote(tab, QRect(544, 40, 281, 217),
                      {"*** WARNING ***", "", "This SUP editor is intended for",
                       "SUP files created by Quenlix.", "", "It may work with other SUP",
                       "files but it is not guarenteed."});
@@ -257,17 +262,12 @@ void TMainForm::BuildIfoTab() {
 
   FileNameIFO = MakeEdit(tab, QRect(8, 8, 817, kEditHeight), QString(), true);
   UseFaceColour(FileNameIFO);
-  Memo1 = MakeMemo(tab, QRect(8, 40, 401, 209),
+  Memo1 = MakeNote(tab, QRect(8, 40, 401, 209),
                    {"*** WARNING ***", "", "Please be aware that it is not possible to get ",
                     "the conversion between RGB<->YCbCr to be 100% ",
                     "as rounding and clipping errors are introduced.", "",
                     "This means that as you switch between colours ",
                     "and hex values the hex values/colours may drift!"});
-  // Disabled, yet its note reads in black on the face colour.
-  UseFaceColour(Memo1);
-  QPalette notePalette = Memo1->palette();
-  notePalette.setColor(QPalette::Text, Qt::black);
-  Memo1->setPalette(notePalette);
 
   for (int i = 0; i < 16; ++i) {
     const bool left = i < 8;
@@ -298,7 +298,7 @@ void TMainForm::BuildVobTab() {
   FileListVOB = new QListWidget(tab);
   FileListVOB->setGeometry(8, 8, 817, 153);
   UseFaceColour(FileListVOB);
-  Memo2 = MakeMemo(tab, QRect(8, 176, 817, 73),
+  Memo2 = MakeNote(tab, QRect(8, 176, 817, 73),
                    {"*** WARNING ***", "",
                     "You may select multiple VOB files, but looking for every subtitle in "
                     "multiple VOB files will take a ",
@@ -321,7 +321,7 @@ void TMainForm::BuildSettingsTab() {
                               {"None", "Normal", "Errors", "Info", "Warnings", "Details", "Debug",
                                "7", "8", "9", "All"},
                               -1);
-  MemoSettings = MakeMemo(
+  MemoSettings = MakeNote(
       tab, QRect(8, 40, 817, 249),
       {"So what do I do?", "",
        "1) If you just want to set the colours in an IFO file: click on the IFO tab open the "

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <string_view>
 
 #include "core/Core.h"
 #include "core/FileIO.h"
@@ -12,6 +13,7 @@
 namespace {
 
 constexpr std::uint64_t kMaxIniSize = 16u << 20;  // a settings file is small; refuse anything huge
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";  // UTF-8, as Windows editors save
 
 std::string Trim(const std::string& text) {
   std::size_t start = 0;
@@ -53,9 +55,14 @@ IniFile IniFile::Parse(const std::string& text) {
   IniFile file;
   std::string section;
   std::size_t start = 0;
+  if (text.starts_with(kByteOrderMark)) {
+    file.byteOrderMark_ = true;
+    start = kByteOrderMark.size();
+  }
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
+    const bool broken = end != std::string::npos;
+    if (!broken) end = text.size();
     std::string raw = text.substr(start, end - start);
     start = end + 1;
 
@@ -65,6 +72,11 @@ IniFile IniFile::Parse(const std::string& text) {
     if (!raw.empty() && raw.back() == '\r') {
       raw.pop_back();
       line.ending = "\r\n";
+    }
+    if (broken && file.lines_.empty()) {
+      file.newline_ = line.ending;  // the file's own line ending, for lines added later
+    } else if (!broken && line.ending == "\n") {
+      line.ending = file.newline_;  // an unbroken last line is written back as the others end
     }
     line.raw = raw;
     const std::string trimmed = Trim(raw);
@@ -113,6 +125,7 @@ void IniFile::Set(const std::string& section, const std::string& key, const std:
     }
   }
   Line added;
+  added.ending = newline_;
   added.section = section;
   added.keyValue = true;
   added.key = key;
@@ -128,6 +141,7 @@ void IniFile::Set(const std::string& section, const std::string& key, const std:
   }
   if (!insertAt) {
     Line header;
+    header.ending = newline_;
     header.header = true;
     header.section = section;
     header.raw = "[" + section + "]";
@@ -138,7 +152,7 @@ void IniFile::Set(const std::string& section, const std::string& key, const std:
 }
 
 std::string IniFile::Text() const {
-  std::string text;
+  std::string text(byteOrderMark_ ? kByteOrderMark : std::string_view());
   for (const Line& line : lines_) {
     text += line.raw;
     text += line.ending;

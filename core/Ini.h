@@ -10,15 +10,17 @@
 // regard to letter case; values are taken unchanged to the end of the line.
 class IniFile {
  public:
-  // Parses text; never fails. Lines may end in "\n" or "\r\n".
+  // Parses text; never fails. Lines may end in "\n" or "\r\n". A leading UTF-8 byte-order
+  // mark is skipped and written back.
   static IniFile Parse(const std::string& text);
   // Reads the file at path; a missing or unreadable file gives an empty one.
   static IniFile Read(const std::string& path);
 
   std::optional<std::string> Get(const std::string& section, const std::string& key) const;
   // Replaces the key's value where it stands, or adds it at the end of its section (the
-  // section is added at the end of the file when it is missing). Line breaks inside the
-  // value become blanks, so a value is always one line.
+  // section is added at the end of the file when it is missing). Added lines end as the
+  // file's first line break does ("\n" in a new file). Line breaks inside the value become
+  // blanks, so a value is always one line.
   void Set(const std::string& section, const std::string& key, const std::string& value);
 
   std::string Text() const;
@@ -44,6 +46,8 @@ class IniFile {
     std::string value;    // everything after the first '='
   };
   std::vector<Line> lines_;
+  bool byteOrderMark_ = false;
+  std::string newline_ = "\n";  // the ending of added lines
 };
 
 // Parses a whole decimal int, blanks around it allowed.

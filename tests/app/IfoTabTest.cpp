@@ -90,9 +90,6 @@ class IfoTabTest : public QObject {
     }
     QVERIFY(form.FileNameIFO->text().isEmpty());
     QVERIFY(!form.IfoDocument().HasData());
-    // The note is disabled but still reads in black.
-    QVERIFY(!form.Memo1->isEnabled());
-    QCOMPARE(form.Memo1->palette().color(QPalette::Disabled, QPalette::Text), QColor(Qt::black));
   }
 
   void ShortOrNonHexTextsBecomeCanonical() {

@@ -141,6 +141,11 @@ class MainWindowTest : public QObject {
     QVERIFY(form.MemoSettings->toPlainText().contains(
         "there is \"free\" space in the palette.\n\nThe sample text below"));
     QCOMPARE(form.MemoSUP->toPlainText().split('\n').size(), 7);
+    // Every note is read-only yet reads in black, like the IFO tab's.
+    for (const QPlainTextEdit* note : {form.MemoSUP, form.Memo1, form.Memo2, form.MemoSettings}) {
+      QVERIFY(note->isReadOnly() && !note->isEnabled());
+      QCOMPARE(note->palette().color(QPalette::Disabled, QPalette::Text), QColor(Qt::black));
+    }
     QCOMPARE(form.OpenDialogSUP.filter, std::string("SUP files (*.sup)|*.sup"));
     QCOMPARE(form.SaveDialogSUP.filter, std::string("SUP Files (*.sup)|*.sup"));
     QVERIFY(form.OpenDialogVOB.kind == FileDialogKind::kOpenMany);

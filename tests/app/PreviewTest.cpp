@@ -2,6 +2,7 @@
 // text starts, the see-through display, and when the preview's handlers draw and save.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -225,6 +226,23 @@ class PreviewTest : public QObject {
     QVERIFY(FileExists(window.IniPath()));
     QCOMPARE(ColoursOf(form.SampleImage->Picture()).size(), 4);
     form.EventsEnabled = true;
+
+    // A family drawn through a substitute: OK on the substitute the dialog opened with keeps
+    // the font, the picture and the file; a property really picked is taken.
+    form.SampleTextFontDialog.font.name = "Velmoran Missing Face";
+    form.IniSettings().SaveSettings();
+    const std::string saved = ReadText(window.IniPath());
+    const QImage drawn = Render(form);
+    QFont substitute(QFontInfo(QFont("Velmoran Missing Face")).family(), 28);
+    window.dialogs.fontAnswers.push_back(substitute);
+    form.SampleFont->click();
+    QCOMPARE(ReadText(window.IniPath()), saved);
+    QCOMPARE(form.SampleImage->Picture(), drawn);
+    substitute.setBold(true);
+    window.dialogs.fontAnswers.push_back(substitute);
+    form.SampleFont->click();
+    QCOMPARE(form.SampleTextFontDialog.font.name, std::string("Velmoran Missing Face"));
+    QVERIFY(form.SampleTextFontDialog.font.bold);
 
     QFont chosen("DejaVu Serif", 20);
     chosen.setItalic(true);

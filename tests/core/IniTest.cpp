@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "core/Ini.h"
 #include "tests/support/TempDir.h"
@@ -41,6 +42,20 @@ TEST(IniFile, SetReplacesInPlaceAddsToItsSectionAndKeepsTheRest) {
   ini.Set("C", "w", "4");
   EXPECT_EQ(ini.Text(),
             "# mine\n[A]\nx=1\n; note\ny=20\nnew=n\n[B]\nz=line break\n[Foreign]\nkeep=me\n[C]\nw=4\n");
+}
+
+TEST(IniFile, AddedLinesEndAsTheFilesFirstLineDoes) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"; c\r\n[A]\nx=1", "; c\r\n[A]\nx=1\r\ny=2\r\n[B]\r\nz=3\r\n"},
+      {"[A]\nx=1\r\n", "[A]\nx=1\r\ny=2\n[B]\nz=3\n"},
+      {"", "[A]\ny=2\n[B]\nz=3\n"},
+  };
+  for (const auto& [text, written] : cases) {
+    IniFile ini = IniFile::Parse(text);
+    ini.Set("A", "y", "2");
+    ini.Set("B", "z", "3");
+    EXPECT_EQ(ini.Text(), written) << text;
+  }
 }
 
 TEST(IniFile, LinesWrittenBackParseExactlyAsBefore) {

@@ -101,6 +101,20 @@ TEST(Settings, BadValuesLoadAsDefaultsOrClampedAndNeverCrash) {
   }
 }
 
+TEST(Settings, AFileWithAByteOrderMarkLoadsAndKeepsIt) {
+  TempDir dir;
+  const std::string text = "\xEF\xBB\xBF[GeneralSettings]\nOutline=3\n";
+  WriteFileBytes(dir.File("v.INI"), Bytes(text.begin(), text.end()));
+  FakeControls controls;
+  CFileINI ini(controls, dir.File("v"));
+  ini.LoadSettings();
+  EXPECT_EQ(controls.outline, 3);
+  ini.SaveSettings();
+  const std::string saved = ReadText(ini.IniFileName());
+  EXPECT_EQ(saved.rfind(text, 0), 0u) << saved;
+  EXPECT_EQ(saved.find("[GeneralSettings]", 4), std::string::npos) << "one section only";
+}
+
 TEST(Settings, SaveKeepsForeignContentAndSurvivesAFailedWrite) {
   TempDir dir;
   const std::string text = "; user notes\n[GeneralSettings]\nOutline=2\nExtra=keep\n[Mine]\na=b\n";
