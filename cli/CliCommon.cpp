@@ -1,9 +1,8 @@
 // Shared pieces of velmoran-cli: exit codes, usage errors, argument parsing, log on stderr.
 #include "cli/CliCommon.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
+#include <limits>
 
 const char* const kUsageText =
     "usage: velmoran-cli [--log-level N] COMMAND ARGS...\n"
@@ -27,12 +26,16 @@ void StderrLog::AppendLine(const std::string& line) {
 
 int ParseInt(const std::string& text, int low, int high, const std::string& what) {
   if (text.empty()) throw UsageError(what + ": a number is missing");
-  char* end = nullptr;
-  errno = 0;
-  const long value = std::strtol(text.c_str(), &end, 10);
-  if (errno != 0 || end == text.c_str() || *end != '\0' || text.front() == ' ') {
+  // One spelling per number: an optional '-' and decimal digits, no leading zero, no "-0".
+  const bool negative = text[0] == '-';
+  const std::string digits = text.substr(negative ? 1 : 0);
+  if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos ||
+      (digits[0] == '0' && (digits.size() > 1 || negative))) {
     throw UsageError(what + ": '" + text + "' is not a number");
   }
+  // Eleven digits or more lie outside any int range, so ten are enough to compare.
+  long long value = digits.size() > 10 ? std::numeric_limits<long long>::max() : std::stoll(digits);
+  if (negative) value = -value;
   if (value < low || value > high) {
     throw UsageError(what + ": " + text + " is outside " + std::to_string(low) + "-" +
                      std::to_string(high));
