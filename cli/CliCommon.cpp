@@ -73,9 +73,52 @@ std::string TakeValue(const Args& args, std::size_t& i, const std::string& name)
   return args[i];
 }
 
+namespace {
+
+// The bytes at text[i] that make one UTF-8 sequence: all of a well-formed one (`valid` is then
+// true), or else the lead byte and the continuation bytes still acceptable after it, which
+// together stand for one U+FFFD.
+std::size_t Utf8Sequence(const std::string& text, std::size_t i, bool& valid) {
+  const unsigned char lead = static_cast<unsigned char>(text[i]);
+  std::size_t length = 1;
+  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;   // overlong below
+    if (lead == 0xED) high = 0x9F;  // surrogates above
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;   // overlong below
+    if (lead == 0xF4) high = 0x8F;  // past U+10FFFF above
+  }
+  valid = false;
+  if (length == 1) return 1;  // a continuation byte, C0, C1 or F5-FF
+  for (std::size_t k = 1; k < length; ++k) {
+    if (i + k >= text.size()) return k;
+    const unsigned char c = static_cast<unsigned char>(text[i + k]);
+    if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF)) return k;
+  }
+  valid = true;
+  return length;
+}
+
+}  // namespace
+
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
-  for (const unsigned char c : text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x80) {
+      // Valid UTF-8 is kept; anything else becomes U+FFFD, so the output is always UTF-8.
+      bool valid = false;
+      const std::size_t length = Utf8Sequence(text, i, valid);
+      out += valid ? text.substr(i, length) : "\xEF\xBF\xBD";
+      i += length;
+      continue;
+    }
+    ++i;
     switch (c) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;

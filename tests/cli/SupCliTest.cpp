@@ -3,6 +3,7 @@
 
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/Log.h"
@@ -47,6 +48,28 @@ TEST_F(SupCliTest, ShowPrintsCountAndFirstMapping) {
   EXPECT_EQ(json.exitStatus, 0);
   EXPECT_EQ(json.out, "{\"file\": \"" + in +
                           "\", \"subtitles\": 3, \"colours\": [7, 6, 5, 4], \"intensities\": [0, 15, 15, 0]}\n");
+}
+
+TEST_F(SupCliTest, JsonKeepsUtf8FileNamesAndReplacesOtherBytes) {
+  const auto bad = [](int count) {
+    std::string text;
+    while (count-- > 0) text += "\xEF\xBF\xBD";  // U+FFFD
+    return text;
+  };
+  const std::vector<std::pair<std::string, std::string>> names = {
+      {"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\x7F", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\x7F"},
+      {"\x80\xBF\xC1\xF5\xFF", bad(5)},                 // bytes that start nothing
+      {"\xC0\xAF\xE0\x80\xAF\xF0\x8F\xBF\xBF", bad(9)},     // overlong
+      {"\xED\xA0\x80\xF4\x90\x80\x80", bad(7)},         // surrogate, past U+10FFFF
+      {"\xE2\x82x\xF0\x9F\x98", bad(1) + "x" + bad(1)},  // cut short
+  };
+  for (const auto& [name, shown] : names) {
+    WriteFileBytes(dir.File(name), SupBuilder().Marker().Build());
+    EXPECT_EQ(Cli({"sup", "show", "--json", dir.File(name)}).out,
+              "{\"file\": \"" + dir.File(shown) +
+                  "\", \"subtitles\": 0, \"colours\": [0, 0, 0, 0], \"intensities\": [0, 0, 0, 0]}\n")
+        << shown;
+  }
 }
 
 TEST_F(SupCliTest, ShowOfMarkerOnlyFileHasNoSubtitlesAndZeroMapping) {
