@@ -20,8 +20,10 @@ const char* const kUsageText =
     "Exit status: 0 success, 1 the work failed, 2 usage error, 130 cancelled.\n";
 
 void StderrLog::AppendLine(const std::string& line) {
+  if (status_ != nullptr) status_->Clear();
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fputc('\n', stderr);
+  if (status_ != nullptr) status_->Redraw();
 }
 
 int ParseInt(const std::string& text, int low, int high, const std::string& what) {

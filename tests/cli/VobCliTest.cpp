@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -185,7 +186,7 @@ namespace {
 // The progress bar is drawn only when standard error is a terminal: `script` gives the scan a
 // pseudo-terminal, a pipe gives it none.
 TEST_F(VobCliTest, ProgressBarOnlyOnATerminal) {
-  const std::string command = std::string(VELMORAN_CLI_PATH) + " vob scan --all " + two_;
+  const std::string command = std::string(VELMORAN_CLI_PATH) + " --log-level 5 vob scan --all " + two_;
   ProcessResult onTerminal;
   try {
     onTerminal = RunProcess({"script", "-qec", command, "/dev/null"});
@@ -195,6 +196,12 @@ TEST_F(VobCliTest, ProgressBarOnlyOnATerminal) {
   ASSERT_EQ(onTerminal.exitStatus, 0) << onTerminal.out;
   EXPECT_NE(onTerminal.out.find("\r["), std::string::npos) << "a bar is drawn";
   EXPECT_NE(onTerminal.out.find("subtitles: 2"), std::string::npos);
+  // Each log line clears the bar and draws it again after; the run ends with the bar cleared. So
+  // a drawn bar is always followed by a carriage return, and a line that came in by one.
+  EXPECT_FALSE(std::regex_search(onTerminal.out, std::regex("\\r\\[[#-]+\\][^\\r]*\\x1b\\[K(?!\\r)")))
+      << onTerminal.out;
+  EXPECT_NE(onTerminal.out.find("\r\x1b[K     1 - 00000800(01BD)\r\n\r["), std::string::npos)
+      << onTerminal.out;
 
   const Outcome piped = RunCli({"vob", "scan", "--all", two_});
   EXPECT_EQ(piped.status, 0);
