@@ -176,9 +176,10 @@ int RunScan(const Args& args) {
   std::vector<FileResult> results;
   for (const std::string& file : files) {
     if (gInterrupted != 0) return kExitCancelled;
-    if (!vob.Open(file)) return kExitFailed;
-    const int n = vob.Scan(!all);
-    if (n < 0) return gInterrupted != 0 || CancelRequested() ? kExitCancelled : kExitFailed;
+    const int n = vob.Open(file) ? vob.Scan(!all) : -1;
+    // A Ctrl-C after the scan's last look at it cancels too: no result of this file is printed.
+    if (gInterrupted != 0 || (n < 0 && CancelRequested())) return kExitCancelled;
+    if (n < 0) return kExitFailed;
     FileResult result{file, n, vob.Usage()};
     if (!json) {
       PrintText(result);

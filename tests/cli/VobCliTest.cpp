@@ -179,6 +179,18 @@ TEST_F(VobCliTest, CtrlCCancelsTheScanWithStatus130) {
       << "the first file's result, nothing after the interrupted one";
 }
 
+// Standard error has room for the first log line only, so the scan waits to write its last one
+// ("Stopping after first subtitle found!!!"), after its last look for a Ctrl-C; one lands there.
+TEST_F(VobCliTest, CtrlCAfterTheLastLookStillCancels) {
+  ProcessOptions options;
+  options.timeoutSeconds = 30;
+  options.interruptAtStderrRoom = ("Processing VOB file [" + one_ + "]\n").size();
+  const ProcessResult r = RunProcess({VELMORAN_CLI_PATH, "vob", "scan", "--json", one_}, options);
+  EXPECT_EQ(r.exitStatus, 130) << r.err;
+  EXPECT_EQ(r.out, "") << "no result";
+  EXPECT_EQ(r.err.rfind("Processing VOB file [" + one_ + "]\n", 0), 0u) << r.err;
+}
+
 }  // namespace
 
 namespace {
