@@ -41,13 +41,23 @@ TEST_F(SupCliTest, ShowPrintsCountAndFirstMapping) {
   EXPECT_EQ(text.out, "subtitles: 3\ncolours: 7 6 5 4\nintensities: 0 15 15 0\n");
   EXPECT_EQ(text.err, FormatText("   1 - %08zX\n   2 - %08zX\n   3 - %08zX\nCmd3 - 4567\nCmd4 - 0FF0\n",
                                  layout.packets[1].offset, layout.packets[2].offset,
-                                 layout.packets[3].offset))
+                                 layout.packets[3].offset) +
+                          "SUP file loaded - [" + in + "]\n")
       << "the window's info lines pass the default level";
 
   const ProcessResult json = Cli({"sup", "show", "--json", in});
   EXPECT_EQ(json.exitStatus, 0);
   EXPECT_EQ(json.out, "{\"file\": \"" + in +
                           "\", \"subtitles\": 3, \"colours\": [7, 6, 5, 4], \"intensities\": [0, 15, 15, 0]}\n");
+
+  // A first subtitle without Cmd3 or Cmd4 gives null for that list.
+  for (const auto& [packet, lists] : std::vector<std::pair<SupPacket, std::string>>{
+           {{.colour = std::nullopt}, "\"colours\": null, \"intensities\": [0, 15, 15, 15]"},
+           {{.contrast = std::nullopt}, "\"colours\": [0, 1, 2, 3], \"intensities\": null"}}) {
+    WriteFileBytes(in, SupBuilder().Marker().Add(packet).Add().Build());
+    EXPECT_EQ(Cli({"sup", "show", "--json", in}).out,
+              "{\"file\": \"" + in + "\", \"subtitles\": 2, " + lists + "}\n");
+  }
 }
 
 TEST_F(SupCliTest, JsonKeepsUtf8FileNamesAndReplacesOtherBytes) {
@@ -189,10 +199,12 @@ TEST_F(SupCliTest, LogLevelChoosesTheLinesOnStandardError) {
   const std::string info = FormatText("   1 - 00000000\n   2 - %08zX\nCmd3 - 3210\nCmd4 - FFF0\n",
                                       ReadFileBytes(in).size() / 2);
 
-  EXPECT_EQ(Cli({"sup", "show", in}).err, warning + info) << "default level 4";
+  const std::string loaded = "SUP file loaded - [" + in + "]\n";
+
+  EXPECT_EQ(Cli({"sup", "show", in}).err, warning + info + loaded) << "default level 4";
   EXPECT_EQ(Cli({"--log-level", "2", "sup", "show", in}).err, "");
   const ProcessResult three = Cli({"sup", "show", in, "--log-level=3"});
-  EXPECT_EQ(three.err, info) << "the warning is above level 3";
+  EXPECT_EQ(three.err, info + loaded) << "the warning is above level 3";
   EXPECT_EQ(three.out, "subtitles: 2\ncolours: 0 1 2 3\nintensities: 0 15 15 15\n");
 
   const std::string missing = dir.File("missing.sup");
