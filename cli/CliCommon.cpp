@@ -2,9 +2,8 @@
 #include "cli/CliCommon.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
+#include <limits>
 
 const char* const kUsageText =
     "usage: velmoran-cli [--log-level N] COMMAND ARGS...\n"
@@ -22,18 +21,24 @@ const char* const kUsageText =
     "Exit status: 0 success, 1 the work failed, 2 usage error, 130 cancelled.\n";
 
 void StderrLog::AppendLine(const std::string& line) {
+  if (status_ != nullptr) status_->Clear();
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fputc('\n', stderr);
+  if (status_ != nullptr) status_->Redraw();
 }
 
 int ParseInt(const std::string& text, int low, int high, const std::string& what) {
   if (text.empty()) throw UsageError(what + ": a number is missing");
-  char* end = nullptr;
-  errno = 0;
-  const long value = std::strtol(text.c_str(), &end, 10);
-  if (errno != 0 || end == text.c_str() || *end != '\0' || text.front() == ' ') {
+  // One spelling per number: an optional '-' and decimal digits, no leading zero, no "-0".
+  const bool negative = text[0] == '-';
+  const std::string digits = text.substr(negative ? 1 : 0);
+  if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos ||
+      (digits[0] == '0' && (digits.size() > 1 || negative))) {
     throw UsageError(what + ": '" + text + "' is not a number");
   }
+  // Eleven digits or more lie outside any int range, so ten are enough to compare.
+  long long value = digits.size() > 10 ? std::numeric_limits<long long>::max() : std::stoll(digits);
+  if (negative) value = -value;
   if (value < low || value > high) {
     throw UsageError(what + ": " + text + " is outside " + std::to_string(low) + "-" +
                      std::to_string(high));
@@ -130,9 +135,52 @@ CommandLine ParseCommandLine(const Args& args, const std::vector<OptionSpec>& op
   return line;
 }
 
+namespace {
+
+// The bytes at text[i] that make one UTF-8 sequence: all of a well-formed one (`valid` is then
+// true), or else the lead byte and the continuation bytes still acceptable after it, which
+// together stand for one U+FFFD.
+std::size_t Utf8Sequence(const std::string& text, std::size_t i, bool& valid) {
+  const unsigned char lead = static_cast<unsigned char>(text[i]);
+  std::size_t length = 1;
+  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;   // overlong below
+    if (lead == 0xED) high = 0x9F;  // surrogates above
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;   // overlong below
+    if (lead == 0xF4) high = 0x8F;  // past U+10FFFF above
+  }
+  valid = false;
+  if (length == 1) return 1;  // a continuation byte, C0, C1 or F5-FF
+  for (std::size_t k = 1; k < length; ++k) {
+    if (i + k >= text.size()) return k;
+    const unsigned char c = static_cast<unsigned char>(text[i + k]);
+    if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF)) return k;
+  }
+  valid = true;
+  return length;
+}
+
+}  // namespace
+
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
-  for (const unsigned char c : text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x80) {
+      // Valid UTF-8 is kept; anything else becomes U+FFFD, so the output is always UTF-8.
+      bool valid = false;
+      const std::size_t length = Utf8Sequence(text, i, valid);
+      out += valid ? text.substr(i, length) : "\xEF\xBF\xBD";
+      i += length;
+      continue;
+    }
+    ++i;
     switch (c) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;

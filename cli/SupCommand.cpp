@@ -27,10 +27,15 @@ int Show(const Args& args) {
   CFileSUP sup(tab);
   const int count = sup.Load(file);
   if (count < 0) return kExitFailed;
+  LogMessage(kLogInfo, "SUP file loaded - [%s]", file.c_str());
   if (json) {
-    std::printf("{\"file\": %s, \"subtitles\": %d, \"colours\": [%s], \"intensities\": [%s]}\n",
-                JsonString(file).c_str(), count, JoinSlots(sup, true, ", ").c_str(),
-                JoinSlots(sup, false, ", ").c_str());
+    // null for a list the first subtitle has no command for (the load warned about it).
+    const auto list = [&](bool colours, bool found) {
+      return count > 0 && !found ? std::string("null") : "[" + JoinSlots(sup, colours, ", ") + "]";
+    };
+    std::printf("{\"file\": %s, \"subtitles\": %d, \"colours\": %s, \"intensities\": %s}\n",
+                JsonString(file).c_str(), count, list(true, sup.FileColourFound()).c_str(),
+                list(false, sup.FileIntensityFound()).c_str());
   } else {
     std::printf("subtitles: %d\ncolours: %s\nintensities: %s\n", count,
                 JoinSlots(sup, true, " ").c_str(), JoinSlots(sup, false, " ").c_str());

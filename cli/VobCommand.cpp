@@ -41,8 +41,8 @@ class InterruptGuard {
 
 // The progress window of the terminal: a bar on standard error when it is a terminal. A Ctrl-C
 // is the only event; dispatching it requests the cancel, which a ProgressStart in between may
-// have cleared.
-class TerminalProgress : public ProgressHost {
+// have cleared. Log lines are written around the bar (StatusLine).
+class TerminalProgress : public ProgressHost, public StatusLine {
  public:
   explicit TerminalProgress(bool draw) : draw_(draw) {}
 
@@ -64,7 +64,7 @@ class TerminalProgress : public ProgressHost {
     if (draw_) Draw(0);
   }
   void HideWindow() override {
-    if (draw_ && shown_ >= 0) std::fputs("\r\033[K", stderr);
+    Clear();
     shown_ = -1;
   }
   void EnableMainWindow() override {}
@@ -72,6 +72,14 @@ class TerminalProgress : public ProgressHost {
   bool DispatchEvent() override {
     RequestCancel();
     return true;
+  }
+
+  void Clear() override {
+    if (drawn_) std::fputs("\r\033[K", stderr);
+    drawn_ = false;
+  }
+  void Redraw() override {
+    if (shown_ >= 0) Draw(shown_);
   }
 
  private:
@@ -84,9 +92,11 @@ class TerminalProgress : public ProgressHost {
                  text_.c_str());
     std::fflush(stderr);
     shown_ = permille;
+    drawn_ = true;
   }
 
   bool draw_;
+  bool drawn_ = false;  // the bar stands on the terminal's last line
   std::int64_t maximum_ = 0;
   int shown_ = -1;
   std::string text_;
@@ -148,13 +158,15 @@ int RunScan(const Args& args) {
   InterruptGuard guard;
   TerminalProgress progress(::isatty(STDERR_FILENO) != 0);
   ScopedProgressHost host(&progress);
+  StderrLog::ScopedStatusLine bar(&progress);
   CFileVOB vob;
   std::vector<FileResult> results;
   for (const std::string& file : files) {
     if (gInterrupted != 0) return kExitCancelled;
-    if (!vob.Open(file)) return kExitFailed;
-    const int n = vob.Scan(!all);
-    if (n < 0) return gInterrupted != 0 || CancelRequested() ? kExitCancelled : kExitFailed;
+    const int n = vob.Open(file) ? vob.Scan(!all) : -1;
+    // A Ctrl-C after the scan's last look at it cancels too: no result of this file is printed.
+    if (gInterrupted != 0 || (n < 0 && CancelRequested())) return kExitCancelled;
+    if (n < 0) return kExitFailed;
     FileResult result{file, n, vob.Usage()};
     if (!json) {
       PrintText(result);

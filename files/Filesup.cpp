@@ -28,6 +28,7 @@ int CFileSUP::Load(const std::string& fileName) {
   Bytes.shrink_to_fit();
   Size = 0;
   Packets.clear();
+  ColourFound = IntensityFound = false;
 
   switch (ReadWholeFile(fileName, Bytes, kMaxFileSize)) {
     case ReadResult::kOk:
@@ -119,11 +120,11 @@ bool CFileSUP::ReadFileWord(std::int32_t packet, int code, const char* format,
 }
 
 void CFileSUP::ReadFileColour(std::int32_t packet) {
-  ReadFileWord(packet, kCmdColour, "Cmd3 - %04X", FileColour);
+  ColourFound = ReadFileWord(packet, kCmdColour, "Cmd3 - %04X", FileColour);
 }
 
 void CFileSUP::ReadFileIntensity(std::int32_t packet) {
-  ReadFileWord(packet, kCmdContrast, "Cmd4 - %04X", FileIntensity);
+  IntensityFound = ReadFileWord(packet, kCmdContrast, "Cmd4 - %04X", FileIntensity);
 }
 
 bool CFileSUP::Save(const std::string& fileName) {

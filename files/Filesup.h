@@ -41,6 +41,10 @@ class CFileSUP {
   // The file's own mapping per slot (0-3), as loaded or last saved; -1 for another slot.
   int GetFileColour(int slot) const;
   int GetFileIntensity(int slot) const;
+  // Whether the last load or save found the first subtitle's Cmd3 / Cmd4 (false without
+  // subtitles). When it did not, the file's mapping kept its earlier values for those slots.
+  bool FileColourFound() const { return ColourFound; }
+  bool FileIntensityFound() const { return IntensityFound; }
 
   // Puts the file's mapping into the tab's lists and read-only edits.
   void ShowFileMapping();
@@ -75,4 +79,6 @@ class CFileSUP {
   std::vector<std::int32_t> Packets;
   std::array<std::int32_t, kSlotCount> FileColour{};
   std::array<std::int32_t, kSlotCount> FileIntensity{};
+  bool ColourFound = false;
+  bool IntensityFound = false;
 };

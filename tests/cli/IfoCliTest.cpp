@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "files/Fileifo.h"
@@ -184,6 +185,22 @@ TEST(ColourCli, RejectsBadValues) {
     const CliRun run = RunCli(args);
     EXPECT_EQ(run.status, 2) << args.back();
     EXPECT_EQ(run.out, "") << args.back();
+  }
+
+  // A number is an optional '-' and decimal digits without a leading zero; too many digits are
+  // out of range.
+  const std::vector<std::pair<std::string, std::string>> numbers = {
+      {"+5", "'+5' is not a number"},   {"05", "'05' is not a number"},
+      {"-05", "'-05' is not a number"}, {"-0", "'-0' is not a number"},
+      {"\t5", "'\t5' is not a number"}, {"\n5", "'\n5' is not a number"},
+      {" 5", "' 5' is not a number"},   {"-", "'-' is not a number"},
+      {"99999999999999999999", "99999999999999999999 is outside 0-255"},
+      {"-2147483649", "-2147483649 is outside 0-255"},
+  };
+  for (const auto& [number, error] : numbers) {
+    const CliRun run = RunCli({"colour", "to-ycrcb", "--", number + ",0,0"});
+    EXPECT_EQ(run.status, 2) << number;
+    EXPECT_EQ(run.err.rfind("velmoran-cli: to-ycrcb: " + error + "\n\n", 0), 0u) << run.err;
   }
 }
 

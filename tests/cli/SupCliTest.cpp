@@ -5,6 +5,7 @@
 
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/Log.h"
@@ -42,13 +43,45 @@ TEST_F(SupCliTest, ShowPrintsCountAndFirstMapping) {
   EXPECT_EQ(text.out, "subtitles: 3\ncolours: 7 6 5 4\nintensities: 0 15 15 0\n");
   EXPECT_EQ(text.err, FormatText("   1 - %08zX\n   2 - %08zX\n   3 - %08zX\nCmd3 - 4567\nCmd4 - 0FF0\n",
                                  layout.packets[1].offset, layout.packets[2].offset,
-                                 layout.packets[3].offset))
+                                 layout.packets[3].offset) +
+                          "SUP file loaded - [" + in + "]\n")
       << "the window's info lines pass the default level";
 
   const ProcessResult json = Cli({"sup", "show", "--json", in});
   EXPECT_EQ(json.exitStatus, 0);
   EXPECT_EQ(json.out, "{\"file\": \"" + in +
                           "\", \"subtitles\": 3, \"colours\": [7, 6, 5, 4], \"intensities\": [0, 15, 15, 0]}\n");
+
+  // A first subtitle without Cmd3 or Cmd4 gives null for that list.
+  for (const auto& [packet, lists] : std::vector<std::pair<SupPacket, std::string>>{
+           {{.colour = std::nullopt}, "\"colours\": null, \"intensities\": [0, 15, 15, 15]"},
+           {{.contrast = std::nullopt}, "\"colours\": [0, 1, 2, 3], \"intensities\": null"}}) {
+    WriteFileBytes(in, SupBuilder().Marker().Add(packet).Add().Build());
+    EXPECT_EQ(Cli({"sup", "show", "--json", in}).out,
+              "{\"file\": \"" + in + "\", \"subtitles\": 2, " + lists + "}\n");
+  }
+}
+
+TEST_F(SupCliTest, JsonKeepsUtf8FileNamesAndReplacesOtherBytes) {
+  const auto bad = [](int count) {
+    std::string text;
+    while (count-- > 0) text += "\xEF\xBF\xBD";  // U+FFFD
+    return text;
+  };
+  const std::vector<std::pair<std::string, std::string>> names = {
+      {"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\x7F", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\x7F"},
+      {"\x80\xBF\xC1\xF5\xFF", bad(5)},                 // bytes that start nothing
+      {"\xC0\xAF\xE0\x80\xAF\xF0\x8F\xBF\xBF", bad(9)},     // overlong
+      {"\xED\xA0\x80\xF4\x90\x80\x80", bad(7)},         // surrogate, past U+10FFFF
+      {"\xE2\x82x\xF0\x9F\x98", bad(1) + "x" + bad(1)},  // cut short
+  };
+  for (const auto& [name, shown] : names) {
+    WriteFileBytes(dir.File(name), SupBuilder().Marker().Build());
+    EXPECT_EQ(Cli({"sup", "show", "--json", dir.File(name)}).out,
+              "{\"file\": \"" + dir.File(shown) +
+                  "\", \"subtitles\": 0, \"colours\": [0, 0, 0, 0], \"intensities\": [0, 0, 0, 0]}\n")
+        << shown;
+  }
 }
 
 TEST_F(SupCliTest, ShowOfMarkerOnlyFileHasNoSubtitlesAndZeroMapping) {
@@ -182,10 +215,12 @@ TEST_F(SupCliTest, LogLevelChoosesTheLinesOnStandardError) {
   const std::string info = FormatText("   1 - 00000000\n   2 - %08zX\nCmd3 - 3210\nCmd4 - FFF0\n",
                                       ReadFileBytes(in).size() / 2);
 
-  EXPECT_EQ(Cli({"sup", "show", in}).err, warning + info) << "default level 4";
+  const std::string loaded = "SUP file loaded - [" + in + "]\n";
+
+  EXPECT_EQ(Cli({"sup", "show", in}).err, warning + info + loaded) << "default level 4";
   EXPECT_EQ(Cli({"--log-level", "2", "sup", "show", in}).err, "");
   const ProcessResult three = Cli({"sup", "show", in, "--log-level=3"});
-  EXPECT_EQ(three.err, info) << "the warning is above level 3";
+  EXPECT_EQ(three.err, info + loaded) << "the warning is above level 3";
   EXPECT_EQ(three.out, "subtitles: 2\ncolours: 0 1 2 3\nintensities: 0 15 15 15\n");
 
   const std::string missing = dir.File("missing.sup");

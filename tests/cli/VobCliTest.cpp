@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -178,6 +179,18 @@ TEST_F(VobCliTest, CtrlCCancelsTheScanWithStatus130) {
       << "the first file's result, nothing after the interrupted one";
 }
 
+// Standard error has room for the first log line only, so the scan waits to write its last one
+// ("Stopping after first subtitle found!!!"), after its last look for a Ctrl-C; one lands there.
+TEST_F(VobCliTest, CtrlCAfterTheLastLookStillCancels) {
+  ProcessOptions options;
+  options.timeoutSeconds = 30;
+  options.interruptAtStderrRoom = ("Processing VOB file [" + one_ + "]\n").size();
+  const ProcessResult r = RunProcess({VELMORAN_CLI_PATH, "vob", "scan", "--json", one_}, options);
+  EXPECT_EQ(r.exitStatus, 130) << r.err;
+  EXPECT_EQ(r.out, "") << "no result";
+  EXPECT_EQ(r.err.rfind("Processing VOB file [" + one_ + "]\n", 0), 0u) << r.err;
+}
+
 }  // namespace
 
 namespace {
@@ -185,7 +198,7 @@ namespace {
 // The progress bar is drawn only when standard error is a terminal: `script` gives the scan a
 // pseudo-terminal, a pipe gives it none.
 TEST_F(VobCliTest, ProgressBarOnlyOnATerminal) {
-  const std::string command = std::string(VELMORAN_CLI_PATH) + " vob scan --all " + two_;
+  const std::string command = std::string(VELMORAN_CLI_PATH) + " --log-level 5 vob scan --all " + two_;
   ProcessResult onTerminal;
   try {
     onTerminal = RunProcess({"script", "-qec", command, "/dev/null"});
@@ -195,6 +208,12 @@ TEST_F(VobCliTest, ProgressBarOnlyOnATerminal) {
   ASSERT_EQ(onTerminal.exitStatus, 0) << onTerminal.out;
   EXPECT_NE(onTerminal.out.find("\r["), std::string::npos) << "a bar is drawn";
   EXPECT_NE(onTerminal.out.find("subtitles: 2"), std::string::npos);
+  // Each log line clears the bar and draws it again after; the run ends with the bar cleared. So
+  // a drawn bar is always followed by a carriage return, and a line that came in by one.
+  EXPECT_FALSE(std::regex_search(onTerminal.out, std::regex("\\r\\[[#-]+\\][^\\r]*\\x1b\\[K(?!\\r)")))
+      << onTerminal.out;
+  EXPECT_NE(onTerminal.out.find("\r\x1b[K     1 - 00000800(01BD)\r\n\r["), std::string::npos)
+      << onTerminal.out;
 
   const Outcome piped = RunCli({"vob", "scan", "--all", two_});
   EXPECT_EQ(piped.status, 0);

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <stdexcept>
 
 extern char** environ;
@@ -35,6 +36,14 @@ std::vector<std::string> MergedEnvironment(const std::vector<std::string>& extra
   return env;
 }
 
+// True when the process sleeps until a full pipe has room for what it writes.
+bool WaitsOnFullPipe(pid_t pid) {
+  std::ifstream wchan("/proc/" + std::to_string(pid) + "/wchan");
+  std::string where;
+  // pipe_write, anon_pipe_write, pipe_wait, pipe_wait_writable, as kernels name it
+  return std::getline(wchan, where) && where.find("pipe_w") != std::string::npos;
+}
+
 }  // namespace
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOptions& options) {
@@ -44,6 +53,18 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
       ::pipe2(err, O_CLOEXEC) != 0 || ::pipe2(status, O_CLOEXEC) != 0) {
     ClosePipe(in), ClosePipe(out), ClosePipe(err), ClosePipe(status);
     throw std::runtime_error("pipe failed");
+  }
+
+  std::size_t filling = 0;
+  if (options.interruptAtStderrRoom) {
+    const int size = ::fcntl(err[1], F_SETPIPE_SZ, 1);  // rounded up to one page
+    if (size <= 0 || static_cast<std::size_t>(size) <= *options.interruptAtStderrRoom) {
+      ClosePipe(in), ClosePipe(out), ClosePipe(err), ClosePipe(status);
+      throw std::runtime_error("cannot shrink the standard error pipe");
+    }
+    filling = static_cast<std::size_t>(size) - *options.interruptAtStderrRoom;
+    const std::string dots(filling, '.');
+    [[maybe_unused]] const ssize_t put = ::write(err[1], dots.data(), dots.size());
   }
 
   // Everything the child needs is prepared before the fork.
@@ -103,15 +124,20 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
 
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.timeoutSeconds);
   bool interrupted = false;
+  bool holdErr = options.interruptAtStderrRoom.has_value();
   while (out[0] >= 0 || err[0] >= 0) {
     if (options.interruptWhen && !interrupted && options.interruptWhen(result.err)) {
       ::kill(pid, SIGINT);
       interrupted = true;
     }
+    if (holdErr && WaitsOnFullPipe(pid)) {
+      ::kill(pid, SIGINT);
+      holdErr = false;
+    }
     pollfd fds[3];
     int count = 0;
     if (out[0] >= 0) fds[count++] = {out[0], POLLIN, 0};
-    if (err[0] >= 0) fds[count++] = {err[0], POLLIN, 0};
+    if (err[0] >= 0 && !holdErr) fds[count++] = {err[0], POLLIN, 0};
     if (in[1] >= 0) fds[count++] = {in[1], POLLOUT, 0};
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
@@ -121,8 +147,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
       break;
     }
     // With a pending interrupt the output is looked at often; otherwise poll waits for it.
-    const int wait = options.interruptWhen && !interrupted
-                         ? std::min<int>(100, static_cast<int>(left.count()))
+    const int wait = (options.interruptWhen && !interrupted) || holdErr
+                         ? std::min<int>(holdErr ? 5 : 100, static_cast<int>(left.count()))
                          : static_cast<int>(left.count());
     const int ready = ::poll(fds, static_cast<nfds_t>(count), wait);
     if (ready < 0 && errno == EINTR) continue;
@@ -152,6 +178,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
     }
   }
   ClosePipe(in), ClosePipe(out), ClosePipe(err);
+  result.err.erase(0, filling);
 
   int wstatus = 0;
   while (::waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {

@@ -25,6 +25,10 @@ struct ProcessOptions {
   // When given, SIGINT is sent once, as soon as this returns true for the standard error read
   // so far (a Ctrl-C at a chosen moment).
   std::function<bool(const std::string& err)> interruptWhen;
+  // When set, standard error is a one-page pipe that already holds all but this many bytes and
+  // is left unread until the program waits to write more; then SIGINT is sent (a Ctrl-C that
+  // lands exactly at a chosen line). The filling is not part of `err`.
+  std::optional<std::size_t> interruptAtStderrRoom;
 };
 
 // Runs argv[0] (looked up in PATH when it holds no '/') with the arguments argv[1...] and waits
