@@ -52,11 +52,13 @@ class TerminalProgress : public ProgressHost, public StatusLine {
   }
   void SetPosition(std::int64_t position) override {
     if (!draw_) return;
-    const int permille =
-        maximum_ > 0 ? static_cast<int>(static_cast<double>(position) * 1000.0 /
-                                        static_cast<double>(maximum_))
-                     : 0;
-    if (permille != shown_) Draw(permille);
+    // With no size known (a pipe) the bar shows activity: the mebibytes read so far.
+    const int value =
+        maximum_ < 0   ? static_cast<int>(position >> 20)
+        : maximum_ > 0 ? static_cast<int>(static_cast<double>(position) * 1000.0 /
+                                          static_cast<double>(maximum_))
+                       : 0;
+    if (value != shown_) Draw(value);
   }
   void SetText(const std::string& text) override { text_ = text; }
   void DisableMainWindow() override {}
@@ -83,15 +85,22 @@ class TerminalProgress : public ProgressHost, public StatusLine {
   }
 
  private:
-  void Draw(int permille) {
+  // `value`: per mille of the size, or mebibytes read when the size is unknown.
+  void Draw(int value) {
     constexpr int kWidth = 30;
-    const int filled = permille * kWidth / 1000;
-    std::string bar(static_cast<std::size_t>(filled), '#');
-    bar.append(static_cast<std::size_t>(kWidth - filled), '-');
-    std::fprintf(stderr, "\r[%s] %3d.%d%% %s\033[K", bar.c_str(), permille / 10, permille % 10,
-                 text_.c_str());
+    if (maximum_ < 0) {
+      std::string bar(kWidth, '-');
+      bar.replace(static_cast<std::size_t>(value % (kWidth - 2)), 3, "<=>");
+      std::fprintf(stderr, "\r[%s] %d MiB %s\033[K", bar.c_str(), value, text_.c_str());
+    } else {
+      const int filled = value * kWidth / 1000;
+      std::string bar(static_cast<std::size_t>(filled), '#');
+      bar.append(static_cast<std::size_t>(kWidth - filled), '-');
+      std::fprintf(stderr, "\r[%s] %3d.%d%% %s\033[K", bar.c_str(), value / 10, value % 10,
+                   text_.c_str());
+    }
     std::fflush(stderr);
-    shown_ = permille;
+    shown_ = value;
     drawn_ = true;
   }
 

@@ -1,6 +1,7 @@
 // velmoran-cli sup show / sup remap, run as the executable.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <set>
@@ -160,6 +161,25 @@ TEST_F(SupCliTest, FailedRemapLeavesTheOutputUntouched) {
   EXPECT_EQ(missing.exitStatus, 1);
   EXPECT_EQ(missing.err, "ERROR - Can't open [" + dir.File("none.sup") + "]\n");
   EXPECT_EQ(ReadFileBytes(out), (Bytes{'o', 'l', 'd'}));
+
+  // A target the user may not write is refused, as a shell redirection would be; a device takes
+  // the bytes itself and reports its own error.
+  WriteFileBytes(in, SupBuilder().Add().Build());
+  const auto remapTo = [&](const std::string& target) {
+    return Cli({"sup", "remap", in, "-o", target, "--colours", "0,1,2,3", "--intensities",
+                "0,15,15,15", "--log-level", "2"});
+  };
+  ASSERT_EQ(::chmod(dir.Path().c_str(), 0777), 0);
+  ASSERT_EQ(::chmod(out.c_str(), 0444), 0);
+  EXPECT_EQ(RunUnprivileged([&] {
+              const ProcessResult r = remapTo(out);
+              return r.exitStatus == 1 && r.err == "ERROR - Can't Create [" + out + "]\n" ? 0 : 1;
+            }),
+            0);
+  EXPECT_EQ(ReadFileBytes(out), (Bytes{'o', 'l', 'd'}));
+  const ProcessResult full = remapTo("/dev/full");
+  EXPECT_EQ(full.exitStatus, 1);
+  EXPECT_EQ(full.err, "ERROR - Writing to SUP file [/dev/full]\n");
 }
 
 TEST_F(SupCliTest, UsageErrorsExitWithTwoAndWriteNothing) {

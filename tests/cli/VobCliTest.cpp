@@ -218,6 +218,13 @@ TEST_F(VobCliTest, ProgressBarOnlyOnATerminal) {
   const Outcome piped = RunCli({"vob", "scan", "--all", two_});
   EXPECT_EQ(piped.status, 0);
   EXPECT_EQ(piped.err.find("\r["), std::string::npos) << "no bar into a pipe";
+
+  // A VOB read from a pipe has no size: it is read to its end, the bar counting mebibytes.
+  const ProcessResult fromPipe = RunProcess(
+      {"script", "-qec", "bash -c '" + command.substr(0, command.size() - two_.size()) + "<(cat " + two_ + ")'",
+       "/dev/null"});
+  EXPECT_NE(fromPipe.out.find("subtitles: 2"), std::string::npos) << fromPipe.out;
+  EXPECT_NE(fromPipe.out.find("] 0 MiB Processing"), std::string::npos) << fromPipe.out;
 }
 
 }  // namespace
