@@ -35,7 +35,7 @@
 
 namespace {
 
-constexpr std::size_t kChunkBlocks = 32;
+constexpr std::size_t kChunkBlocks = 64;  // 128 KiB, as cat reads
 constexpr std::size_t kChunkSize = kChunkBlocks * kVobBlockSize;
 constexpr std::size_t kSubstreamFromDataStart = 1;  // the substream id precedes the data
 constexpr int kPesHeaderBytes = 24;                 // DataStart = header data length + 24

@@ -152,7 +152,7 @@ class CFileVOB {
   int part_ = 0;                  // 0 the file scanned, 1 the next part
   std::int64_t blockOffset_ = 0;  // of the current block in its file
 
-  // The file is read strictly in sequence, in chunks of 32 blocks; the current block is a
+  // The file is read strictly in sequence, in chunks of 64 blocks; the current block is a
   // 2048-byte window into the chunk. One system call per 2048 bytes would cost more than the
   // whole scan, and nothing is copied or allocated per block.
   std::unique_ptr<std::uint8_t[]> chunk_;
