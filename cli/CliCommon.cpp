@@ -1,7 +1,11 @@
 // Shared pieces of velmoran-cli: exit codes, usage errors, argument parsing, log on stderr.
 #include "cli/CliCommon.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <limits>
 
@@ -10,9 +14,9 @@ const char* const kUsageText =
     "\n"
     "  sup show FILE [--json]\n"
     "  sup remap FILE -o OUT --colours B,O,T,A --intensities B,O,T,A\n"
-    "  ifo show FILE [--json]\n"
-    "  ifo set FILE -o OUT [--palette H0,H1,...,H15] [--entry I=HEX]...\n"
-    "  vob scan [--all] [--json] FILE...\n"
+    "  ifo show FILE|DIR [--json] [--all] [--pgc N]\n"
+    "  ifo set FILE -o OUT [--pgc N|all] [--palette H0,H1,...,H15] [--entry I=HEX]... [--no-bup]\n"
+    "  vob scan [--all] [--json] [--units] FILE|DIR...\n"
     "  colour to-ycrcb R,G,B\n"
     "  colour to-rgb HEX\n"
     "  --help, --version\n"
@@ -198,4 +202,30 @@ std::string JsonString(const std::string& text) {
     }
   }
   return out + "\"";
+}
+
+std::vector<std::string> FolderFiles(const std::string& folder, const std::string& extension) {
+  const auto folded = [](std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+  };
+  std::vector<std::string> names;
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return names;
+  const std::string wanted = folded(extension);
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name.size() <= wanted.size() || folded(name.substr(name.size() - wanted.size())) != wanted) {
+      continue;
+    }
+    const std::string path = folder + (folder.back() == '/' ? "" : "/") + name;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) names.push_back(path);
+  }
+  ::closedir(dir);
+  std::sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+    const std::string fa = folded(a), fb = folded(b);
+    return fa != fb ? fa < fb : a < b;
+  });
+  return names;
 }

@@ -1,4 +1,7 @@
 // velmoran-cli ifo: shows and sets the palette of a title set's IFO file.
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <optional>
@@ -8,6 +11,7 @@
 
 #include "cli/Commands.h"
 #include "cli/HexArgument.h"
+#include "core/Log.h"
 #include "files/Fileifo.h"
 #include "files/Tabs.h"
 
@@ -25,17 +29,97 @@ std::vector<std::string> FilePalette(const CFileIFO& ifo) {
   return palette;
 }
 
+// The hex texts of chain `chain` of the loaded file.
+PaletteTexts ChainPalette(const CFileIFO& ifo, std::size_t chain) {
+  PaletteTexts texts;
+  for (int i = 0; i < kEntries; ++i) {
+    int y = 0, cr = 0, cb = 0;
+    if (ifo.GetChainEntry(chain, i, y, cr, cb)) texts[static_cast<std::size_t>(i)] = FormatHexText(y, cr, cb);
+  }
+  return texts;
+}
+
+std::string JsonPalette(const PaletteTexts& palette) {
+  std::string out = "[";
+  for (std::size_t i = 0; i < palette.size(); ++i) out += (i ? ", \"" : "\"") + palette[i] + "\"";
+  return out + "]";
+}
+
+// Every chain of one file: text lines "name: hex ..." or its JSON object.
+std::string AllChains(const std::string& file, const CFileIFO& ifo, bool json) {
+  std::string out;
+  if (json) out = "{\"file\": " + JsonString(file) + ", \"pgcs\": [";
+  for (std::size_t c = 0; c < ifo.Chains().size(); ++c) {
+    const ProgramChain& chain = ifo.Chains()[c];
+    const PaletteTexts palette = ChainPalette(ifo, c);
+    if (json) {
+      static const char* const kDomains[] = {"title", "menu", "first-play"};
+      out += std::string(c ? ", " : "") + "{\"domain\": \"" + kDomains[static_cast<int>(chain.domain)] +
+             "\", \"lu\": " + (chain.languageUnit ? std::to_string(chain.languageUnit) : "null") +
+             ", \"pgc\": " + (chain.number ? std::to_string(chain.number) : "null") +
+             ", \"palette\": " + JsonPalette(palette) + "}";
+    } else {
+      out += ProgramChainName(chain) + ":";
+      for (const std::string& hex : palette) out += " " + hex;
+      out += "\n";
+    }
+  }
+  if (json) out += "]}";
+  return out;
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 int Show(const Args& args) {
-  const CommandLine line = ParseCommandLine(args, {{"--json"}}, "ifo show");
-  const std::string file = line.OneOperand("FILE");
+  const CommandLine line =
+      ParseCommandLine(args, {{"--json"}, {"--all"}, {"--pgc", true}}, "ifo show");
+  const std::string operand = line.OneOperand("FILE");
   const bool json = line.Has("--json");
+  const bool folder = IsFolder(operand);
+  const bool all = line.Has("--all") || folder;
+  std::optional<int> pgc;
+  if (const auto value = line.Value("--pgc")) pgc = ParseInt(*value, 1, 65535, "--pgc");
+  if (pgc && all) line.Fail("--pgc cannot be used with --all or a folder");
 
   IfoTabValues tab;
   CFileIFO ifo(tab);
-  if (ifo.Load(file) == -1) return kExitFailed;
+  if (folder) {
+    const std::vector<std::string> files = FolderFiles(operand, ".IFO");
+    if (files.empty()) {
+      LogMessage(kLogError, "ERROR - No IFO files in folder [%s]", operand.c_str());
+      return kExitFailed;
+    }
+    // Every file is loaded before anything is printed: a damaged one fails the whole command.
+    std::string out = json ? "{\"files\": [" : "";
+    for (std::size_t f = 0; f < files.size(); ++f) {
+      if (ifo.Load(files[f], IfoAccept::kTitleSetOrManager) == -1) return kExitFailed;
+      if (json) {
+        out += (f ? ", " : "") + AllChains(files[f], ifo, true);
+      } else {
+        out += "file: " + files[f] + "\n" + AllChains(files[f], ifo, false);
+      }
+    }
+    if (json) out += "]}\n";
+    std::fputs(out.c_str(), stdout);
+    return kExitOk;
+  }
+  if (ifo.Load(operand, all ? IfoAccept::kTitleSetOrManager : IfoAccept::kTitleSet) == -1) {
+    return kExitFailed;
+  }
+  if (all) {
+    std::fputs((AllChains(operand, ifo, json) + (json ? "\n" : "")).c_str(), stdout);
+    return kExitOk;
+  }
+  if (pgc && !ifo.SelectTitleChain(*pgc)) {
+    LogMessage(kLogError, "ERROR - No title program chain %d in [%s]", *pgc, operand.c_str());
+    return kExitFailed;
+  }
   const std::vector<std::string> palette = FilePalette(ifo);
   if (json) {
-    std::string out = "{\"file\": " + JsonString(file) + ", \"palette\": [";
+    std::string out = "{\"file\": " + JsonString(operand) + ", \"palette\": [";
     for (std::size_t i = 0; i < palette.size(); ++i) {
       out += (i ? ", \"" : "\"") + palette[i] + "\"";
     }
@@ -51,7 +135,10 @@ int Show(const Args& args) {
 
 int Set(const Args& args) {
   const CommandLine line =
-      ParseCommandLine(args, {{"-o", true}, {"--palette", true}, {"--entry", true, true}}, "ifo set");
+      ParseCommandLine(args,
+                       {{"-o", true}, {"--palette", true}, {"--entry", true, true}, {"--pgc", true},
+                        {"--no-bup"}},
+                       "ifo set");
   const std::string file = line.OneOperand("FILE");
   const std::string out = line.Required("-o", "-o OUT");
   std::optional<std::vector<std::string>> palette;
@@ -72,10 +159,34 @@ int Set(const Args& args) {
     entries.emplace_back(index, ParseHexArgument(value.substr(equals + 1), "--entry"));
   }
   if (!palette && entries.empty()) line.Fail("give --palette or --entry");
+  const std::optional<std::string> pgcText = line.Value("--pgc");
+  const bool everyChain = pgcText == "all";
+  std::optional<int> pgc;
+  if (pgcText && !everyChain) pgc = ParseInt(*pgcText, 1, 65535, "--pgc");
 
   IfoTabValues tab;
   CFileIFO ifo(tab);
-  if (ifo.Load(file) == -1) return kExitFailed;
+  ifo.SetKeepBackupTwin(!line.Has("--no-bup"));
+  if (ifo.Load(file, everyChain ? IfoAccept::kTitleSetOrManager : IfoAccept::kTitleSet) == -1) {
+    return kExitFailed;
+  }
+  const auto edit = [&](PaletteTexts& texts) {
+    if (palette) std::copy(palette->begin(), palette->end(), texts.begin());
+    for (const auto& [index, hex] : entries) texts[static_cast<std::size_t>(index)] = hex;
+  };
+  if (everyChain) {
+    // Each chain from its own palette.
+    std::vector<std::pair<std::size_t, PaletteTexts>> palettes;
+    for (std::size_t c = 0; c < ifo.Chains().size(); ++c) {
+      palettes.emplace_back(c, ChainPalette(ifo, c));
+      edit(palettes.back().second);
+    }
+    return ifo.SaveChains(out, palettes) ? kExitOk : kExitFailed;
+  }
+  if (pgc && !ifo.SelectTitleChain(*pgc)) {
+    LogMessage(kLogError, "ERROR - No title program chain %d in [%s]", *pgc, file.c_str());
+    return kExitFailed;
+  }
   const std::vector<std::string> current = FilePalette(ifo);
   for (int i = 0; i < kEntries; ++i) tab.hex[i] = current[i];
   if (palette) {

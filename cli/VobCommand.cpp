@@ -2,12 +2,16 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
+#include <array>
 #include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "cli/Commands.h"
+#include "core/Log.h"
 #include "core/Progress.h"
 #include "files/Filevob.h"
 
@@ -115,7 +119,24 @@ struct FileResult {
   std::string file;
   int subtitles = 0;
   VobUsage usage{};
+  std::array<VobStreamUsage, kSubpictureStreams> streams{};
+  std::vector<VobUnitFacts> units;
 };
+
+std::string JsonUsage(const VobUsage& usage) {
+  std::string out = "[";
+  for (int i = 0; i < 16; ++i) {
+    if (i > 0) out += ", ";
+    out += "[";
+    for (int s = 0; s < kSlotCount; ++s) {
+      if (s > 0) out += ", ";
+      const int v = usage[i][s];
+      out += v < 0 ? "null" : std::to_string(v);
+    }
+    out += "]";
+  }
+  return out + "]";
+}
 
 void PrintText(const FileResult& r) {
   std::printf("file: %s\nsubtitles: %d\n", r.file.c_str(), r.subtitles);
@@ -133,35 +154,64 @@ void PrintText(const FileResult& r) {
   }
 }
 
-void PrintJson(const std::vector<FileResult>& results) {
+void PrintJson(const std::vector<FileResult>& results, bool units) {
   std::string out = "{\"files\": [";
   for (std::size_t f = 0; f < results.size(); ++f) {
     const FileResult& r = results[f];
     if (f > 0) out += ", ";
     out += "{\"file\": " + JsonString(r.file) + ", \"subtitles\": " + std::to_string(r.subtitles) +
-           ", \"usage\": [";
-    for (int i = 0; i < 16; ++i) {
-      if (i > 0) out += ", ";
-      out += "[";
-      for (int s = 0; s < kSlotCount; ++s) {
-        if (s > 0) out += ", ";
-        const int v = r.usage[i][s];
-        out += v < 0 ? "null" : std::to_string(v);
+           ", \"usage\": " + JsonUsage(r.usage) + ", \"streams\": [";
+    bool first = true;
+    for (int s = 0; s < kSubpictureStreams; ++s) {
+      const VobStreamUsage& stream = r.streams[static_cast<std::size_t>(s)];
+      if (stream.subtitles == 0) continue;
+      out += std::string(first ? "" : ", ") + "{\"stream\": " + std::to_string(s) +
+             ", \"subtitles\": " + std::to_string(stream.subtitles) +
+             ", \"usage\": " + JsonUsage(stream.usage) + "}";
+      first = false;
+    }
+    out += "]";
+    if (units) {
+      out += ", \"units\": [";
+      for (std::size_t u = 0; u < r.units.size(); ++u) {
+        const VobUnitFacts& unit = r.units[u];
+        out += std::string(u ? ", " : "") + "{\"stream\": " + std::to_string(unit.stream) +
+               ", \"offset\": " + std::to_string(unit.offset) +
+               ", \"pts\": " + (unit.pts ? std::to_string(*unit.pts) : "null") +
+               ", \"cmd3\": " + std::to_string(unit.cmd3) + ", \"cmd4\": " + std::to_string(unit.cmd4) +
+               ", \"size\": " + std::to_string(unit.size) + "}";
       }
       out += "]";
     }
-    out += "]}";
+    out += "}";
   }
   out += "]}\n";
   std::fputs(out.c_str(), stdout);
 }
 
 int RunScan(const Args& args) {
-  const CommandLine line = ParseCommandLine(args, {{"--all"}, {"--json"}}, "vob scan");
+  const CommandLine line =
+      ParseCommandLine(args, {{"--all"}, {"--json"}, {"--units"}}, "vob scan");
   const bool all = line.Has("--all");
   const bool json = line.Has("--json");
-  const Args& files = line.Operands();
-  if (files.empty()) line.Fail("a VOB file is missing");
+  const bool units = line.Has("--units");
+  if (units && !json) line.Fail("--units needs --json");
+  if (line.Operands().empty()) line.Fail("a VOB file is missing");
+  // A folder stands for its VOB files in name order.
+  Args files;
+  for (const std::string& operand : line.Operands()) {
+    struct stat info {};
+    if (::stat(operand.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+      files.push_back(operand);
+      continue;
+    }
+    const std::vector<std::string> found = FolderFiles(operand, ".VOB");
+    if (found.empty()) {
+      LogMessage(kLogError, "ERROR - No VOB files in folder [%s]", operand.c_str());
+      return kExitFailed;
+    }
+    files.insert(files.end(), found.begin(), found.end());
+  }
 
   gInterrupted = 0;
   InterruptGuard guard;
@@ -170,20 +220,24 @@ int RunScan(const Args& args) {
   StderrLog::ScopedStatusLine bar(&progress);
   CFileVOB vob;
   std::vector<FileResult> results;
-  for (const std::string& file : files) {
+  vob.SetCollectUnits(units);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const std::string& file = files[i];
     if (gInterrupted != 0) return kExitCancelled;
-    const int n = vob.Open(file) ? vob.Scan(!all) : -1;
+    if (!vob.Open(file)) return kExitFailed;
+    if (i + 1 < files.size() && IsNextVobPart(file, files[i + 1])) vob.SetNextPart(files[i + 1]);
+    const int n = vob.Scan(!all);
     // A Ctrl-C after the scan's last look at it cancels too: no result of this file is printed.
     if (gInterrupted != 0 || (n < 0 && CancelRequested())) return kExitCancelled;
     if (n < 0) return kExitFailed;
-    FileResult result{file, n, vob.Usage()};
+    FileResult result{file, n, vob.Usage(), vob.StreamUsage(), vob.UnitFacts()};
     if (!json) {
       PrintText(result);
       std::fflush(stdout);
     }
     results.push_back(result);
   }
-  if (json) PrintJson(results);
+  if (json) PrintJson(results, units);
   return kExitOk;
 }
 

@@ -2,6 +2,9 @@
 // Y Cr Cb values and palette hex texts.
 #include "files/Fileifo.h"
 
+#include <sys/stat.h>
+
+#include <cctype>
 #include <cstring>
 #include <limits>
 
@@ -130,9 +133,34 @@ std::string FormatHexText(int y, int cr, int cb) {
 
 // ---------------------------------------------------------------------------------------------
 
-int CFileIFO::Load(const std::string& fileName) {
+std::string BackupTwinPath(const std::string& ifoPath) {
+  const std::size_t slash = ifoPath.rfind('/');
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  if (ifoPath.size() < nameStart + 5) return {};  // at least one character before ".IFO"
+  const std::string stem = ifoPath.substr(0, ifoPath.size() - 3);
+  const std::string ext = ifoPath.substr(ifoPath.size() - 3);
+  if (stem.back() != '.') return {};
+  static const char kIfo[] = "ifo";
+  static const char kBup[] = "bup";
+  std::string mirrored;  // BUP with the letter case of the IFO extension, letter by letter
+  for (int i = 0; i < 3; ++i) {
+    const char c = ext[static_cast<std::size_t>(i)];
+    if (std::tolower(static_cast<unsigned char>(c)) != kIfo[i]) return {};
+    mirrored += std::isupper(static_cast<unsigned char>(c))
+                    ? static_cast<char>(std::toupper(static_cast<unsigned char>(kBup[i])))
+                    : kBup[i];
+  }
+  for (const std::string& candidate : {stem + mirrored, stem + "BUP", stem + "bup"}) {
+    struct stat info {};
+    if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return candidate;
+  }
+  return {};
+}
+
+int CFileIFO::Load(const std::string& fileName, IfoAccept accept) {
   Bytes.clear();
   Bytes.shrink_to_fit();
+  ChainList.clear();
   Size = 0;
   const char* name = fileName.c_str();
   switch (ReadWholeFile(fileName, Bytes, kMaxIfoFileSize)) {
@@ -147,40 +175,72 @@ int CFileIFO::Load(const std::string& fileName) {
       return -1;
   }
   Size = static_cast<std::int32_t>(Bytes.size());
-  // A damaged title set whose pointers lead outside the file is refused like any other
-  // file that is not a title set.
-  if (!IsIfoData() || !FindPalette()) {
+  const std::optional<IfoKind> kind = IfoKindOf(Bytes);
+  const bool accepted = kind == IfoKind::kTitleSet ||
+                        (kind == IfoKind::kVideoManager && accept == IfoAccept::kTitleSetOrManager);
+  if (accepted) FileKind = *kind;
+  // A damaged file whose tables or pointers lead outside it is refused like any other file
+  // that is not an IFO file.
+  if (!accepted || !FindPalette()) {
     LogMessage(kLogError, "ERROR - Not a correct IFO file [%s]", name);
     Size = 0;
     Bytes.clear();
     Bytes.shrink_to_fit();
+    ChainList.clear();
     return -1;
+  }
+  if (FileKind == IfoKind::kTitleSet) {
+    const int others = CountOtherPalettes();
+    if (others > 0) {
+      LogMessage(kLogWarning, "WARNING - %d other program chains have other palettes [%s]", others,
+                 name);
+    }
   }
   return 16;
 }
 
 bool CFileIFO::IsIfoData() const {
-  static const char kIdentifier[] = "DVDVIDEO-VTS";
-  if (Size < static_cast<std::int32_t>(kIfoIdentifierLength) ||
-      Bytes.size() < kIfoIdentifierLength) {
-    return false;
-  }
-  return std::memcmp(Bytes.data(), kIdentifier, kIfoIdentifierLength) == 0;
+  return Size >= static_cast<std::int32_t>(kIfoIdentifierLength) &&
+         IfoKindOf(Bytes) == IfoKind::kTitleSet;
 }
 
 bool CFileIFO::FindPalette() {
-  // All positions are 64-bit: a sector number times 2048 plus a 32-bit offset cannot overflow.
-  const std::optional<std::uint32_t> sector = ReadBigEndian(Bytes, kPgciSectorOffset, 4);
-  if (!sector) return false;
-  const std::uint64_t table = std::uint64_t{*sector} * kSectorSize;
-  if (table > Bytes.size()) return false;
-  const std::optional<std::uint32_t> first =
-      ReadBigEndian(Bytes, static_cast<std::size_t>(table + kFirstPgcPointerOffset), 4);
-  if (!first) return false;
-  const std::uint64_t paletteStart = table + *first + kPaletteOffsetInPgc;
-  if (paletteStart + kPaletteBytes > Bytes.size()) return false;
-  PaletteOffset = static_cast<std::int32_t>(paletteStart + 1);
+  std::optional<std::vector<ProgramChain>> chains = ListProgramChains(Bytes, FileKind);
+  if (!chains || chains->empty()) {
+    ChainList.clear();
+    return false;
+  }
+  ChainList = std::move(*chains);
+  PaletteOffset = static_cast<std::int32_t>(ChainList.front().palette + 1);
   return true;
+}
+
+bool CFileIFO::SelectTitleChain(int number) {
+  for (const ProgramChain& chain : ChainList) {
+    if (chain.domain == PgcDomain::kTitle && chain.number == number) {
+      PaletteOffset = static_cast<std::int32_t>(chain.palette + 1);
+      return true;
+    }
+  }
+  return false;
+}
+
+// Chains whose sixteen Y, Cr, Cb differ from the current chain's; reserved bytes are ignored.
+int CFileIFO::CountOtherPalettes() const {
+  const std::size_t current = static_cast<std::size_t>(PaletteOffset) - 1;
+  int others = 0;
+  for (const ProgramChain& chain : ChainList) {
+    if (chain.palette == current) continue;
+    for (std::size_t i = 0; i < kPaletteEntryCount; ++i) {
+      const std::uint8_t* a = Bytes.data() + chain.palette + 4 * i + 1;
+      const std::uint8_t* b = Bytes.data() + current + 4 * i + 1;
+      if (std::memcmp(a, b, 3) != 0) {
+        ++others;
+        break;
+      }
+    }
+  }
+  return others;
 }
 
 bool CFileIFO::PaletteInside() const {
@@ -197,7 +257,62 @@ bool CFileIFO::GetPaletteEntry(int index, int& y, int& cr, int& cb) const {
   return true;
 }
 
+bool CFileIFO::GetChainEntry(std::size_t chain, int index, int& y, int& cr, int& cb) const {
+  if (chain >= ChainList.size() || index < 0 || index >= static_cast<int>(kPaletteEntryCount)) {
+    return false;
+  }
+  // Positions were checked against the bytes when the chains were listed.
+  const std::size_t at = ChainList[chain].palette + 1 + 4 * static_cast<std::size_t>(index);
+  y = Bytes[at];
+  cr = Bytes[at + 1];
+  cb = Bytes[at + 2];
+  return true;
+}
+
+void CFileIFO::PutEntry(int index, int position, int y, int cr, int cb) {
+  LogMessage(kLogDetail, "Colour(%02d)%08X - %3d %3d %3d [%02X %02X %02X]", index,
+             static_cast<unsigned>(position), y, cr, cb, static_cast<unsigned>(y),
+             static_cast<unsigned>(cr), static_cast<unsigned>(cb));
+  const std::size_t at = static_cast<std::size_t>(position) - 1;
+  Bytes[at] = 0;
+  Bytes[at + 1] = static_cast<std::uint8_t>(y & 0xFF);
+  Bytes[at + 2] = static_cast<std::uint8_t>(cr & 0xFF);
+  Bytes[at + 3] = static_cast<std::uint8_t>(cb & 0xFF);
+}
+
 bool CFileIFO::Save(const std::string& fileName) {
+  return WriteAll(fileName, [this] {
+    for (int i = 0; i < static_cast<int>(kPaletteEntryCount); ++i) {
+      // The field is read once for each value, as the tab may hand out a new text each time.
+      const int y = HexTextY(Tab.HexText(i));
+      const int cr = HexTextCr(Tab.HexText(i));
+      const int cb = HexTextCb(Tab.HexText(i));
+      PutEntry(i, PaletteOffset + 4 * i, y, cr, cb);
+    }
+  });
+}
+
+bool CFileIFO::SaveChains(const std::string& fileName,
+                          const std::vector<std::pair<std::size_t, PaletteTexts>>& palettes) {
+  for (const auto& [chain, texts] : palettes) {
+    if (chain >= ChainList.size()) return false;
+  }
+  return WriteAll(fileName, [&] {
+    for (const auto& [chain, texts] : palettes) {
+      const int entry0 = static_cast<int>(ChainList[chain].palette + 1);
+      for (int i = 0; i < static_cast<int>(kPaletteEntryCount); ++i) {
+        const std::string& t = texts[static_cast<std::size_t>(i)];
+        PutEntry(i, entry0 + 4 * i, HexTextY(t), HexTextCr(t), HexTextCb(t));
+      }
+    }
+  });
+}
+
+// Both files are created before any palette byte changes, so a file that cannot be created
+// leaves the document and the disk as they were. The IFO is committed first: when the twin
+// then fails, the IFO stays saved and the twin keeps its old bytes (it is replaced whole or not
+// at all), which the error line says.
+bool CFileIFO::WriteAll(const std::string& fileName, const std::function<void()>& fillPalettes) {
   const char* name = fileName.c_str();
   // With nothing loaded there is no palette to write into.
   if (!PaletteInside()) {
@@ -209,25 +324,24 @@ bool CFileIFO::Save(const std::string& fileName) {
     LogMessage(kLogError, "ERROR - Can't Create file [%s]", name);
     return false;
   }
-  for (int i = 0; i < static_cast<int>(kPaletteEntryCount); ++i) {
-    // The field is read once for each value, as the tab may hand out a new text each time.
-    const int y = HexTextY(Tab.HexText(i));
-    const int cr = HexTextCr(Tab.HexText(i));
-    const int cb = HexTextCb(Tab.HexText(i));
-    const int position = PaletteOffset + 4 * i;
-    LogMessage(kLogDetail, "Colour(%02d)%08X - %3d %3d %3d [%02X %02X %02X]", i,
-               static_cast<unsigned>(position), y, cr, cb, static_cast<unsigned>(y),
-               static_cast<unsigned>(cr), static_cast<unsigned>(cb));
-    const std::size_t at = static_cast<std::size_t>(position) - 1;
-    Bytes[at] = 0;
-    Bytes[at + 1] = static_cast<std::uint8_t>(y & 0xFF);
-    Bytes[at + 2] = static_cast<std::uint8_t>(cr & 0xFF);
-    Bytes[at + 3] = static_cast<std::uint8_t>(cb & 0xFF);
+  const std::string twinPath = KeepTwin ? BackupTwinPath(fileName) : std::string();
+  AtomicFile twin(twinPath);
+  if (!twinPath.empty() && !twin.Create()) {
+    LogMessage(kLogError, "ERROR - Can't Create file [%s]", twinPath.c_str());
+    return false;
   }
+  fillPalettes();
   if (!file.Write(Bytes) || !file.Commit()) {
     LogMessage(kLogError, "ERROR - Writing to IFO file [%s]", name);
     return false;
   }
   LogMessage(kLogInfo, "Data written to IFO file [%s]", name);
+  if (twinPath.empty()) return true;
+  if (!twin.Write(Bytes) || !twin.Commit()) {
+    LogMessage(kLogError, "ERROR - Writing to backup file [%s], it keeps its old bytes",
+               twinPath.c_str());
+    return false;
+  }
+  LogMessage(kLogInfo, "Data written to backup file [%s]", twinPath.c_str());
   return true;
 }

@@ -2,11 +2,15 @@
 // Y Cr Cb values and palette hex texts.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/Colour.h"
+#include "files/IfoChains.h"
 
 class IfoTab;
 
@@ -32,34 +36,50 @@ int HexTextCb(const std::string& text);
 // "%02X%02X%02X"; a value outside 0-255 prints as its unsigned 32-bit value (-1 is FFFFFFFF).
 std::string FormatHexText(int y, int cr, int cb);
 
-// Positions inside a title set IFO file.
-constexpr std::size_t kIfoIdentifierLength = 12;
-constexpr std::size_t kPgciSectorOffset = 0xCC;        // start sector of the PGC information table
-constexpr std::size_t kFirstPgcPointerOffset = 12;     // in the table: start of the first PGC
-constexpr std::size_t kPaletteOffsetInPgc = 0xA4;      // colour lookup table inside a PGC
-constexpr std::size_t kPaletteEntryCount = 16;
-constexpr std::size_t kPaletteBytes = 4 * kPaletteEntryCount;
-constexpr std::uint64_t kSectorSize = 2048;
 constexpr std::uint64_t kMaxIfoFileSize = 0x7FFFFFFF;
 
-// One title set IFO file held in memory: the first program chain's palette is read from it
-// and written back from the IFO tab's hex fields; every other byte is saved as read.
+// What Load accepts: the window takes title sets only; the disc work reads VIDEO_TS.IFO too.
+enum class IfoAccept { kTitleSet, kTitleSetOrManager };
+
+// The backup twin of an IFO file: the file beside it whose name ends in .BUP instead of .IFO
+// (any case), when one exists; empty otherwise and for names that do not end in .IFO.
+std::string BackupTwinPath(const std::string& ifoPath);
+
+// The sixteen palette hex texts written into one program chain by SaveChains.
+using PaletteTexts = std::array<std::string, kPaletteEntryCount>;
+
 class CFileIFO {
  public:
   explicit CFileIFO(IfoTab& tab) : Tab(tab) {}
 
-  // 16 on success, -1 on any failure (logged); a failure leaves nothing loaded.
-  int Load(const std::string& fileName);
+  // 16 on success, -1 on any failure (logged); a failure leaves nothing loaded. A title set
+  // whose other program chains have palettes that differ from the first title chain's logs a
+  // level-4 warning saying how many.
+  int Load(const std::string& fileName, IfoAccept accept = IfoAccept::kTitleSet);
   bool HasData() const { return Size != 0; }
   // The first twelve bytes read "DVDVIDEO-VTS".
   bool IsIfoData() const;
-  // Follows the pointers to the first program chain's palette and sets PaletteOffset. False
-  // when a pointer or the palette lies outside the bytes held.
+  // Lists every program chain and sets PaletteOffset to the first (the first title chain of a
+  // title set). False when a table is damaged (ListProgramChains).
   bool FindPalette();
   // Y, Cr, Cb (0-255) of entry 0-15; false and nothing stored for any other index.
   bool GetPaletteEntry(int index, int& y, int& cr, int& cb) const;
-  // Writes the hex fields' palette into the bytes and the whole file to `fileName`.
+  // Writes the hex fields' palette into the current chain and the whole file to `fileName`,
+  // then the backup twin. False when the file could not be written, or when the twin could not
+  // be: the file is saved then, and the twin keeps its old bytes (logged).
   bool Save(const std::string& fileName);
+  // As Save, with each listed chain (an index into Chains()) given its own palette texts.
+  bool SaveChains(const std::string& fileName,
+                  const std::vector<std::pair<std::size_t, PaletteTexts>>& palettes);
+  // Whether saves keep the backup twin in step (the default).
+  void SetKeepBackupTwin(bool keep) { KeepTwin = keep; }
+
+  IfoKind Kind() const { return FileKind; }
+  const std::vector<ProgramChain>& Chains() const { return ChainList; }
+  // Makes title chain `number` (from 1) the current chain; false when there is none.
+  bool SelectTitleChain(int number);
+  // Y, Cr, Cb of entry `index` of chain `chain`; false for an index or chain outside.
+  bool GetChainEntry(std::size_t chain, int index, int& y, int& cr, int& cb) const;
 
   // For tests and tools: the bytes held and the position of entry 0's Y byte.
   const std::vector<std::uint8_t>& Data() const { return Bytes; }
@@ -67,9 +87,16 @@ class CFileIFO {
 
  private:
   bool PaletteInside() const;
+  // Stores one entry as 0, Y, Cr, Cb at `position` (entry 0's Y byte + 4 x index), logging it.
+  void PutEntry(int index, int position, int y, int cr, int cb);
+  bool WriteAll(const std::string& fileName, const std::function<void()>& fillPalettes);
+  int CountOtherPalettes() const;
 
   IfoTab& Tab;
   std::vector<std::uint8_t> Bytes;
   std::int32_t Size = 0;
   std::int32_t PaletteOffset = 0;
+  IfoKind FileKind = IfoKind::kTitleSet;
+  std::vector<ProgramChain> ChainList;
+  bool KeepTwin = true;
 };

@@ -10,6 +10,10 @@
 // - a complete unit is evaluated on the bytes received; one too short for the marker test is
 //   simply not a marker unit, and one whose control-sequence offset points outside it lacks
 //   Cmd3 and Cmd4, which ends the scan like any unit without them.
+// A unit under way at the end of a file whose next part is known is completed from the start of
+// that part: only packets of streams with a unit under way are taken there; a packet that starts
+// a new unit drops the old one (the new one belongs to the next part's own scan). Units not
+// complete at the end of the next part, or after kMaxContinuationBytes of it, are dropped.
 // A short last block (a file size not a multiple of 2048) is zero-filled past the bytes read
 // and parsed like any other block; its packet must lie within the bytes read.
 // Offsets are 64-bit. The block line prints the offset in at least eight hex digits, more from
@@ -31,11 +35,13 @@
 
 namespace {
 
-constexpr std::size_t kChunkBlocks = 32;
+constexpr std::size_t kChunkBlocks = 64;  // 128 KiB, as cat reads
 constexpr std::size_t kChunkSize = kChunkBlocks * kVobBlockSize;
 constexpr std::size_t kSubstreamFromDataStart = 1;  // the substream id precedes the data
 constexpr int kPesHeaderBytes = 24;                 // DataStart = header data length + 24
 constexpr int kSubstreamAndFlags = 4;  // PES flags (2), header data length (1), substream id (1)
+constexpr std::size_t kPesHeaderDataOffset = 23;  // the time stamp, when there is one
+constexpr int kPtsBytes = 5;
 
 }  // namespace
 
@@ -63,11 +69,18 @@ bool CFileVOB::Open(const std::string& path) {
   chunkHeld_ = 0;
   chunkPos_ = 0;
   readFailed_ = false;
+  nextPart_.clear();
+  part_ = 0;
   return true;
 }
 
 void CFileVOB::ClearMapping() {
   for (auto& row : usage_) row.fill(-1);
+  for (VobStreamUsage& stream : streams_) {
+    stream.subtitles = 0;
+    for (auto& row : stream.usage) row.fill(-1);
+  }
+  facts_.clear();
 }
 
 void CFileVOB::ShowVobGrid(PaletteGridCells& grid) const {
@@ -86,6 +99,8 @@ void CFileVOB::Release() {
     stream_ = -1;
   }
   path_.clear();
+  nextPart_.clear();
+  part_ = 0;
   size_ = 0;
   chunkHeld_ = 0;
   chunkPos_ = 0;
@@ -163,6 +178,12 @@ std::optional<CFileVOB::Packet> CFileVOB::ParsePacket() const {
   }
   packet.startsUnit = HasPts();
   packet.endsUnit = m < kFullPacketLength;
+  if (packet.startsUnit && h >= kPtsBytes) {
+    // '0010' PTS[32..30] 1, PTS[29..15] 1, PTS[14..0] 1
+    const std::uint8_t* p = block_ + kPesHeaderDataOffset;
+    packet.pts = (std::int64_t{p[0] >> 1 & 7} << 30) | (std::int64_t{p[1]} << 22) |
+                 (std::int64_t{p[2] >> 1} << 15) | (std::int64_t{p[3]} << 7) | (p[4] >> 1);
+  }
   packet.data = ByteView(block_ + DataStart(), static_cast<std::size_t>(m - h - kSubstreamAndFlags));
   return packet;
 }
@@ -178,6 +199,9 @@ const CFileVOB::Unit* CFileVOB::Assemble(const Packet& packet) {
     if (packet.data.size() < 2) return nullptr;
     slot = Unit();
     slot->bytes.assign(ReadBigEndianUnchecked(packet.data.data(), 2), 0);
+    slot->stream = packet.stream;
+    slot->offset = blockOffset_;
+    slot->pts = packet.pts;
   } else if (!slot) {
     return nullptr;
   }
@@ -189,6 +213,10 @@ const CFileVOB::Unit* CFileVOB::Assemble(const Packet& packet) {
   }
   std::memcpy(unit.bytes.data() + fill, packet.data.data(), packet.data.size());
   unit.fill += static_cast<std::int32_t>(packet.data.size());
+  if (collectUnits_ && !packet.data.empty()) {
+    unit.pieces.push_back({part_, blockOffset_ + (packet.data.data() - block_),
+                           static_cast<std::uint32_t>(packet.data.size())});
+  }
   return packet.endsUnit ? &unit : nullptr;
 }
 
@@ -210,42 +238,87 @@ int CFileVOB::Scan(bool firstOnly) {
     }
   } finish{*this};
 
+  int subtitles = 0;
+  Loop loop = RunBlocks(firstOnly, false, subtitles);
+  if (loop == Loop::kEnd && !nextPart_.empty() && !NoUnitsHeld()) {
+    if (!OpenNextPart()) return -1;
+    loop = RunBlocks(firstOnly, true, subtitles);
+  }
+  if (loop == Loop::kFailed) return -1;
+  if (loop == Loop::kStop) {
+    LogMessage(kLogInfo, "Stopping after first subtitle found!!!");
+    return subtitles;
+  }
+  LogMessage(kLogInfo, "Found %d subtitles!", subtitles);
+  return subtitles;
+}
+
+bool CFileVOB::OpenNextPart() {
+  const int fd = ::open(nextPart_.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat info {};
+  if (fd < 0 || ::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (fd >= 0) ::close(fd);
+    LogMessage(kLogError, "ERROR - Can't open [%s]", nextPart_.c_str());
+    return false;
+  }
+  ::close(stream_);
+  stream_ = fd;
+  size_ = S_ISREG(info.st_mode) ? static_cast<std::int64_t>(info.st_size) : kUnknownSize;
+  chunkHeld_ = 0;
+  chunkPos_ = 0;
+  readFailed_ = false;
+  part_ = 1;
+  return true;
+}
+
+CFileVOB::Loop CFileVOB::RunBlocks(bool firstOnly, bool continuation, int& subtitles) {
+  const std::string& name = continuation ? nextPart_ : path_;
+  const std::int64_t limit = continuation && (size_ == kUnknownSize || size_ > kMaxContinuationBytes)
+                                 ? kMaxContinuationBytes
+                                 : size_;
   std::int64_t offset = 0;
   std::int64_t blockNumber = 0;
-  int subtitles = 0;
-  while (size_ == kUnknownSize || offset < size_) {
+  while (limit == kUnknownSize || offset < limit) {
+    if (continuation && NoUnitsHeld()) return Loop::kEnd;
     if (PumpMessages()) {
       LogMessage(kLogWarning, "WARNING - Cancel button pressed process aborted!");
-      return -1;
+      return Loop::kFailed;
     }
-    ProgressStep(offset, nullptr);
+    if (!continuation) ProgressStep(offset, nullptr);
     const BlockRead read = ReadBlock();
     if (read == BlockRead::kEnd && size_ == kUnknownSize) break;
     if (read == BlockRead::kFailed || read == BlockRead::kEnd) {  // kEnd: the file shrank
-      LogMessage(kLogError, "ERROR - Can't read from file [%s]", path_.c_str());
-      return -1;
+      LogMessage(kLogError, "ERROR - Can't read from file [%s]", name.c_str());
+      return Loop::kFailed;
     }
-    LogMessage(kLogDetail, "%6lld - %08llX(%04X)", static_cast<long long>(blockNumber),
-               static_cast<unsigned long long>(offset), StartCode());
+    if (!continuation) {
+      LogMessage(kLogDetail, "%6lld - %08llX(%04X)", static_cast<long long>(blockNumber),
+                 static_cast<unsigned long long>(offset), StartCode());
+    }
+    blockOffset_ = offset;
     offset += static_cast<std::int64_t>(kVobBlockSize);
     ++blockNumber;
 
     const std::optional<Packet> packet = ParsePacket();
     if (!packet) continue;
+    if (continuation) {
+      // Only the units that began in the scanned file are completed here.
+      if (!units_[static_cast<std::size_t>(packet->stream)]) continue;
+      if (packet->startsUnit) {
+        DropUnit(packet->stream);
+        continue;
+      }
+    }
     const Unit* unit = Assemble(*packet);
     if (unit == nullptr) continue;
     const int taken = TakeUnit(*unit);
     DropUnit(packet->stream);
-    if (taken < 0) return -1;
+    if (taken < 0) return Loop::kFailed;
     if (taken == 0) continue;
     ++subtitles;
-    if (firstOnly) {
-      LogMessage(kLogInfo, "Stopping after first subtitle found!!!");
-      return subtitles;
-    }
+    if (firstOnly) return Loop::kStop;
   }
-  LogMessage(kLogInfo, "Found %d subtitles!", subtitles);
-  return subtitles;
+  return Loop::kEnd;
 }
 
 int CFileVOB::TakeUnit(const Unit& unit) {
@@ -262,7 +335,16 @@ int CFileVOB::TakeUnit(const Unit& unit) {
   const int word4 = static_cast<int>(ReadBigEndianUnchecked(bytes.data() + *a4, 2));
   LogMessage(kLogDetail, "Cmd3 - %04X", word3);
   LogMessage(kLogDetail, "Cmd4 - %04X", word4);
-  for (int s = 0; s < kSlotCount; ++s) usage_[SlotValue(s, word3)][s] = SlotValue(s, word4);
+  VobStreamUsage& stream = streams_[static_cast<std::size_t>(unit.stream)];
+  for (int s = 0; s < kSlotCount; ++s) {
+    usage_[SlotValue(s, word3)][s] = SlotValue(s, word4);
+    stream.usage[SlotValue(s, word3)][s] = SlotValue(s, word4);
+  }
+  ++stream.subtitles;
+  if (collectUnits_) {
+    facts_.push_back({unit.stream, unit.offset, unit.pts, word3, word4,
+                      static_cast<int>(unit.bytes.size()), unit.pieces});
+  }
   return 1;
 }
 
@@ -275,8 +357,9 @@ VobRunResult RunVobFiles(CFileVOB& vob, const std::vector<std::string>& paths, b
     vob.ShowVobGrid(grid);
     return result;
   };
-  for (const std::string& path : paths) {
-    if (!vob.Open(path)) return stop();
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    if (!vob.Open(paths[i])) return stop();
+    if (i + 1 < paths.size() && IsNextVobPart(paths[i], paths[i + 1])) vob.SetNextPart(paths[i + 1]);
     if (vob.Scan(firstOnly) <= 0) return stop();
     vob.ShowVobGrid(grid);
     ++result.filesScanned;
@@ -297,4 +380,31 @@ void SortVobPaths(std::vector<std::string>& paths) {
     const std::string fb = folded(b);
     return fa != fb ? fa < fb : a < b;  // names equal but for case still get a fixed order
   });
+}
+
+namespace {
+
+// The title set number and part of a name VTS_nn_k.VOB (any case); nullopt for other names.
+std::optional<std::pair<int, int>> VobPartOf(const std::string& name) {
+  if (name.size() != 12) return std::nullopt;
+  std::string upper(name);
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const auto digit = [&](std::size_t i) { return std::isdigit(static_cast<unsigned char>(upper[i])) != 0; };
+  if (upper.compare(0, 4, "VTS_") != 0 || upper[6] != '_' || upper.compare(8, 4, ".VOB") != 0 ||
+      !digit(4) || !digit(5) || !digit(7)) {
+    return std::nullopt;
+  }
+  return std::make_pair((upper[4] - '0') * 10 + (upper[5] - '0'), upper[7] - '0');
+}
+
+}  // namespace
+
+bool IsNextVobPart(const std::string& path, const std::string& next) {
+  const std::size_t a = path.rfind('/') + 1;  // npos + 1 is 0: no folder
+  const std::size_t b = next.rfind('/') + 1;
+  if (path.compare(0, a, next, 0, b) != 0) return false;
+  const auto first = VobPartOf(path.substr(a));
+  const auto second = VobPartOf(next.substr(b));
+  return first && second && first->second >= 1 && first->first == second->first &&
+         second->second == first->second + 1;
 }

@@ -29,6 +29,34 @@ constexpr std::size_t kPacketEnd = 20;  // the packet length counts the bytes af
 // Usage[i][s]: the intensity last recorded for palette index i in slot s, -1 when unused.
 using VobUsage = std::array<std::array<int, kSlotCount>, 16>;
 
+// Where a piece of a unit's bytes lies: in the file scanned (part 0) or in the next part that
+// completed it (part 1), at `offset`, `length` bytes long.
+struct UnitPiece {
+  int part = 0;
+  std::int64_t offset = 0;
+  std::uint32_t length = 0;
+};
+
+// One counted subtitle unit.
+struct VobUnitFacts {
+  int stream = 0;
+  std::int64_t offset = 0;          // of the pack holding the unit's first packet
+  std::optional<std::int64_t> pts;  // 90 kHz time stamp of the first packet
+  int cmd3 = 0;                     // first colour and contrast words of the first sequence
+  int cmd4 = 0;
+  int size = 0;                     // as the unit declares it
+  std::vector<UnitPiece> pieces;    // where each received byte lies, in the unit's order
+};
+
+// The subtitles of one subpicture stream.
+struct VobStreamUsage {
+  int subtitles = 0;
+  VobUsage usage;
+};
+
+// A unit under way at the end of a part is completed from at most this much of the next part.
+constexpr std::int64_t kMaxContinuationBytes = std::int64_t{16} << 20;
+
 class CFileVOB {
  public:
   CFileVOB();
@@ -38,9 +66,16 @@ class CFileVOB {
 
   // Opens the file for scanning; false (and the error line) when it can't be opened.
   bool Open(const std::string& path);
+  // Names the file that continues the open one (the next part of its title set): units under
+  // way at the end of the scan are completed from its start and counted here. Cleared by Open
+  // and Release.
+  void SetNextPart(const std::string& path) { nextPart_ = path; }
+  // Whether Scan records the facts of every unit it counts (off by default).
+  void SetCollectUnits(bool collect) { collectUnits_ = collect; }
   // Scans the open file: the number of subtitles counted, or -1 when cancelled or failed.
   // Always closes the file and frees every unit before it returns.
   int Scan(bool firstOnly);
+  // Empties the results: Usage, the per-stream tables and the unit facts.
   void ClearMapping();
   // Writes Usage into the grid's odd columns, rows 0-3: the intensity, or "" when unused.
   void ShowVobGrid(PaletteGridCells& grid) const;
@@ -56,6 +91,8 @@ class CFileVOB {
   int SubstreamId() const;
 
   const VobUsage& Usage() const { return usage_; }
+  const std::array<VobStreamUsage, kSubpictureStreams>& StreamUsage() const { return streams_; }
+  const std::vector<VobUnitFacts>& UnitFacts() const { return facts_; }
   const std::string& Path() const { return path_; }
   bool IsOpen() const { return stream_ >= 0; }
   // True when no unit is held: the state between scans.
@@ -66,6 +103,10 @@ class CFileVOB {
   struct Unit {
     std::vector<std::uint8_t> bytes;
     std::int32_t fill = 0;
+    int stream = 0;
+    std::int64_t offset = 0;
+    std::optional<std::int64_t> pts;
+    std::vector<UnitPiece> pieces;  // only when collecting unit facts
   };
 
   // kEnd: the file ended before this block; kFailed: it could not be read.
@@ -80,6 +121,7 @@ class CFileVOB {
     bool damaged = false;
     bool startsUnit = false;  // it carries a time stamp and the unit size
     bool endsUnit = false;    // shorter than a full packet
+    std::optional<std::int64_t> pts;
     ByteView data;
   };
   // nullopt when the block holds no subpicture packet.
@@ -90,14 +132,27 @@ class CFileVOB {
   // Evaluates a complete unit: 1 counted, 0 not counted (marker), -1 a command is missing.
   int TakeUnit(const Unit& unit);
   void DropUnit(int stream);
+  // The block loop over the open file, or (continuation) over the next part until the units
+  // under way are complete: kEnd at its end, kStop after the first subtitle with firstOnly,
+  // kFailed when cancelled or failed (logged).
+  enum class Loop { kEnd, kStop, kFailed };
+  Loop RunBlocks(bool firstOnly, bool continuation, int& subtitles);
+  // Opens the next part in place of the scanned file; false (logged) when it can't be opened.
+  bool OpenNextPart();
 
   std::array<std::optional<Unit>, kSubpictureStreams> units_;
   VobUsage usage_{};
   int stream_ = -1;  // file descriptor of the open file
   std::string path_;
   std::int64_t size_ = 0;  // of the open file when it was opened; kUnknownSize for a pipe
+  std::string nextPart_;
+  bool collectUnits_ = false;
+  std::array<VobStreamUsage, kSubpictureStreams> streams_;
+  std::vector<VobUnitFacts> facts_;
+  int part_ = 0;                  // 0 the file scanned, 1 the next part
+  std::int64_t blockOffset_ = 0;  // of the current block in its file
 
-  // The file is read strictly in sequence, in chunks of 32 blocks; the current block is a
+  // The file is read strictly in sequence, in chunks of 64 blocks; the current block is a
   // 2048-byte window into the chunk. One system call per 2048 bytes would cost more than the
   // whole scan, and nothing is copied or allocated per block.
   std::unique_ptr<std::uint8_t[]> chunk_;
@@ -119,3 +174,7 @@ VobRunResult RunVobFiles(CFileVOB& vob, const std::vector<std::string>& paths, b
 
 // Sorts paths as the VOB tab's file list keeps them: alphabetically, ignoring letter case.
 void SortVobPaths(std::vector<std::string>& paths);
+
+// True when `next` is the part after `path` of the same title set: VTS_nn_k.VOB then
+// VTS_nn_(k+1).VOB in the same folder, k from 1, names compared without case.
+bool IsNextVobPart(const std::string& path, const std::string& next);

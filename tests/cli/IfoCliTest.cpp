@@ -1,6 +1,9 @@
 // velmoran-cli ifo and colour, run as a separate process.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,6 +37,13 @@ std::string ShowText(const IfoPalette& palette) {
     text += line;
   }
   return text;
+}
+
+// The default file's second title chain, kept as it was when the first is rewritten.
+IfoLayout KeepSecond() {
+  IfoLayout layout;
+  layout.titlePalettes = {{2, SampleIfoPalette()}};
+  return layout;
 }
 
 class IfoCliTest : public ::testing::Test {
@@ -90,7 +100,7 @@ TEST_F(IfoCliTest, SetReplacesThePaletteThenSingleEntries) {
   EXPECT_NE(run.err.find("Colour(03)000010C9 - 171 205 239 [AB CD EF]\n"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("Data written to IFO file [" + output + "]"), std::string::npos);
   EXPECT_EQ(RunCli({"ifo", "show", output}).out, ShowText(expected));
-  EXPECT_EQ(ReadFileBytes(output), BuildIfo(expected)) << "only the palette changes";
+  EXPECT_EQ(ReadFileBytes(output), BuildIfo(expected, KeepSecond())) << "only the first palette changes";
   EXPECT_EQ(ReadFileBytes(input), BuildIfo()) << "the input stays as it was";
 }
 
@@ -100,7 +110,125 @@ TEST_F(IfoCliTest, SetSingleEntryOntoTheInputItself) {
   EXPECT_EQ(run.err, "Data written to IFO file [" + input + "]\n") << "the default level 4";
   IfoPalette expected = SampleIfoPalette();
   expected[0] = 0xEB7F7F;
-  EXPECT_EQ(ReadFileBytes(input), BuildIfo(expected));
+  EXPECT_EQ(ReadFileBytes(input), BuildIfo(expected, KeepSecond()));
+}
+
+// A title set with three titles and two menus, and a video manager, in one VIDEO_TS folder.
+class IfoDiscCliTest : public IfoCliTest {
+ protected:
+  void SetUp() override {
+    disc.identifier = "DVDVIDEO-VTS";
+    disc.titleChains = 3;
+    disc.titlePalettes = {{3, OtherIfoPalette(1)}};
+    disc.menus = {{OtherIfoPalette(2)}, {OtherIfoPalette(3)}};
+    manager.identifier = "DVDVIDEO-VMG";
+    manager.firstPlay = OtherIfoPalette(4);
+    manager.menus = {{OtherIfoPalette(5)}};
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    WriteFileBytes(vts, BuildIfo(SampleIfoPalette(), disc));
+    WriteFileBytes(bup, BuildIfo(SampleIfoPalette(), disc));
+    WriteFileBytes(folder + "/VIDEO_TS.IFO", BuildIfo(SampleIfoPalette(), manager));
+    WriteFileBytes(folder + "/VTS_01_1.VOB", {0});
+  }
+  static std::string Line(const std::string& name, const IfoPalette& p) {
+    std::string line = name + ":";
+    for (std::uint32_t e : p) line += FormatHexText(e >> 16, (e >> 8) & 0xFF, e & 0xFF).insert(0, " ");
+    return line + "\n";
+  }
+  IfoLayout disc, manager;
+  std::string folder = dir.File("VIDEO_TS");
+  std::string vts = folder + "/VTS_01_0.IFO";
+  std::string bup = folder + "/VTS_01_0.BUP";
+};
+
+TEST_F(IfoDiscCliTest, ShowEveryChainOfAFileOrAFolder) {
+  const IfoPalette a = SampleIfoPalette();
+  const std::string titleSet = Line("title 1", a) + Line("title 2", a) +
+                               Line("title 3", OtherIfoPalette(1)) + Line("menu 1.1", OtherIfoPalette(2)) +
+                               Line("menu 2.1", OtherIfoPalette(3));
+  const CliRun all = RunCli({"ifo", "show", "--all", vts});
+  EXPECT_EQ(all.status, 0) << all.err;
+  EXPECT_EQ(all.out, titleSet);
+  EXPECT_EQ(all.err, "WARNING - 3 other program chains have other palettes [" + vts + "]\n");
+
+  const CliRun dirRun = RunCli({"--log-level", "2", "ifo", "show", folder});
+  EXPECT_EQ(dirRun.status, 0) << dirRun.err;
+  EXPECT_EQ(dirRun.out, "file: " + folder + "/VIDEO_TS.IFO\n" + Line("first-play", OtherIfoPalette(4)) +
+                            Line("menu 1.1", OtherIfoPalette(5)) + "file: " + vts + "\n" + titleSet);
+  const CliRun json = RunCli({"--log-level", "2", "ifo", "show", "--json", folder + "/VIDEO_TS.IFO", "--all"});
+  EXPECT_EQ(json.out.substr(0, json.out.find("\"palette\"")),
+            "{\"file\": \"" + folder + "/VIDEO_TS.IFO\", \"pgcs\": [{\"domain\": \"first-play\", "
+            "\"lu\": null, \"pgc\": null, ");
+  EXPECT_NE(json.out.find("{\"domain\": \"menu\", \"lu\": 1, \"pgc\": 1, \"palette\": [\""), std::string::npos);
+  const CliRun dirJson = RunCli({"--log-level", "2", "ifo", "show", "--json", folder});
+  EXPECT_EQ(dirJson.out.substr(0, 20), "{\"files\": [{\"file\": ");
+
+  EXPECT_EQ(RunCli({"--log-level", "2", "ifo", "show", "--pgc", "3", vts}).out, ShowText(OtherIfoPalette(1)));
+  const CliRun noSuch = RunCli({"--log-level", "2", "ifo", "show", "--pgc", "4", vts});
+  EXPECT_EQ(noSuch.status, 1);
+  EXPECT_EQ(noSuch.err, "ERROR - No title program chain 4 in [" + vts + "]\n");
+  const CliRun manager = RunCli({"ifo", "show", folder + "/VIDEO_TS.IFO"});
+  EXPECT_EQ(manager.status, 1) << "VIDEO_TS.IFO is read only with --all";
+  EXPECT_EQ(manager.err, "ERROR - Not a correct IFO file [" + folder + "/VIDEO_TS.IFO]\n");
+  const CliRun nothing = RunCli({"ifo", "show", dir.Path()});
+  EXPECT_EQ(nothing.status, 1);
+  EXPECT_EQ(nothing.err, "ERROR - No IFO files in folder [" + dir.Path() + "]\n");
+  // A damaged file in the folder fails the whole command before anything is printed.
+  const Bytes whole = BuildIfo();
+  WriteFileBytes(folder + "/VTS_02_0.IFO", Bytes(whole.begin(), whole.begin() + 300));
+  const CliRun damaged = RunCli({"ifo", "show", folder});
+  EXPECT_EQ(damaged.status, 1);
+  EXPECT_EQ(damaged.out, "");
+  EXPECT_EQ(RunCli({"ifo", "show", "--all", "--pgc", "2", vts}).status, 2);
+}
+
+// Only the palette bytes of the chosen chains change; the twin follows unless --no-bup.
+TEST_F(IfoDiscCliTest, SetChosenChainsAndTheBackupTwin) {
+  const Bytes original = ReadFileBytes(vts);
+  const std::vector<std::size_t> chains = IfoChainPositions(disc);
+  struct Case {
+    std::vector<std::string> options;
+    std::vector<std::size_t> changed;  // chains whose entry 5 becomes 108080
+    bool twin;
+  };
+  const std::vector<Case> cases = {
+      {{}, {0}, true},
+      {{"--pgc", "3"}, {2}, true},
+      {{"--pgc", "all"}, {0, 1, 2, 3, 4}, true},
+      {{"--pgc=2", "--no-bup"}, {1}, false},
+  };
+  for (const Case& c : cases) {
+    WriteFileBytes(vts, original);
+    WriteFileBytes(bup, original);
+    std::vector<std::string> args = {"--log-level", "3", "ifo", "set", vts, "-o", vts, "--entry", "5=108080"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const CliRun run = RunCli(args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Bytes saved = ReadFileBytes(vts);
+    std::set<std::size_t> changed, expected;
+    for (std::size_t i = 0; i < saved.size(); ++i) {
+      if (saved[i] != original[i]) changed.insert(i);
+    }
+    for (std::size_t chain : c.changed) {
+      for (std::size_t k = 0; k < 3; ++k) {
+        const std::size_t at = chains[chain] + 4 * 5 + k;
+        EXPECT_EQ(saved[at], (Bytes{0x10, 0x80, 0x80})[k]);
+        if (original[at] != saved[at]) expected.insert(at);
+      }
+    }
+    EXPECT_EQ(changed, expected) << run.err;
+    EXPECT_FALSE(changed.empty());
+    EXPECT_EQ(ReadFileBytes(bup), c.twin ? saved : original) << run.err;
+    EXPECT_EQ(run.err.find("Data written to backup file [" + bup + "]") != std::string::npos, c.twin);
+  }
+  // Every chain of a video manager; its title chains do not exist.
+  const std::string vmg = folder + "/VIDEO_TS.IFO";
+  EXPECT_EQ(RunCli({"ifo", "set", vmg, "-o", vmg, "--entry", "0=108080"}).status, 1);
+  ASSERT_EQ(RunCli({"ifo", "set", vmg, "-o", vmg, "--entry", "0=108080", "--pgc", "all"}).status, 0);
+  const CliRun shown = RunCli({"ifo", "show", "--all", vmg});
+  EXPECT_EQ(shown.out.substr(0, 19), "first-play: 108080 ");
+  EXPECT_NE(shown.out.find("menu 1.1: 108080 "), std::string::npos);
+  EXPECT_EQ(RunCli({"ifo", "set", vts, "-o", vts, "--entry", "0=108080", "--pgc", "some"}).status, 2);
 }
 
 TEST_F(IfoCliTest, UsageErrorsWriteNothing) {

@@ -93,6 +93,13 @@ TEST_F(VobCliTest, PrintsCountAndTableOfEachFileOnItsOwn) {
                                 {10, "10  -  5  -  5"}}));
 }
 
+// Row i of a comma-separated list of 16 usage rows.
+std::string SplitRow(const std::string& rows, int i) {
+  std::size_t at = 0;
+  for (int k = 0; k < i; ++k) at = rows.find("], [", at) + 3;
+  return rows.substr(at, rows.find(']', at) + 1 - at);
+}
+
 TEST_F(VobCliTest, JsonHasEveryFileAndNullForUnused) {
   const Outcome r = RunCli({"vob", "scan", "--json", one_, "--all", two_});
   EXPECT_EQ(r.status, 0);
@@ -110,9 +117,58 @@ TEST_F(VobCliTest, JsonHasEveryFileAndNullForUnused) {
     if (i == 10) row2 = "[null, 5, null, 5]";
     rows2 += sep + row2;
   }
+  // Per stream: two.vob's units lie on streams 0 and 1, each with its own table.
+  std::string stream0, stream1;
+  for (int i = 0; i < 16; ++i) {
+    const std::string sep = i > 0 ? ", " : "";
+    stream0 += sep + (i < 4 ? SplitRow(rows2, i) : "[null, null, null, null]");
+    stream1 += sep + (i == 9 || i == 10 ? SplitRow(rows2, i) : "[null, null, null, null]");
+  }
   EXPECT_EQ(r.out, "{\"files\": [{\"file\": \"" + one_ + "\", \"subtitles\": 1, \"usage\": [" +
-                       rows1 + "]}, {\"file\": \"" + two_ + "\", \"subtitles\": 2, \"usage\": [" +
-                       rows2 + "]}]}\n");
+                       rows1 + "], \"streams\": [{\"stream\": 0, \"subtitles\": 1, \"usage\": [" + rows1 +
+                       "]}]}, {\"file\": \"" + two_ + "\", \"subtitles\": 2, \"usage\": [" + rows2 +
+                       "], \"streams\": [{\"stream\": 0, \"subtitles\": 1, \"usage\": [" + stream0 +
+                       "]}, {\"stream\": 1, \"subtitles\": 1, \"usage\": [" + stream1 + "]}]}]}\n");
+}
+
+// A folder stands for its VOB files in name order; VTS_01_1 continues into VTS_01_2, so the unit
+// split between them is counted in the first; --units gives the facts of every unit.
+TEST_F(VobCliTest, FoldersContinuingPartsAndUnits) {
+  const std::string disc = dir_.File("VIDEO_TS");
+  ASSERT_EQ(::mkdir(disc.c_str(), 0755), 0);
+  const Bytes unit = MakeSubpictureUnit(0x3210, 0xFFF0, 5000);
+  const std::vector<Bytes> blocks = VobBuilder::UnitBlocks(3, unit, 90000);
+  ASSERT_EQ(blocks.size(), 3u);
+  WriteFileBytes(disc + "/VTS_01_1.VOB", VobBuilder().NavPack().Block(blocks[0]).Data());
+  WriteFileBytes(disc + "/vts_01_2.vob",
+                 VobBuilder().Blocks({blocks[1], blocks[2]}).Unit(0, MakeSubpictureUnit(0x4444, 0x7777)).Data());
+  WriteFileBytes(disc + "/VIDEO_TS.IFO", {1, 2, 3});
+  const Outcome r = RunCli({"vob", "scan", "--all", "--json", "--units", disc});
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::string first = "{\"file\": \"" + disc + "/VTS_01_1.VOB\", \"subtitles\": 1,";
+  EXPECT_EQ(r.out.find("{\"files\": [" + first), 0u) << r.out;
+  EXPECT_NE(r.out.find("\"units\": [{\"stream\": 3, \"offset\": 2048, \"pts\": 90000, \"cmd3\": 12816, "
+                       "\"cmd4\": 65520, \"size\": " + std::to_string(unit.size()) + "}]}, {\"file\": \"" +
+                       disc + "/vts_01_2.vob\", \"subtitles\": 1,"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("\"units\": [{\"stream\": 0, \"offset\": 4096, \"pts\": 0, \"cmd3\": 17476, "
+                       "\"cmd4\": 30583, \"size\": "),
+            std::string::npos)
+      << r.out;
+
+  // Given one by one out of order, the parts do not continue: the split unit is lost.
+  const Outcome apart = RunCli({"vob", "scan", "--all", disc + "/vts_01_2.vob", disc + "/VTS_01_1.VOB"});
+  EXPECT_NE(apart.out.find("file: " + disc + "/VTS_01_1.VOB\nsubtitles: 0\n"), std::string::npos);
+
+  const std::string empty = dir_.File("empty");
+  ASSERT_EQ(::mkdir(empty.c_str(), 0755), 0);
+  const Outcome none = RunCli({"vob", "scan", one_, empty});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(none.out, "");
+  EXPECT_EQ(none.err, "ERROR - No VOB files in folder [" + empty + "]\n");
+  const Outcome unitsAlone = RunCli({"vob", "scan", "--units", one_});
+  EXPECT_EQ(unitsAlone.status, 2) << "--units needs --json";
 }
 
 TEST_F(VobCliTest, AFileWithoutSubtitlesIsReportedAndTheRunGoesOn) {

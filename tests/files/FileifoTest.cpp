@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -59,7 +60,7 @@ TEST_F(FileifoTest, FindsTheFirstProgramChainsPaletteAtTheDocumentedPositions) {
   ASSERT_EQ(LoadBytes(file), 16);
   EXPECT_TRUE(ifo.HasData());
   EXPECT_EQ(ifo.GetPaletteOffset(), 4285);
-  EXPECT_EQ(Entries(), AsVector(SampleIfoPalette())) << "the second PGC's palette is not used";
+  EXPECT_EQ(Entries(), AsVector(SampleIfoPalette()));
   EXPECT_TRUE(log.Lines().empty()) << "a load logs nothing on success";
 
   // Saving entry 0 and entry 15 touches exactly bytes 4284-4287 and 4344-4347.
@@ -234,7 +235,7 @@ TEST_F(FileifoTest, FailedWriteLeavesTheTargetAndKeepsTheNewPaletteInTheBytes) {
 
 TEST_F(FileifoTest, EveryTruncatedPrefixLoadsOnlyWhenThePaletteIsWhole) {
   IfoLayout layout;
-  layout.secondPgc = false;
+  layout.titleChains = 1;
   const Bytes file = BuildIfo(SampleIfoPalette(), layout);
   const std::size_t paletteEnd = IfoPalettePosition(layout) - 1 + 64;
   ASSERT_LT(paletteEnd, file.size());
@@ -252,23 +253,21 @@ TEST_F(FileifoTest, EveryTruncatedPrefixLoadsOnlyWhenThePaletteIsWhole) {
   }
 }
 
-// Pointers that a 32-bit evaluation would wrap back into the file, and pointers that lead just
-// outside it, are refused at load.
-TEST_F(FileifoTest, HostilePointersAreRefused) {
-  const Bytes good = BuildIfo();
-  const std::size_t q = 2 * 2048 + 24;  // first PGC of the default layout
-  auto withSector = [](Bytes bytes, std::uint32_t sector) {
-    for (int i = 0; i < 4; ++i) bytes[0xCC + i] = static_cast<std::uint8_t>(sector >> (24 - 8 * i));
+// Pointers that a 32-bit evaluation would wrap back into the file, pointers that lead just
+// outside it, and damaged program chain tables are refused at load.
+TEST_F(FileifoTest, HostilePointersAndDamagedTablesAreRefused) {
+  IfoLayout menus;
+  menus.menus = {{OtherIfoPalette(1), OtherIfoPalette(2)}, {OtherIfoPalette(3)}};
+  const Bytes good = BuildIfo(SampleIfoPalette(), menus);
+  const std::size_t table = 2 * 2048;
+  const std::size_t q = table + 24;                 // first title PGC
+  const std::size_t units = 3 * 2048;               // the menus' PGCI_UT, after the titles
+  auto put = [](Bytes bytes, std::size_t at, std::uint32_t value, int count = 4) {
+    for (int i = 0; i < count; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * (count - 1 - i)));
     return bytes;
   };
-  auto withFirst = [](Bytes bytes, std::size_t table, std::uint32_t first) {
-    for (int i = 0; i < 4; ++i) bytes[table + 12 + i] = static_cast<std::uint8_t>(first >> (24 - 8 * i));
-    return bytes;
-  };
-  // Control: sector 0 puts the table at the start of the file; its pointer at 12 reaches the
-  // real palette. This file loads.
-  const Bytes atZero = withFirst(withSector(good, 0), 0, static_cast<std::uint32_t>(q));
-  ASSERT_EQ(LoadBytes(atZero), 16);
+  ASSERT_EQ(LoadBytes(good), 16);
+  ASSERT_EQ(ifo.Chains().size(), 5u);
   EXPECT_EQ(ifo.GetPaletteOffset(), 4285);
 
   struct Case {
@@ -276,33 +275,227 @@ TEST_F(FileifoTest, HostilePointersAreRefused) {
     Bytes bytes;
   };
   Bytes straddles = good;
-  straddles.resize(q + 0xA4 + 63);
-  Bytes pointerCut = withSector(good, 2);
-  pointerCut.resize(2 * 2048 + 14);
+  straddles.resize(IfoChainPositions(menus).back() - 1 + 63);
+  Bytes pointerCut = good;
+  pointerCut.resize(table + 14);
   const std::vector<Case> cases = {
-      {"table far outside", withSector(good, 0xFFFFFFFF)},
-      {"sector * 2048 wraps to 0 in 32 bits", withSector(atZero, 0x00200000)},
-      {"sector * 2048 wraps to a negative number", withSector(atZero, 0x00100000)},
-      {"first PGC pointer wraps the palette back", withFirst(good, 4096, 0xFFFFFFFF)},
-      {"first PGC beyond the end", withFirst(good, 4096, 0x7FFFFF00)},
-      {"palette straddles the end", straddles},
+      {"table far outside", put(good, 0xCC, 0xFFFFFFFF)},
+      {"sector * 2048 wraps to the real table in 32 bits", put(good, 0xCC, 0x00200002)},
+      {"sector * 2048 wraps to a negative number", put(good, 0xCC, 0x00100002)},
+      {"title table at sector 0, the header itself", put(good, 0xCC, 0)},
+      {"first PGC pointer wraps the palette back", put(good, table + 12, 0xFFFFFFFF)},
+      {"first PGC beyond the end", put(good, table + 12, 0x7FFFFF00)},
+      {"a PGC inside its own table's pointers", put(good, table + 20, 16)},
+      {"no title chain", put(good, table, 0, 2)},
+      {"title count runs past the bytes", put(good, table, 0xFFFF, 2)},
+      {"last palette straddles the end", straddles},
       {"table pointer cut by the end", pointerCut},
       {"pointer at 204 cut by the end", Bytes(good.begin(), good.begin() + 206)},
+      {"menu table outside", put(good, 0xD0, 0x00FFFFFF)},
+      {"language unit count runs past the bytes", put(good, units, 0xFFFF, 2)},
+      {"language unit pointing back into its own table", put(good, units + 12, 8)},
+      {"language unit table outside", put(good, units + 12, 0x7FFFFFF0)},
+      {"menu PGC outside", put(good, units + 24 + 12, 0x00FFFFF0)},
   };
   for (const Case& c : cases) {
     ASSERT_EQ(LoadBytes(good), 16);
     log.Clear();
     EXPECT_EQ(LoadBytes(c.bytes, "hostile.ifo"), -1) << c.what;
     EXPECT_FALSE(ifo.HasData()) << c.what;
+    EXPECT_TRUE(ifo.Chains().empty()) << c.what;
     EXPECT_EQ(log.LineList(), std::vector<std::string>{"ERROR - Not a correct IFO file [" +
                                                        dir.File("hostile.ifo") + "]"})
         << c.what;
   }
-  // One byte more than the straddling file holds is enough.
+  // One byte more than the straddling file holds is enough; two language units sharing one
+  // table list its chains once.
   Bytes exact = good;
-  exact.resize(q + 0xA4 + 64);
+  exact.resize(straddles.size() + 1);
   EXPECT_EQ(LoadBytes(exact), 16);
   EXPECT_EQ(Entries(), AsVector(SampleIfoPalette()));
+  const Bytes shared = put(good, units + 12, ReadBigEndian(good, units + 20, 4).value());
+  ASSERT_EQ(LoadBytes(shared), 16);
+  ASSERT_EQ(ifo.Chains().size(), 3u);
+  EXPECT_EQ(ProgramChainName(ifo.Chains()[2]), "menu 1.1");
+  int y = 0, cr = 0, cb = 0;
+  ASSERT_TRUE(ifo.GetChainEntry(2, 0, y, cr, cb));
+  EXPECT_EQ(static_cast<std::uint32_t>(y << 16 | cr << 8 | cb), OtherIfoPalette(3)[0]);
+}
+
+// Every program chain of title sets and video managers, in table order, each with its own
+// palette; a title set whose other chains differ from the first title chain warns how many.
+TEST_F(FileifoTest, ListsEveryProgramChainAndWarnsAboutOtherPalettes) {
+  struct Case {
+    const char* what;
+    IfoLayout layout;
+    std::vector<std::string> names;
+    std::vector<IfoPalette> palettes;
+    int warned;  // other chains with other palettes; 0: no warning
+  };
+  const IfoPalette a = SampleIfoPalette(), b = OtherIfoPalette(1), c = OtherIfoPalette(2);
+  IfoLayout same;
+  same.titleChains = 3;
+  IfoLayout titles = same;
+  titles.titlePalettes = {{3, b}};
+  IfoLayout menus;
+  menus.titlePalettes = {{2, c}};
+  menus.menus = {{b, a}, {c}};
+  IfoLayout manager;
+  manager.identifier = "DVDVIDEO-VMG";
+  manager.firstPlay = c;
+  manager.menus = {{b}};
+  IfoLayout noFirstPlay = manager;
+  noFirstPlay.firstPlay.reset();
+  const std::vector<Case> cases = {
+      {"three titles, one palette", same, {"title 1", "title 2", "title 3"}, {a, a, a}, 0},
+      {"title 3 differs", titles, {"title 1", "title 2", "title 3"}, {a, a, b}, 1},
+      {"titles and two language units", menus,
+       {"title 1", "title 2", "menu 1.1", "menu 1.2", "menu 2.1"}, {a, c, b, a, c}, 3},
+      {"video manager", manager, {"first-play", "menu 1.1"}, {c, b}, 0},
+      {"video manager without first-play chain", noFirstPlay, {"menu 1.1"}, {b}, 0},
+  };
+  for (const Case& k : cases) {
+    log.Clear();
+    const bool isManager = k.layout.identifier == "DVDVIDEO-VMG";
+    ASSERT_EQ(LoadBytes(BuildIfo(a, k.layout)), isManager ? -1 : 16) << "the window refuses a VMG";
+    WriteFileBytes(dir.File("VTS_01_0.IFO"), BuildIfo(a, k.layout));
+    ASSERT_EQ(ifo.Load(dir.File("VTS_01_0.IFO"), IfoAccept::kTitleSetOrManager), 16) << k.what;
+    const std::vector<std::size_t> positions = IfoChainPositions(k.layout);
+    ASSERT_EQ(ifo.Chains().size(), k.names.size()) << k.what;
+    for (std::size_t i = 0; i < k.names.size(); ++i) {
+      EXPECT_EQ(ProgramChainName(ifo.Chains()[i]), k.names[i]) << k.what;
+      EXPECT_EQ(ifo.Chains()[i].palette + 1, positions[i]) << k.what;
+      for (int e = 0; e < 16; ++e) {
+        int y = 0, cr = 0, cb = 0;
+        ASSERT_TRUE(ifo.GetChainEntry(i, e, y, cr, cb));
+        ASSERT_EQ(static_cast<std::uint32_t>(y << 16 | cr << 8 | cb), k.palettes[i][e]) << k.what << i;
+      }
+    }
+    EXPECT_EQ(static_cast<std::size_t>(ifo.GetPaletteOffset()), positions[0]) << k.what;
+    std::vector<std::string> expected;
+    if (isManager) expected.push_back("ERROR - Not a correct IFO file [" + dir.File("VTS_01_0.IFO") + "]");
+    if (k.warned > 0) {
+      expected.push_back("WARNING - " + std::to_string(k.warned) +
+                         " other program chains have other palettes [" + dir.File("VTS_01_0.IFO") + "]");
+    }
+    const std::vector<std::string> lines = log.LineList();
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + (k.warned > 0 ? 1 : 0), lines.end()), expected)
+        << k.what;  // the first load's warning, when there is one, comes before
+  }
+  ASSERT_EQ(LoadBytes(BuildIfo(a, menus)), 16);
+  EXPECT_TRUE(ifo.SelectTitleChain(2));
+  EXPECT_EQ(static_cast<std::size_t>(ifo.GetPaletteOffset()), IfoChainPositions(menus)[1]);
+  EXPECT_EQ(Entries(), AsVector(c));
+  EXPECT_FALSE(ifo.SelectTitleChain(3));
+  EXPECT_FALSE(ifo.SelectTitleChain(0));
+  int y = 0;
+  EXPECT_FALSE(ifo.GetChainEntry(5, 0, y, y, y));
+  EXPECT_FALSE(ifo.GetChainEntry(0, 16, y, y, y));
+}
+
+// A save changes only the palette bytes of the chains it writes, and writes the backup twin with
+// the same bytes: whatever the case of the names, unless turned off.
+TEST_F(FileifoTest, SavesTouchOnlyChosenPalettesAndKeepTheTwinInStep) {
+  IfoLayout layout;
+  layout.titleChains = 3;
+  layout.menus = {{OtherIfoPalette(1), OtherIfoPalette(2)}};
+  const Bytes original = BuildIfo(SampleIfoPalette(), layout);
+  const std::vector<std::size_t> positions = IfoChainPositions(layout);
+  PaletteTexts white;
+  white.fill("EB8080");
+  struct Case {
+    const char* ifoName;
+    const char* twinName;  // nullptr: none
+    bool keepTwin;
+    std::vector<std::size_t> chains;  // empty: Save, on title chain 2
+  };
+  const std::vector<Case> cases = {
+      {"VTS_01_0.IFO", "VTS_01_0.BUP", true, {}},
+      {"vts_01_0.ifo", "vts_01_0.bup", true, {0, 3}},
+      {"Vts_01_0.Ifo", "Vts_01_0.BUP", true, {4}},
+      {"VTS_01_0.IFO", "VTS_01_0.BUP", false, {1}},
+      {"VTS_01_0.IFO", nullptr, true, {0, 1, 2, 3, 4}},
+      {"VTS_01_0.IFX", "VTS_01_0.BUP", true, {2}},
+  };
+  for (const Case& c : cases) {
+    TempDir folder;
+    const std::string path = folder.File(c.ifoName);
+    WriteFileBytes(path, original);
+    if (c.twinName) WriteFileBytes(folder.File(c.twinName), original);
+    ASSERT_EQ(ifo.Load(path), 16);
+    ifo.SetKeepBackupTwin(c.keepTwin);
+    std::vector<std::size_t> written = c.chains;
+    log.SetLevel(kLogInfo);
+    log.Clear();
+    if (c.chains.empty()) {
+      ASSERT_TRUE(ifo.SelectTitleChain(2));
+      tab.hex.fill("EB8080");
+      ASSERT_TRUE(ifo.Save(path)) << c.ifoName;
+      written = {1};
+    } else {
+      std::vector<std::pair<std::size_t, PaletteTexts>> palettes;
+      for (std::size_t chain : c.chains) palettes.emplace_back(chain, white);
+      ASSERT_TRUE(ifo.SaveChains(path, palettes)) << c.ifoName;
+    }
+    ifo.SetKeepBackupTwin(true);
+    const Bytes saved = ReadFileBytes(path);
+    ASSERT_EQ(saved.size(), original.size());
+    std::set<std::size_t> changed, expected;
+    for (std::size_t i = 0; i < saved.size(); ++i) {
+      if (saved[i] != original[i]) changed.insert(i);
+    }
+    for (std::size_t chain : written) {
+      for (std::size_t e = 0; e < 16; ++e) {
+        for (std::size_t k = 0; k < 3; ++k) {
+          const std::size_t at = positions[chain] + 4 * e + k;
+          if (original[at] != saved[at]) expected.insert(at);
+          EXPECT_EQ(saved[at], (Bytes{0xEB, 0x80, 0x80})[k]) << c.ifoName;
+        }
+      }
+    }
+    EXPECT_EQ(changed, expected) << c.ifoName;
+    const bool twinKept = c.twinName && c.keepTwin && std::string(c.ifoName).size() > 4 &&
+                          std::string(c.ifoName).find(".IFX") == std::string::npos;
+    std::vector<std::string> lines = {"Data written to IFO file [" + path + "]"};
+    if (twinKept) lines.push_back("Data written to backup file [" + folder.File(c.twinName) + "]");
+    EXPECT_EQ(log.LineList(), lines) << c.ifoName;
+    if (c.twinName) {
+      EXPECT_EQ(ReadFileBytes(folder.File(c.twinName)), twinKept ? saved : original) << c.ifoName;
+    }
+    EXPECT_EQ(ListFolder(folder.Path()).size(), c.twinName ? 2u : 1u) << "no temporary file left";
+  }
+}
+
+// The twin cannot be created: nothing is written. The twin's commit fails after the IFO's: the
+// IFO is saved, the twin keeps its old bytes, and the save reports the failure.
+TEST_F(FileifoTest, TwinFailuresAreReportedAndNeverHalfDone) {
+  const Bytes original = BuildIfo();
+  const std::string path = dir.File("VTS_01_0.IFO");
+  const std::string twin = dir.File("VTS_01_0.BUP");
+  for (FileStep failing : {FileStep::kCreate, FileStep::kRename}) {
+    WriteFileBytes(path, original);
+    WriteFileBytes(twin, original);
+    ASSERT_EQ(ifo.Load(path), 16);
+    tab.hex.fill("EB8080");
+    int calls = 0;
+    SetFileFaultHook([&](FileStep step) { return step == failing && ++calls == 2; });
+    log.SetLevel(kLogInfo);
+    log.Clear();
+    EXPECT_FALSE(ifo.Save(path));
+    SetFileFaultHook(nullptr);
+    EXPECT_EQ(ReadFileBytes(twin), original);
+    if (failing == FileStep::kCreate) {
+      EXPECT_EQ(ReadFileBytes(path), original);
+      EXPECT_EQ(log.LineList(), std::vector<std::string>{"ERROR - Can't Create file [" + twin + "]"});
+      EXPECT_EQ(Entries(), AsVector(SampleIfoPalette())) << "the bytes keep the old palette";
+    } else {
+      EXPECT_NE(ReadFileBytes(path), original);
+      EXPECT_EQ(log.LineList(), (std::vector<std::string>{
+                                    "Data written to IFO file [" + path + "]",
+                                    "ERROR - Writing to backup file [" + twin + "], it keeps its old bytes"}));
+    }
+    EXPECT_EQ(ListFolder(dir.Path()), (std::vector<std::string>{"VTS_01_0.BUP", "VTS_01_0.IFO"}));
+  }
 }
 
 }  // namespace

@@ -7,9 +7,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <optional>
+#include <tuple>
 #include <string>
 #include <vector>
 
+#include "core/FileIO.h"
 #include "core/Log.h"
 #include "core/Progress.h"
 #include "files/Filevob.h"
@@ -182,6 +185,143 @@ TEST_F(VobRunTest, FailuresInALaterFileBlankTheGrid) {
   ExpectBlankedAndIdle(result);
   EXPECT_EQ(log_.Lines().back(), "ERROR - Can't find Cmd4 in file!!!");
   EXPECT_EQ(Count("Processing VOB file [" + paths_[2] + "]"), 0);
+}
+
+TEST(IsNextVobPart, SameTitleSetNextPartSameFolderAnyCase) {
+  const std::vector<std::tuple<std::string, std::string, bool>> cases = {
+      {"/d/VTS_01_1.VOB", "/d/VTS_01_2.VOB", true},
+      {"/d/vts_01_1.vob", "/d/VTS_01_2.Vob", true},
+      {"VTS_07_8.VOB", "VTS_07_9.VOB", true},
+      {"/d/VTS_01_0.VOB", "/d/VTS_01_1.VOB", false},  // the menus do not continue into titles
+      {"/d/VTS_01_1.VOB", "/d/VTS_01_3.VOB", false},
+      {"/d/VTS_01_2.VOB", "/d/VTS_01_1.VOB", false},
+      {"/d/VTS_01_1.VOB", "/d/VTS_02_2.VOB", false},
+      {"/d/VTS_01_1.VOB", "/e/VTS_01_2.VOB", false},
+      {"/d/VTS_01_1.VOB", "/d/VTS_01_2.VOB.bak", false},
+      {"/d/XTS_01_1.VOB", "/d/XTS_01_2.VOB", false},
+      {"/d/VTS_0A_1.VOB", "/d/VTS_0A_2.VOB", false},
+  };
+  for (const auto& [a, b, next] : cases) EXPECT_EQ(IsNextVobPart(a, b), next) << a << " " << b;
+}
+
+// A title set's video split between two parts inside a three-packet unit of stream 0; the
+// second part also holds a unit of stream 2 of its own.
+class VobPartsTest : public VobRunTest {
+ protected:
+  void Write(const std::string& first, const std::string& second, bool newUnitFirst = false) {
+    unit_ = MakeSubpictureUnit(0x3210, 0xFFF0, 5000);
+    const std::vector<Bytes> blocks = VobBuilder::UnitBlocks(0, unit_, 0x1ABCDEF01);
+    ASSERT_EQ(blocks.size(), 3u);
+    first_ = dir_.File(first);
+    second_ = dir_.File(second);
+    WriteFileBytes(first_, VobBuilder().VideoPack().Block(blocks[0]).Data());
+    VobBuilder rest;
+    rest.AudioPack();
+    if (newUnitFirst) rest.Unit(0, MakeSubpictureUnit(0x4444, 0x5555));
+    rest.Block(blocks[1]).VideoPack().Block(blocks[2]).Unit(2, MakeSubpictureUnit(0x7777, 0x8888));
+    WriteFileBytes(second_, rest.Data());
+  }
+  Bytes unit_;
+  std::string first_, second_;
+};
+
+TEST_F(VobPartsTest, AUnitUnderWayIsCompletedFromTheNextPartAndCountedWhereItStarts) {
+  struct Case {
+    const char* first;
+    const char* second;
+    bool continues;
+  };
+  for (const Case& c : {Case{"VTS_01_1.VOB", "vts_01_2.vob", true},
+                        Case{"VTS_01_1.VOB", "VTS_02_2.VOB", false}}) {
+    Write(c.first, c.second);
+    log_.Clear();
+    grid_.shown.clear();
+    const VobRunResult result = RunVobFiles(vob_, {first_, second_}, false, grid_);
+    if (!c.continues) {
+      ExpectBlankedAndIdle(result);  // the first part alone holds no complete subtitle
+      EXPECT_EQ(log_.Lines().back(), "Found 0 subtitles!");
+      continue;
+    }
+    EXPECT_EQ(result.filesScanned, 2);
+    EXPECT_EQ(log_.LineList(), (Lines{"Processing VOB file [" + first_ + "]", "Found 1 subtitles!",
+                                      "Processing VOB file [" + second_ + "]", "Found 1 subtitles!",
+                                      "Finished with all files!!!"}));
+    ASSERT_EQ(grid_.shown.size(), 2u);
+    EXPECT_EQ(grid_.shown[0], VobCells({{0, 0, 0}, {1, 1, 15}, {2, 2, 15}, {3, 3, 15}}));
+    EXPECT_EQ(grid_.shown[1], VobCells({{7, 0, 8}, {7, 1, 8}, {7, 2, 8}, {7, 3, 8}}))
+        << "the continued unit is not counted again in the second part";
+  }
+}
+
+TEST_F(VobPartsTest, StreamsAndUnitFactsSayWhereEveryByteLies) {
+  Write("VTS_03_1.VOB", "VTS_03_2.VOB");
+  vob_.SetCollectUnits(true);
+  ASSERT_TRUE(vob_.Open(first_));
+  vob_.SetNextPart(second_);
+  ASSERT_EQ(vob_.Scan(true), 1) << "first only: the first subtitle is the continued one";
+  ASSERT_EQ(vob_.UnitFacts().size(), 1u);
+  const VobUnitFacts& facts = vob_.UnitFacts()[0];
+  EXPECT_EQ(facts.stream, 0);
+  EXPECT_EQ(facts.offset, 2048);
+  EXPECT_EQ(facts.pts, std::optional<std::int64_t>(0x1ABCDEF01));
+  EXPECT_EQ(facts.cmd3, 0x3210);
+  EXPECT_EQ(facts.cmd4, 0xFFF0);
+  EXPECT_EQ(facts.size, static_cast<int>(unit_.size()));
+  // Reading the pieces back from the two files gives the unit.
+  const Bytes files[2] = {ReadFileBytes(first_), ReadFileBytes(second_)};
+  Bytes joined;
+  ASSERT_EQ(facts.pieces.size(), 3u);
+  EXPECT_EQ(facts.pieces[0].part, 0);
+  EXPECT_EQ(facts.pieces[1].part, 1);
+  EXPECT_EQ(facts.pieces[1].offset, 2048 + 24) << "after the audio pack and the packet header";
+  for (const UnitPiece& piece : facts.pieces) {
+    const Bytes& file = files[piece.part];
+    ASSERT_LE(piece.offset + piece.length, static_cast<std::int64_t>(file.size()));
+    joined.insert(joined.end(), file.begin() + piece.offset, file.begin() + piece.offset + piece.length);
+  }
+  EXPECT_EQ(joined, unit_);
+
+  // The second part's own scan: one unit of stream 2; the tables per stream.
+  ASSERT_TRUE(vob_.Open(second_));
+  ASSERT_EQ(vob_.Scan(false), 1);
+  EXPECT_EQ(vob_.StreamUsage()[0].subtitles, 0);
+  EXPECT_EQ(vob_.StreamUsage()[2].subtitles, 1);
+  EXPECT_EQ(vob_.StreamUsage()[2].usage, vob_.Usage());
+  EXPECT_EQ(vob_.UnitFacts().size(), 1u);
+  EXPECT_EQ(vob_.UnitFacts()[0].pts, std::optional<std::int64_t>(0));
+}
+
+TEST_F(VobPartsTest, ANewUnitInTheNextPartDropsTheOneUnderWay) {
+  Write("VTS_01_1.VOB", "VTS_01_2.VOB", true);
+  ASSERT_TRUE(vob_.Open(first_));
+  vob_.SetNextPart(second_);
+  EXPECT_EQ(vob_.Scan(false), 0);
+  EXPECT_TRUE(vob_.NoUnitsHeld());
+  ASSERT_TRUE(vob_.Open(second_));
+  EXPECT_EQ(vob_.Scan(false), 2) << "the new unit and stream 2's, not the pieces of the old one";
+}
+
+// A part that can't be read in the middle of a run, while completing a unit or on its own
+// scan: the error names it, the run stops and blanks the grid.
+TEST_F(VobPartsTest, AnUnreadablePartStopsTheRun) {
+  Write("VTS_01_1.VOB", "VTS_01_2.VOB");
+  const std::string third = dir_.File("VTS_01_3.VOB");
+  WriteFileBytes(third, VobBuilder().Unit(1, MakeSubpictureUnit(0x1111, 0x2222)).Data());
+  struct Reset {
+    ~Reset() { SetReadFaultOffset(-1); }
+  } reset;
+  // 4096: the second part fails while the first part's unit is being completed from it;
+  // 8192: the unit is complete by then, and the second part's own scan fails.
+  for (const std::int64_t fault : {std::int64_t{4096}, std::int64_t{8192}}) {
+    log_.Clear();
+    grid_.shown.clear();
+    SetReadFaultOffset(fault);
+    const VobRunResult result = RunVobFiles(vob_, {first_, second_, third}, false, grid_);
+    ExpectBlankedAndIdle(result);
+    EXPECT_EQ(log_.Lines().back(), "ERROR - Can't read from file [" + second_ + "]") << fault;
+    EXPECT_EQ(Count("Found 1 subtitles!"), fault == 4096 ? 0 : 1) << fault;
+    EXPECT_EQ(Count("Processing VOB file [" + third + "]"), 0);
+  }
 }
 
 // A sparse file: 4.5 GiB of zeros with one subtitle in its last block. A folder in memory

@@ -150,4 +150,114 @@ TEST(IfoRealFiles, DvdauthorPaletteMatchesLsdvdAndSurvivesASave) {
   EXPECT_EQ(after[1], before[1]);
 }
 
+// A disc with a manager menu, two title sets, several titles with different palettes and title
+// set menus: every title's palette agrees with lsdvd; every chain is listed; a save of every
+// chain of the first title set changes only palette bytes, and its twin follows.
+TEST(IfoRealFiles, EveryProgramChainOfADiscWithMenusAndTwoTitleSets) {
+  for (const char* tool : {"ffmpeg", "dvdauthor", "lsdvd"}) {
+    if (!OnPath(tool)) GTEST_SKIP() << tool << " is not installed (Debian package " << tool << ")";
+  }
+  TempDir dir;
+  int status = 0;
+  Shell("ffmpeg -v error -f lavfi -i testsrc=duration=0.4:size=720x576:rate=25 -target pal-dvd "
+        "-an -y '" + dir.File("in.mpg") + "' 2>&1",
+        status);
+  ASSERT_EQ(status, 0) << "ffmpeg failed";
+  std::vector<std::vector<std::uint32_t>> palettes(5);
+  for (std::uint32_t k = 0; k < 5; ++k) {
+    std::string text;
+    for (std::uint32_t i = 0; i < 16; ++i) {
+      palettes[k].push_back(((0x10 + 13 * i + k) << 16) | ((0x80 - 5 * i + k) << 8) | (0x20 + 11 * i + k));
+      char line[16];
+      std::snprintf(line, sizeof line, "%06x\n", palettes[k].back());
+      text += line;
+    }
+    WriteText(dir.File("p" + std::to_string(k) + ".yuv"), text);
+  }
+  WriteText(dir.File("dvd.xml"),
+            "<dvdauthor dest=\"DVD\">\n"
+            "<vmgm><menus><pgc entry=\"title\" palette=\"p0.yuv\"><pre>jump titleset 1 menu;</pre></pgc></menus></vmgm>\n"
+            "<titleset><menus>\n"
+            "<pgc entry=\"root\" palette=\"p1.yuv\"><vob file=\"in.mpg\"/></pgc>\n"
+            "<pgc palette=\"p2.yuv\"><vob file=\"in.mpg\"/></pgc></menus>\n"
+            "<titles><pgc palette=\"p2.yuv\"><vob file=\"in.mpg\"/></pgc>\n"
+            "<pgc palette=\"p3.yuv\"><vob file=\"in.mpg\"/></pgc>\n"
+            "<pgc palette=\"p4.yuv\"><vob file=\"in.mpg\"/></pgc></titles></titleset>\n"
+            "<titleset><titles><pgc palette=\"p0.yuv\"><vob file=\"in.mpg\"/></pgc></titles></titleset>\n"
+            "</dvdauthor>\n");
+  const std::string log = Shell("cd '" + dir.Path() + "' && VIDEO_FORMAT=PAL dvdauthor -x dvd.xml 2>&1", status);
+  ASSERT_EQ(status, 0) << log;
+  const std::string disc = dir.File("DVD");
+  const std::string folder = disc + "/VIDEO_TS/";
+
+  const std::vector<std::vector<std::string>> titles = LsdvdPalettes(disc);
+  ASSERT_EQ(titles.size(), 4u);
+  const std::vector<std::vector<std::string>> expected = {PaletteText(palettes[2]), PaletteText(palettes[3]),
+                                                          PaletteText(palettes[4]), PaletteText(palettes[0])};
+  EXPECT_EQ(titles, expected) << "lsdvd reads the palettes dvdauthor was given";
+
+  LogRecorder recorder(kLogWarning);
+  ScopedLogTarget scoped(&recorder);
+  IfoTabValues tab;
+  CFileIFO ifo(tab);
+  // The document's title chains, title set by title set, are lsdvd's titles.
+  std::vector<std::vector<std::string>> ours;
+  for (const char* name : {"VTS_01_0.IFO", "VTS_02_0.IFO"}) {
+    ASSERT_EQ(ifo.Load(folder + name), 16);
+    for (std::size_t c = 0; c < ifo.Chains().size(); ++c) {
+      if (ifo.Chains()[c].domain != PgcDomain::kTitle) continue;
+      ours.emplace_back();
+      for (int i = 0; i < 16; ++i) {
+        int y = 0, cr = 0, cb = 0;
+        ASSERT_TRUE(ifo.GetChainEntry(c, i, y, cr, cb));
+        ours.back().push_back(FormatHexText(y, cr, cb));
+      }
+    }
+  }
+  EXPECT_EQ(ours, titles);
+  ASSERT_EQ(ifo.Load(folder + "VIDEO_TS.IFO", IfoAccept::kTitleSetOrManager), 16);
+  bool managerMenu = false;
+  for (std::size_t c = 0; c < ifo.Chains().size(); ++c) {
+    int y = 0, cr = 0, cb = 0;
+    ASSERT_TRUE(ifo.GetChainEntry(c, 0, y, cr, cb));
+    managerMenu |= ifo.Chains()[c].domain == PgcDomain::kMenu &&
+                   static_cast<std::uint32_t>(y << 16 | cr << 8 | cb) == palettes[0][0];
+  }
+  EXPECT_TRUE(managerMenu) << "the manager's menu chain has its palette";
+
+  recorder.Clear();
+  ASSERT_EQ(ifo.Load(folder + "VTS_01_0.IFO"), 16);
+  int menus = 0;
+  for (const ProgramChain& chain : ifo.Chains()) menus += chain.domain == PgcDomain::kMenu;
+  EXPECT_GE(menus, 2);
+  ASSERT_EQ(recorder.LineList().size(), 1u);
+  EXPECT_EQ(recorder.LineList()[0].rfind("WARNING - ", 0), 0u);
+
+  // Every chain of the first title set gets a new palette; nothing else changes.
+  const Bytes original = ReadFileBytes(folder + "VTS_01_0.IFO");
+  ASSERT_EQ(ReadFileBytes(folder + "VTS_01_0.BUP"), original);
+  PaletteTexts fresh;
+  for (int i = 0; i < 16; ++i) fresh[static_cast<std::size_t>(i)] = FormatHexText(0xEB - i, 0x80, 0x80);
+  std::vector<std::pair<std::size_t, PaletteTexts>> all;
+  std::vector<std::size_t> starts;
+  for (std::size_t c = 0; c < ifo.Chains().size(); ++c) {
+    all.emplace_back(c, fresh);
+    starts.push_back(ifo.Chains()[c].palette);
+  }
+  ASSERT_TRUE(ifo.SaveChains(folder + "VTS_01_0.IFO", all));
+  const Bytes saved = ReadFileBytes(folder + "VTS_01_0.IFO");
+  ASSERT_EQ(saved.size(), original.size());
+  for (std::size_t i = 0; i < saved.size(); ++i) {
+    if (saved[i] == original[i]) continue;
+    bool inPalette = false;
+    for (std::size_t start : starts) inPalette |= i >= start && i < start + 64;
+    EXPECT_TRUE(inPalette) << "byte " << i << " changed";
+  }
+  EXPECT_EQ(ReadFileBytes(folder + "VTS_01_0.BUP"), saved);
+  const std::vector<std::vector<std::string>> after = LsdvdPalettes(disc);
+  ASSERT_EQ(after.size(), 4u);
+  for (std::size_t t = 0; t < 3; ++t) EXPECT_EQ(after[t], std::vector<std::string>(fresh.begin(), fresh.end()));
+  EXPECT_EQ(after[3], titles[3]) << "the other title set is untouched";
+}
+
 }  // namespace

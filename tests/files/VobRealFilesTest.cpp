@@ -11,6 +11,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/Log.h"
@@ -231,6 +232,44 @@ TEST_F(VobRealFilesTest, CountAndUsageMatchTheUnitsOfSpumuxAndDvdauthorFiles) {
     ASSERT_TRUE(vob.Open(file));
     EXPECT_EQ(vob.Scan(true), 1);
     EXPECT_EQ(log.Lines().back(), "Stopping after first subtitle found!!!");
+  }
+
+  // The title set split into two parts at the pack after the first packet of a unit that spans
+  // several packets, as an authoring tool splits at a fixed byte.
+  const Bytes whole = ReadFileBytes(F("dvd/VIDEO_TS/VTS_01_1.VOB"));
+  std::size_t cut = 0;
+  int startedBefore = 0;  // units whose first packet lies before the cut
+  for (std::size_t at = 0; at + 2048 <= whole.size(); at += 2048) {
+    const std::uint8_t* b = whole.data() + at;
+    const bool subpicture = b[14] == 0 && b[15] == 0 && b[16] == 1 && b[17] == 0xBD &&
+                            (b[23 + b[22]] & 0xE0) == 0x20;
+    if (!subpicture || (b[21] & 0x80) == 0) continue;
+    ++startedBefore;
+    if ((b[18] << 8 | b[19]) >= 2028) {
+      cut = at + 2048;
+      break;
+    }
+  }
+  ASSERT_NE(cut, 0u) << "a unit of several packets";
+  ASSERT_TRUE(Shell("mkdir -p '" + F("split") + "'"));
+  for (const auto& [name, from, to] : {std::make_tuple(std::string("VTS_01_1.VOB"), std::size_t{0}, cut),
+                                       std::make_tuple(std::string("VTS_01_2.VOB"), cut, whole.size())}) {
+    WriteFileBytes(F("split/" + name), Bytes(whole.begin() + static_cast<std::ptrdiff_t>(from),
+                                             whole.begin() + static_cast<std::ptrdiff_t>(to)));
+  }
+  LogRecorder log(kLogWarning);
+  ScopedLogTarget scopedLog(&log);
+  ProgressRecorder progress;
+  ScopedProgressHost scopedProgress(&progress);
+  CFileVOB vob;
+  for (const bool continues : {true, false}) {
+    ASSERT_TRUE(vob.Open(F("split/VTS_01_1.VOB")));
+    if (continues) vob.SetNextPart(F("split/VTS_01_2.VOB"));
+    const int first = vob.Scan(false);
+    ASSERT_TRUE(vob.Open(F("split/VTS_01_2.VOB")));
+    const int second = vob.Scan(false);
+    EXPECT_EQ(first, continues ? startedBefore : startedBefore - 1) << continues;
+    EXPECT_EQ(first + second, continues ? 5 : 4) << "the split unit is counted once, or lost";
   }
 }
 

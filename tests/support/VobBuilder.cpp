@@ -88,7 +88,12 @@ Bytes VobBuilder::PacketBlock(const SubpicturePacket& packet) {
                      static_cast<std::uint8_t>(packet.pts ? 0x80 : 0x00),
                      static_cast<std::uint8_t>(h)});
   Put16(b, 18, m & 0xFFFF);
-  const Bytes pts = {0x21, 0x00, 0x01, 0x00, 0x01};
+  // '0010' PTS[32..30] 1, PTS[29..15] 1, PTS[14..0] 1
+  const std::uint64_t t = packet.timeStamp;
+  const Bytes pts = {static_cast<std::uint8_t>(0x21 | ((t >> 29) & 0x0E)),
+                     static_cast<std::uint8_t>(t >> 22),
+                     static_cast<std::uint8_t>(((t >> 14) & 0xFE) | 1),
+                     static_cast<std::uint8_t>(t >> 7), static_cast<std::uint8_t>(((t << 1) & 0xFE) | 1)};
   for (int i = 0; i < h; ++i) b.push_back(i < 5 && packet.pts ? pts[i] : 0xFF);
   b.push_back(static_cast<std::uint8_t>(packet.substreamId));
   b.insert(b.end(), packet.data.begin(), packet.data.end());
@@ -97,7 +102,7 @@ Bytes VobBuilder::PacketBlock(const SubpicturePacket& packet) {
   return b;
 }
 
-std::vector<Bytes> VobBuilder::UnitBlocks(int stream, const Bytes& unit) {
+std::vector<Bytes> VobBuilder::UnitBlocks(int stream, const Bytes& unit, std::uint64_t timeStamp) {
   std::vector<Bytes> blocks;
   std::size_t at = 0;
   bool first = true;
@@ -105,6 +110,7 @@ std::vector<Bytes> VobBuilder::UnitBlocks(int stream, const Bytes& unit) {
     SubpicturePacket packet;
     packet.substreamId = 0x20 + stream;
     packet.pts = first;
+    packet.timeStamp = timeStamp;
     const std::size_t room = 2028 - 4 - (first ? 5 : 0);
     const std::size_t take = std::min(room, unit.size() - at);
     packet.data.assign(unit.begin() + static_cast<std::ptrdiff_t>(at),
@@ -142,8 +148,8 @@ VobBuilder& VobBuilder::NavPack() {
   return Block(b);
 }
 
-VobBuilder& VobBuilder::Unit(int stream, const Bytes& unit) {
-  return Blocks(UnitBlocks(stream, unit));
+VobBuilder& VobBuilder::Unit(int stream, const Bytes& unit, std::uint64_t timeStamp) {
+  return Blocks(UnitBlocks(stream, unit, timeStamp));
 }
 
 VobBuilder& VobBuilder::Packet(const SubpicturePacket& packet) {

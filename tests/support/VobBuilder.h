@@ -25,6 +25,7 @@ struct SubpicturePacket {
   Bytes data;
   int headerDataLength = -1;  // -1: 5 with a time stamp, 0 without
   int packetLength = -1;      // -1: the true length, header data length + 4 + data
+  std::uint64_t timeStamp = 0;  // the 33-bit time stamp written when `pts` is set
 };
 
 class VobBuilder {
@@ -41,9 +42,9 @@ class VobBuilder {
 
   // The unit split into packets as a muxer does: each full packet has length 2028, the first
   // carries a time stamp, the last is shorter.
-  VobBuilder& Unit(int stream, const Bytes& unit);
+  VobBuilder& Unit(int stream, const Bytes& unit, std::uint64_t timeStamp = 0);
   // The blocks of such a split, to interleave by hand.
-  static std::vector<Bytes> UnitBlocks(int stream, const Bytes& unit);
+  static std::vector<Bytes> UnitBlocks(int stream, const Bytes& unit, std::uint64_t timeStamp = 0);
   VobBuilder& Packet(const SubpicturePacket& packet);
   // Any block as given (its length is kept, so a short block makes a short file).
   VobBuilder& Block(const Bytes& block);

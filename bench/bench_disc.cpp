@@ -1,0 +1,185 @@
+// Disc work: the scan of a 2 GiB title set in two parts that continue each other, against a plain
+// read of both files, and its memory; `velmoran-cli ifo show DIR --all` on a disc of 99 title
+// sets. The files are made here and deleted after.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/Log.h"
+#include "core/Progress.h"
+#include "files/Filevob.h"
+#include "tests/support/IfoBuilder.h"
+#include "tests/support/VobBuilder.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+class QuietHost : public ProgressHost {
+ public:
+  void SetMaximum(std::int64_t) override {}
+  void SetPosition(std::int64_t position) override { benchmark::DoNotOptimize(position); }
+  void SetText(const std::string&) override {}
+  void DisableMainWindow() override {}
+  void ShowWindow() override {}
+  void HideWindow() override {}
+  void EnableMainWindow() override {}
+  bool EventWaiting() override { return false; }
+  bool DispatchEvent() override { return true; }
+};
+
+// Megabytes [from, to) of the mixed stream, the last cut after `extraBlocks` blocks of the next
+// megabyte (or the first begun there): a split inside the unit at blocks 5-7 of that megabyte.
+bool WriteRange(const std::string& path, const Bytes& mb, std::size_t megabytes, std::size_t skipBlocks,
+                std::size_t extraBlocks) {
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  if (out == nullptr) return false;
+  bool ok = std::fwrite(mb.data() + skipBlocks * 2048, 1, mb.size() - skipBlocks * 2048, out) ==
+            mb.size() - skipBlocks * 2048;
+  for (std::size_t i = 1; i < megabytes && ok; ++i) ok = std::fwrite(mb.data(), 1, mb.size(), out) == mb.size();
+  if (ok && extraBlocks > 0) ok = std::fwrite(mb.data(), 1, extraBlocks * 2048, out) == extraBlocks * 2048;
+  return std::fclose(out) == 0 && ok;
+}
+
+double PlainRead(const std::vector<std::string>& paths) {
+  std::vector<char> buffer(128 * 1024);  // what cat reads at a time
+  const auto start = Clock::now();
+  long long total = 0;
+  for (const std::string& path : paths) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    ssize_t got = 0;
+    while ((got = ::read(fd, buffer.data(), buffer.size())) > 0) total += got;
+    ::close(fd);
+  }
+  benchmark::DoNotOptimize(total);
+  return Seconds(start);
+}
+
+// The CLI's run over both parts: the first completes its last unit from the second.
+int ScanParts(const std::string& first, const std::string& second) {
+  QuietHost host;
+  ScopedProgressHost scoped(&host);
+  CFileVOB vob;
+  if (!vob.Open(first)) return -1;
+  vob.SetNextPart(second);
+  const int a = vob.Scan(false);
+  if (a < 0 || !vob.Open(second)) return -1;
+  const int b = vob.Scan(false);
+  return b < 0 ? -1 : a + b;
+}
+
+template <typename F>
+double Best(int runs, F f) {
+  double best = 1e9;
+  for (int i = 0; i < runs; ++i) best = std::min(best, f());
+  return best;
+}
+
+long ScanRss(const std::string& first, const std::string& second, bool scan) {
+  const pid_t pid = ::fork();
+  if (pid == 0) ::_exit(!scan || ScanParts(first, second) >= 0 ? 0 : 1);
+  int status = 0;
+  struct rusage usage {};
+  ::wait4(pid, &status, 0, &usage);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? usage.ru_maxrss : -1;
+}
+
+double RunCli(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  const auto start = Clock::now();
+  pid_t pid = 0;
+  int status = -1;
+  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) ::waitpid(pid, &status, 0);
+  const double seconds = Seconds(start);
+  posix_spawn_file_actions_destroy(&actions);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : 1e9;
+}
+
+}  // namespace
+
+int main() {
+  namespace fs = std::filesystem;
+  std::string pattern = (fs::temp_directory_path() / "velmoran-disc-bench-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) return 1;
+  const fs::path dir = pattern;
+  const std::string first = (dir / "VTS_01_1.VOB").string();
+  const std::string second = (dir / "VTS_01_2.VOB").string();
+  const fs::path disc = dir / "VIDEO_TS";
+  fs::create_directory(disc);
+  int status = 0;
+  const Bytes mb = MixedVobMegabyte();
+  // 1 GiB and six blocks, then the rest of 2 GiB: the split falls inside a three-packet unit.
+  if (!WriteRange(first, mb, 1024, 0, 6) || !WriteRange(second, mb, 1024, 6, 0)) {
+    std::fprintf(stderr, "bench_disc: cannot write the test files in %s\n", dir.c_str());
+    status = 1;
+  } else {
+    LogRecorder log(kLogWarning);
+    ScopedLogTarget scopedLog(&log);
+    PlainRead({first, second});  // into the page cache
+    const double read = Best(5, [&] { return PlainRead({first, second}); });
+    int count = 0;
+    const double scan = Best(5, [&] {
+      const auto start = Clock::now();
+      count = ScanParts(first, second);
+      return Seconds(start);
+    });
+    const long rssNone = ScanRss(first, second, false);
+    const long rssScan = ScanRss(first, second, true);
+
+    IfoLayout vts;
+    vts.titleChains = 3;
+    vts.titlePalettes = {{2, OtherIfoPalette(1)}};
+    vts.menus = {{OtherIfoPalette(2), OtherIfoPalette(3)}};
+    IfoLayout vmg;
+    vmg.identifier = "DVDVIDEO-VMG";
+    vmg.firstPlay = OtherIfoPalette(4);
+    vmg.menus = {{OtherIfoPalette(5)}};
+    WriteFileBytes((disc / "VIDEO_TS.IFO").string(), BuildIfo(SampleIfoPalette(), vmg));
+    const Bytes titleSet = BuildIfo(SampleIfoPalette(), vts);
+    for (int n = 1; n <= 99; ++n) {
+      char name[32];
+      std::snprintf(name, sizeof name, "VTS_%02d_0.IFO", n);
+      WriteFileBytes((disc / name).string(), titleSet);
+      std::snprintf(name, sizeof name, "VTS_%02d_0.BUP", n);
+      WriteFileBytes((disc / name).string(), titleSet);
+    }
+    const double show = Best(5, [&] { return RunCli({VELMORAN_CLI_PATH, "ifo", "show", disc.string(), "--all"}); });
+    const double version = Best(5, [&] { return RunCli({VELMORAN_CLI_PATH, "--version"}); });
+
+    std::printf("Disc work benchmark (best of runs, files from the page cache)\n");
+    std::printf("  2 GiB title set in two parts: %d subtitles counted (%d expected)\n", count, 2 * 1024 * 4);
+    std::printf("  plain read of both parts (128 KiB reads, as cat)  %.3f s\n", read);
+    std::printf("  continuing scan of both parts                     %.3f s  ratio %.2f (goal <= 1.10)\n", scan,
+                scan / read);
+    std::printf("  max RSS: child without scan %ld KiB, continuing scan %ld KiB (goal < 20 MB)\n", rssNone,
+                rssScan);
+    std::printf("  ifo show DIR --all, 99 title sets + VIDEO_TS.IFO  %.1f ms (goal < 50 ms; "
+                "velmoran-cli --version alone %.1f ms)\n",
+                show * 1e3, version * 1e3);
+  }
+  std::error_code ignored;
+  fs::remove_all(dir, ignored);
+  return status;
+}
