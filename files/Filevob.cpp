@@ -27,6 +27,7 @@
 
 #include "core/FileIO.h"
 #include "core/Log.h"
+#include "core/Platform.h"
 #include "core/Progress.h"
 
 namespace {
@@ -47,7 +48,7 @@ CFileVOB::~CFileVOB() { Release(); }
 
 bool CFileVOB::Open(const std::string& path) {
   // Read only. POSIX has no share modes; other programs may still write the file meanwhile.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = OpenForReading(path);
   struct stat info {};
   if (fd < 0 || ::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
     if (fd >= 0) ::close(fd);
@@ -55,7 +56,7 @@ bool CFileVOB::Open(const std::string& path) {
     return false;
   }
   if (stream_ >= 0) ::close(stream_);
-  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  AdviseSequentialRead(fd);
   stream_ = fd;
   path_ = path;
   // A pipe or device has no size: it is read until it ends.
