@@ -11,6 +11,7 @@
 #include "tests/support/RunProcess.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VobBuilder.h"
+#include "tests/support/PosixOnly.h"
 
 namespace {
 

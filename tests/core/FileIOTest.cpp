@@ -10,6 +10,7 @@
 
 #include "core/FileIO.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/PosixOnly.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include "files/Filesup.h"
 #include "tests/support/SupBuilder.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/PosixOnly.h"
 
 namespace {
 

@@ -15,6 +15,7 @@
 #include "files/Filevob.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VobBuilder.h"
+#include "tests/support/PosixOnly.h"
 
 namespace {
 
