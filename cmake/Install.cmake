@@ -73,11 +73,12 @@ set(CPACK_PACKAGE_CONTACT "${VELMORAN_MAINTAINER}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "recolour DVD subtitles and edit DVD palettes")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Velmoran changes which palette entries the subtitles of a DVD use, without touching their
-pictures or timing. Its window rewrites the colour and contrast commands of every subtitle in
-a SUP file, shows and edits the 16-colour palette of a title-set IFO file, scans VOB files
-for the palette entries and intensities the disc's subtitles use, and previews sample text in
-the mapped colours.
+    "Velmoran changes which palette entries the subtitles of a DVD use,
+without touching their pictures or timing. Its window rewrites the colour
+and contrast commands of every subtitle in a SUP file, shows and edits the
+16-colour palette of a title-set IFO file, scans VOB files for the palette
+entries and intensities the disc's subtitles use, and previews sample text
+in the mapped colours.
 .
 The command-line tool velmoran-cli does the same file work in scripts.")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${VELMORAN_MAINTAINER}")
