@@ -3,6 +3,8 @@
 #   make test   build and run every test headless
 #   make bench  build and run the benchmarks
 #   make fuzz   build the fuzz targets (clang, libFuzzer)
+#   make package        the Debian package, checked with lintian; package-test installs and runs it
+#   make windows-test   velmoran-cli.exe and the unit and CLI tests for Windows, run under Wine
 
 SHELL := /bin/bash
 BUILD ?= build
@@ -21,9 +23,15 @@ PACKAGES += dvdauthor lsdvd ffmpeg
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 30
 
+# The package build and its checks; the Windows cross-build and Wine.
+PACKAGE_PACKAGES := dpkg-dev fakeroot file lintian desktop-file-utils appstream librsvg2-bin \
+                    man-db bash-completion
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix wine wine64 googletest
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test sanitize-test bench fuzz fuzz-smoke clean
+.PHONY: all deps build run test sanitize-test bench fuzz fuzz-smoke package package-test windows \
+        windows-test clean
 
 all: build
 
@@ -82,5 +90,38 @@ bench: deps
 	cmake --build $(BUILD)-bench -j $(JOBS)
 	@for b in $(BUILD)-bench/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
 
+# The .deb in $(BUILD)-pkg/packages/, built with Debian's hardening flags and checked: the
+# desktop entry, the AppStream metainfo, and lintian (errors fail the build).
+package:
+	@$(MAKE) --no-print-directory deps EXTRA_PACKAGES="$(PACKAGE_PACKAGES)"
+	DEB_BUILD_MAINT_OPTIONS=hardening=+all; export DEB_BUILD_MAINT_OPTIONS; \
+	cmake -S . -B $(BUILD)-pkg -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DVELMORAN_PACKAGE=ON -DVELMORAN_BUILD_TESTS=OFF \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	cmake --build $(BUILD)-pkg -j $(JOBS)
+	rm -rf $(BUILD)-pkg/packages
+	cd $(BUILD)-pkg && cpack
+	desktop-file-validate data/velmoran.desktop
+	appstreamcli validate --no-net $(BUILD)-pkg/data/org.velmoran.Velmoran.metainfo.xml
+	lintian --fail-on error --suppress-tags bad-distribution-in-changes-file $(BUILD)-pkg/packages/*.deb
+
+# What a user meets: the package unpacked into a scratch root, its CLI, manual pages and
+# completion, and the window started by a user who may not write the program's folder.
+package-test: package
+	tests/package/check-package.sh $(BUILD)-pkg/packages/*.deb
+
+# velmoran-cli.exe (static) and the unit and CLI tests, cross-built with mingw-w64.
+windows:
+	@$(MAKE) --no-print-directory deps EXTRA_PACKAGES="$(WINDOWS_PACKAGES)"
+	cmake -S . -B $(BUILD)-windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DVELMORAN_BUILD_APP=OFF
+	cmake --build $(BUILD)-windows -j $(JOBS)
+
+# The Windows tests under Wine, headless, with a Wine prefix of their own.
+windows-test: windows
+	cd $(BUILD)-windows && WINEPREFIX=$(CURDIR)/$(BUILD)-windows/wineprefix WINEARCH=win64 WINEDEBUG=-all \
+	  WINEDLLOVERRIDES="mscoree,mshtml=" ctest --output-on-failure -j 1 --timeout 900
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-fuzz $(BUILD)-asan
+	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-fuzz $(BUILD)-asan $(BUILD)-pkg $(BUILD)-windows

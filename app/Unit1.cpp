@@ -433,6 +433,7 @@ void TMainForm::FormShow() {
   }
   ShowIndexRow(true);
   IniFile.LoadSettings();
+  LogMessage(kLogDetail, "Settings file [%s]", IniFile.IniFileName().c_str());
   RenderSample();
 }
 

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 
 #include "app/QtProgressHost.h"
@@ -45,6 +46,19 @@ class Application : public QApplication {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // Answered without a window, as a program in a menu or a package is asked.
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("velmoran %s\n", VELMORAN_VERSION);
+    return 0;
+  }
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::printf("usage: velmoran [--version | --help]\n\n"
+                "Opens the window that recolours DVD subtitles. Settings are kept in velmoran.INI\n"
+                "beside the program when its folder may be written, else in\n"
+                "$XDG_CONFIG_HOME/velmoran/velmoran.INI (~/.config/velmoran/velmoran.INI).\n"
+                "velmoran-cli does the same file work from the command line.\n");
+    return 0;
+  }
   if (!HaveDisplay()) {
     std::fprintf(stderr,
                  "velmoran: no display to open the window on; use velmoran-cli for the same work "

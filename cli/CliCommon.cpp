@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "core/Platform.h"
+
 const char* const kUsageText =
     "usage: velmoran-cli [--log-level N] COMMAND ARGS...\n"
     "\n"
@@ -220,7 +222,7 @@ std::vector<std::string> FolderFiles(const std::string& folder, const std::strin
     }
     const std::string path = folder + (folder.back() == '/' ? "" : "/") + name;
     struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) names.push_back(path);
+    if (StatPath(path, info) == 0 && S_ISREG(info.st_mode)) names.push_back(path);
   }
   ::closedir(dir);
   std::sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {

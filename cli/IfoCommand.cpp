@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/Platform.h"
 #include "cli/Commands.h"
 #include "cli/HexArgument.h"
 #include "core/Log.h"
@@ -70,7 +71,7 @@ std::string AllChains(const std::string& file, const CFileIFO& ifo, bool json) {
 
 bool IsFolder(const std::string& path) {
   struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  return StatPath(path, info) == 0 && S_ISDIR(info.st_mode);
 }
 
 int Show(const Args& args) {

@@ -1,9 +1,4 @@
 // velmoran-cli vob scan: the VOB tab's scan, one file at a time, with Ctrl-C as its Cancel.
-#include <signal.h>
-#include <unistd.h>
-
-#include <sys/stat.h>
-
 #include <array>
 #include <csignal>
 #include <cstdio>
@@ -12,6 +7,7 @@
 
 #include "cli/Commands.h"
 #include "core/Log.h"
+#include "core/Platform.h"
 #include "core/Progress.h"
 #include "files/Filevob.h"
 
@@ -26,6 +22,19 @@ extern "C" void OnInterrupt(int) {
 }
 
 // Installs the Ctrl-C handler for the life of the object. A second Ctrl-C kills as usual.
+#ifdef _WIN32
+// Windows resets a handler to the default before calling it, as SA_RESETHAND does.
+class InterruptGuard {
+ public:
+  InterruptGuard() : previous_(std::signal(SIGINT, OnInterrupt)) {}
+  ~InterruptGuard() { std::signal(SIGINT, previous_); }
+  InterruptGuard(const InterruptGuard&) = delete;
+  InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+ private:
+  void (*previous_)(int);
+};
+#else
 class InterruptGuard {
  public:
   InterruptGuard() {
@@ -42,6 +51,7 @@ class InterruptGuard {
  private:
   struct sigaction previous_ {};
 };
+#endif
 
 // The progress window of the terminal: a bar on standard error when it is a terminal. A Ctrl-C
 // is the only event; dispatching it requests the cancel, which a ProgressStart in between may
@@ -201,7 +211,7 @@ int RunScan(const Args& args) {
   Args files;
   for (const std::string& operand : line.Operands()) {
     struct stat info {};
-    if (::stat(operand.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    if (StatPath(operand, info) != 0 || !S_ISDIR(info.st_mode)) {
       files.push_back(operand);
       continue;
     }
@@ -215,7 +225,7 @@ int RunScan(const Args& args) {
 
   gInterrupted = 0;
   InterruptGuard guard;
-  TerminalProgress progress(::isatty(STDERR_FILENO) != 0);
+  TerminalProgress progress(IsTerminal(2));
   ScopedProgressHost host(&progress);
   StderrLog::ScopedStatusLine bar(&progress);
   CFileVOB vob;

@@ -7,6 +7,7 @@
 
 #include "cli/CliCommon.h"
 #include "cli/Commands.h"
+#include "core/Platform.h"
 
 namespace {
 
@@ -18,7 +19,9 @@ int Usage(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  Args args(argv + 1, argv + argc);
+  const std::vector<std::string> all = ProgramArguments(argc, argv);
+  Args args(all.empty() ? all.end() : all.begin() + 1, all.end());
+  UseBinaryStandardStreams();
   int level = kDefaultCliLogLevel;
   Args rest;
   try {
@@ -47,7 +50,7 @@ int main(int argc, char** argv) {
       return kExitOk;
     }
     if (rest[0] == "--version") {
-      std::puts("velmoran-cli 0.1");
+      std::printf("velmoran-cli %s\n", VELMORAN_VERSION);
       return kExitOk;
     }
     StderrLog log(level);

@@ -7,9 +7,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <new>
+
+#include "core/Platform.h"
 
 namespace {
 
@@ -36,20 +37,6 @@ class FileDescriptor {
  private:
   int fd_;
 };
-
-// The file a save writes: the target of a symbolic link, or the path itself.
-std::string ResolveTarget(const std::string& path) {
-  struct stat info {};
-  if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) != nullptr) return resolved;
-  }
-  return path;
-}
-
-int OpenForWriting(const std::string& path) {
-  return ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-}
 
 constexpr std::size_t kPipeReadSize = std::size_t{1} << 16;
 
@@ -97,7 +84,7 @@ ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& byt
                          std::uint64_t maxSize) {
   bytes.clear();
   bytes.shrink_to_fit();
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  FileDescriptor fd(OpenForReading(path));
   if (fd.get() < 0) return ReadResult::kOpenFailed;
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0) return ReadResult::kReadFailed;
@@ -132,7 +119,7 @@ ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& byt
 }
 
 AtomicFile::AtomicFile(std::string path, Durability durability)
-    : target_(ResolveTarget(path)), durability_(durability) {}
+    : target_(ResolveSymbolicLink(path)), durability_(durability) {}
 
 AtomicFile::~AtomicFile() { Discard(); }
 
@@ -142,7 +129,7 @@ void AtomicFile::Discard() {
     fd_ = -1;
   }
   if (!temp_.empty()) {
-    ::unlink(temp_.c_str());
+    RemoveFile(temp_);
     temp_.clear();
   }
   method_ = Method::kNone;
@@ -151,16 +138,16 @@ void AtomicFile::Discard() {
 
 // A temporary file beside the target, with the given permissions.
 bool AtomicFile::CreateNew(unsigned mode) {
-  const std::size_t slash = target_.rfind('/');
+  const std::size_t slash = target_.find_last_of(kPathSeparators);
   const std::string dir = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
   const std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
   if (base.empty()) return false;
   std::string temp = dir + "." + base + ".velmoran-XXXXXX";
-  fd_ = ::mkostemp(temp.data(), O_CLOEXEC);
+  fd_ = CreateUniqueFile(temp);
   if (fd_ < 0) return false;
   temp_ = temp;
   method_ = Method::kReplace;
-  ::fchmod(fd_, static_cast<mode_t>(mode));
+  SetFileMode(fd_, mode);
   return true;
 }
 
@@ -177,8 +164,8 @@ bool AtomicFile::ReplaceOrRewrite(const struct stat& info) {
     } else if (made.st_uid != info.st_uid || made.st_gid != info.st_gid) {
       // Only a privileged user may give another user's file back to its owner; chown clears
       // the set-id bits, so the permissions go on again after it.
-      replace = ::fchown(fd_, info.st_uid, info.st_gid) == 0 &&
-                ::fchmod(fd_, static_cast<mode_t>(info.st_mode & 07777)) == 0;
+      replace = SetFileOwner(fd_, info.st_uid, info.st_gid) &&
+                SetFileMode(fd_, info.st_mode & 07777);
     }
     if (!replace) Discard();
   }
@@ -193,11 +180,9 @@ bool AtomicFile::Create() {
   Discard();
   if (Fails(FileStep::kCreate)) return false;
   struct stat info {};
-  if (::stat(target_.c_str(), &info) != 0) {
+  if (StatPath(target_, info) != 0) {
     if (errno != ENOENT) return false;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return CreateNew(0666 & ~mask);
+    return CreateNew(0666 & ~CurrentUmask());
   }
   if (S_ISDIR(info.st_mode)) return false;
   if (S_ISREG(info.st_mode)) return ReplaceOrRewrite(info);
@@ -228,18 +213,18 @@ bool AtomicFile::Commit() {
   if (fd_ < 0) return false;
   if (Fails(FileStep::kFlush)) return false;
   // A file rewritten in place may have been longer than what replaced it.
-  if (method_ == Method::kInPlace && ::ftruncate(fd_, static_cast<off_t>(written_)) != 0) {
+  if (method_ == Method::kInPlace && !TruncateFile(fd_, written_)) {
     return false;
   }
   // A device or FIFO has nothing to flush (fdatasync refuses them).
-  if (durability_ == Durability::kFlush && method_ != Method::kDirect && ::fdatasync(fd_) != 0) {
+  if (durability_ == Durability::kFlush && method_ != Method::kDirect && !FlushFileData(fd_)) {
     return false;
   }
   const int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0) return false;
   if (method_ == Method::kReplace) {
-    if (Fails(FileStep::kRename) || ::rename(temp_.c_str(), target_.c_str()) != 0) return false;
+    if (Fails(FileStep::kRename) || !ReplaceFileWith(temp_, target_)) return false;
     temp_.clear();  // now the target itself
   }
   method_ = Method::kNone;

@@ -1,6 +1,7 @@
 // Whole-file reads and safe saves: the one place where the program writes files.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>

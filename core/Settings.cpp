@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "core/Ini.h"
+#include "core/Platform.h"
 
 namespace {
 
@@ -20,10 +21,31 @@ std::string SettingsPathForExecutable(const std::string& exePath) {
   return exePath + ".INI";
 }
 
+std::string UserConfigFolder() {
+#ifdef _WIN32
+  return EnvironmentValue("APPDATA");
+#else
+  const std::string xdg = EnvironmentValue("XDG_CONFIG_HOME");
+  if (!xdg.empty() && xdg.front() == '/') return xdg;  // a relative one is to be ignored
+  const std::string home = EnvironmentValue("HOME");
+  return home.empty() ? std::string() : home + "/.config";
+#endif
+}
+
+std::string ChooseSettingsPath(const std::string& exePath, const std::string& configFolder) {
+  const std::string beside = SettingsPathForExecutable(exePath);
+  const std::size_t separator = exePath.find_last_of(kPathSeparators);
+  const std::string folder = separator == std::string::npos ? "." : exePath.substr(0, separator + 1);
+  if (configFolder.empty() || PathExists(beside) || FolderWritable(folder)) return beside;
+  const std::string own = configFolder + "/velmoran";
+  MakeFolders(own);  // a failure shows as a settings file that cannot be written
+  return own + "/velmoran.INI";
+}
+
 CFileINI::CFileINI(SettingsControls& controls, const std::string& exePath)
-    : controls_(controls), IniFileName_(SettingsPathForExecutable(exePath)) {
+    : controls_(controls), IniFileName_(ChooseSettingsPath(exePath, UserConfigFolder())) {
   struct stat info {};
-  if (::stat(IniFileName_.c_str(), &info) != 0) SaveSettings();
+  if (StatPath(IniFileName_, info) != 0) SaveSettings();
 }
 
 void CFileINI::SaveSettings() {

@@ -49,6 +49,16 @@ constexpr int kMaxFontSize = 500;
 // names are never cut.
 std::string SettingsPathForExecutable(const std::string& exePath);
 
+// The user's folder for settings: $XDG_CONFIG_HOME when it is an absolute path, otherwise
+// $HOME/.config (on Windows %APPDATA%); empty when none is known.
+std::string UserConfigFolder();
+
+// The settings file a program started from `exePath` uses: the one beside the executable when
+// it exists or its folder may be written (a portable copy); otherwise, as for an installed
+// program, velmoran/velmoran.INI in `configFolder`, whose missing folders are made here. An
+// empty `configFolder` leaves the file beside the executable.
+std::string ChooseSettingsPath(const std::string& exePath, const std::string& configFolder);
+
 class CFileINI {
  public:
   // Works out the path and, when no file is there, writes one at once from the controls.

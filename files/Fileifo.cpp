@@ -11,6 +11,7 @@
 #include "core/Core.h"
 #include "core/FileIO.h"
 #include "core/Log.h"
+#include "core/Platform.h"
 #include "files/Tabs.h"
 
 // The conversions are defined by x87 extended arithmetic: the results at integer boundaries
@@ -152,7 +153,7 @@ std::string BackupTwinPath(const std::string& ifoPath) {
   }
   for (const std::string& candidate : {stem + mirrored, stem + "BUP", stem + "bup"}) {
     struct stat info {};
-    if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return candidate;
+    if (StatPath(candidate, info) == 0 && S_ISREG(info.st_mode)) return candidate;
   }
   return {};
 }

@@ -31,6 +31,7 @@
 
 #include "core/FileIO.h"
 #include "core/Log.h"
+#include "core/Platform.h"
 #include "core/Progress.h"
 
 namespace {
@@ -51,21 +52,34 @@ CFileVOB::CFileVOB() : chunk_(new std::uint8_t[kChunkSize]()), block_(chunk_.get
 
 CFileVOB::~CFileVOB() { Release(); }
 
-bool CFileVOB::Open(const std::string& path) {
-  // Read only. POSIX has no share modes; other programs may still write the file meanwhile.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+namespace {
+
+// Opens a file to scan and takes its size (kUnknownSize for a pipe or device, read until it
+// ends); -1 and the error line when it can't be opened. Read only: POSIX has no share modes,
+// other programs may still write the file meanwhile.
+int OpenScanFile(const std::string& path, std::int64_t& size) {
+  const int fd = OpenForReading(path);
   struct stat info {};
   if (fd < 0 || ::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
     if (fd >= 0) ::close(fd);
     LogMessage(kLogError, "ERROR - Can't open [%s]", path.c_str());
-    return false;
+    return -1;
   }
+  AdviseSequentialRead(fd);
+  size = S_ISREG(info.st_mode) ? static_cast<std::int64_t>(info.st_size) : -1;
+  return fd;
+}
+
+}  // namespace
+
+bool CFileVOB::Open(const std::string& path) {
+  std::int64_t size = 0;
+  const int fd = OpenScanFile(path, size);
+  if (fd < 0) return false;
   if (stream_ >= 0) ::close(stream_);
-  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   stream_ = fd;
   path_ = path;
-  // A pipe or device has no size: it is read until it ends.
-  size_ = S_ISREG(info.st_mode) ? static_cast<std::int64_t>(info.st_size) : kUnknownSize;
+  size_ = size;
   chunkHeld_ = 0;
   chunkPos_ = 0;
   readFailed_ = false;
@@ -254,16 +268,12 @@ int CFileVOB::Scan(bool firstOnly) {
 }
 
 bool CFileVOB::OpenNextPart() {
-  const int fd = ::open(nextPart_.c_str(), O_RDONLY | O_CLOEXEC);
-  struct stat info {};
-  if (fd < 0 || ::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-    if (fd >= 0) ::close(fd);
-    LogMessage(kLogError, "ERROR - Can't open [%s]", nextPart_.c_str());
-    return false;
-  }
+  std::int64_t size = 0;
+  const int fd = OpenScanFile(nextPart_, size);
+  if (fd < 0) return false;
   ::close(stream_);
   stream_ = fd;
-  size_ = S_ISREG(info.st_mode) ? static_cast<std::int64_t>(info.st_size) : kUnknownSize;
+  size_ = size;
   chunkHeld_ = 0;
   chunkPos_ = 0;
   readFailed_ = false;

@@ -182,6 +182,16 @@ class MainWindowTest : public QObject {
     QCOMPARE(ini.at("GeneralSettings/LogLevel"), std::string("4"));
   }
 
+  void TheDetailLevelNamesTheSettingsFileInUse() {
+    TempDir folder;
+    WriteIni(folder, "[GeneralSettings]\nLogLevel=5\n");
+    ScriptedDialogs dialogs;
+    TMainForm form(folder.File("velmoran"), &dialogs);
+    form.show();
+    QCOMPARE(Lines(form.LogListBox),
+             QStringList{QString::fromStdString("Settings file [" + folder.File("velmoran.INI") + "]")});
+  }
+
   void OutOfRangeSettingsAreKeptInBoundsByTheControls() {
     TempDir folder;
     WriteIni(folder,

@@ -24,6 +24,26 @@ class StartupTest : public QObject {
     QVERIFY(!errors.contains("qt.qpa"));
     QVERIFY(program.readAllStandardOutput().isEmpty());
   }
+
+  void VersionAndHelpNeedNoDisplay() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    environment.remove("QT_QPA_PLATFORM");
+    for (const QString& option : {QString("--version"), QString("--help")}) {
+      QProcess program;
+      program.setProcessEnvironment(environment);
+      program.start(VELMORAN_APP_PATH, {option});
+      QVERIFY(program.waitForFinished(10000));
+      QCOMPARE(program.exitCode(), 0);
+      const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
+      if (option == "--version") {
+        QCOMPARE(out, QString("velmoran " VELMORAN_VERSION "\n"));
+      } else {
+        QVERIFY(out.contains("~/.config/velmoran/velmoran.INI"));
+      }
+    }
+  }
 };
 
 QTEST_MAIN(StartupTest)

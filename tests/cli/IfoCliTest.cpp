@@ -12,6 +12,7 @@
 #include "tests/support/IfoBuilder.h"
 #include "tests/support/RunProcess.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/PosixOnly.h"
 
 namespace {
 
@@ -292,6 +293,12 @@ TEST(ColourCli, ConvertsBothWays) {
   EXPECT_EQ(back.out, "253,255,252\n");
   EXPECT_EQ(RunCli({"colour", "to-rgb", "ffffff"}).out, "255,125,255\n");
   EXPECT_EQ(RunCli({"color", "to-rgb", "108080"}).out, "0,0,0\n");
+}
+
+TEST(Cli, VersionIsTheProjectsVersion) {
+  const CliRun run = RunCli({"--version"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "velmoran-cli " VELMORAN_VERSION "\n");
 }
 
 TEST(ColourCli, RejectsBadValues) {

@@ -13,6 +13,7 @@
 #include "tests/support/RunProcess.h"
 #include "tests/support/SupBuilder.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/PosixOnly.h"
 
 namespace {
 
@@ -86,6 +87,7 @@ TEST_F(SupCliTest, JsonKeepsUtf8FileNamesAndReplacesOtherBytes) {
 }
 
 TEST_F(SupCliTest, ShowOfMarkerOnlyFileHasNoSubtitlesAndZeroMapping) {
+  SKIP_ON_WINDOWS("a file name with a double quote");
   const std::string odd = dir.File("quote\" and %s.sup");
   WriteFileBytes(odd, SupBuilder().Marker().Build());
   const ProcessResult r = Cli({"sup", "show", odd});
@@ -143,6 +145,21 @@ TEST_F(SupCliTest, RemapCanWriteOverItsInput) {
   EXPECT_EQ(r.exitStatus, 0);
   EXPECT_EQ(Cli({"sup", "show", in}).out, "subtitles: 2\ncolours: 1 1 1 1\nintensities: 2 2 2 2\n");
   EXPECT_EQ(ListFolder(dir.Path()), std::vector<std::string>{"in.sup"});
+}
+
+// Names with letters beyond ASCII, given as the system writes paths (on Windows a drive letter
+// and backslashes), reach the files and come back unchanged in the output.
+TEST_F(SupCliTest, FileNamesBeyondAsciiInTheSystemsOwnPathForm) {
+  const std::string name = NativePath(dir.File("Untertitel \u00fc\u00f1 \u5b57\u5e55.sup"));
+  const std::string target = NativePath(dir.File("sortie \u00e9.sup"));
+  WriteFileBytes(name, SupBuilder().Marker().Add(2, {}).Build());
+  EXPECT_EQ(Cli({"sup", "remap", name, "-o", target, "--colours", "3,2,1,0", "--intensities",
+                 "1,1,1,1"}).exitStatus, 0);
+  EXPECT_EQ(Cli({"sup", "show", target}).out, "subtitles: 2\ncolours: 3 2 1 0\nintensities: 1 1 1 1\n");
+  const std::string json = Cli({"sup", "show", "--json", name}).out;
+  EXPECT_TRUE(Contains(json, "\u00fc\u00f1 \u5b57\u5e55.sup\"")) << json;
+  EXPECT_EQ(ListFolder(dir.Path()),
+            (std::vector<std::string>{"Untertitel \u00fc\u00f1 \u5b57\u5e55.sup", "sortie \u00e9.sup"}));
 }
 
 TEST_F(SupCliTest, FailedRemapLeavesTheOutputUntouched) {

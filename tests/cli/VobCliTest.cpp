@@ -12,6 +12,7 @@
 #include "tests/support/RunProcess.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VobBuilder.h"
+#include "tests/support/PosixOnly.h"
 
 namespace {
 
@@ -209,6 +210,7 @@ TEST_F(VobCliTest, UsageErrors) {
 }
 
 TEST_F(VobCliTest, CtrlCCancelsTheScanWithStatus130) {
+  SKIP_ON_WINDOWS("SIGINT sent to the child");
   // 8 GiB of zeros in a sparse file: long enough to interrupt, nothing to store.
   struct stat info {};
   const std::string folder = ::stat("/dev/shm", &info) == 0 ? "/dev/shm" : dir_.Path();

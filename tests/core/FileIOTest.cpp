@@ -10,6 +10,7 @@
 
 #include "core/FileIO.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/PosixOnly.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ class FileIOTest : public ::testing::Test {
 };
 
 TEST_F(FileIOTest, ReadsWholeFileAndReportsEachFailure) {
+  SKIP_ON_WINDOWS("reads a pipe through /dev/fd");
   WriteFileBytes(dir.File("a"), {1, 2, 3});
   std::vector<std::uint8_t> bytes = {9};
   EXPECT_EQ(ReadWholeFile(dir.File("a"), bytes, 100), ReadResult::kOk);
@@ -47,6 +49,7 @@ TEST_F(FileIOTest, ReadsWholeFileAndReportsEachFailure) {
 }
 
 TEST_F(FileIOTest, SaveReplacesTheTargetAndLeavesNoTemporaryFile) {
+  SKIP_ON_WINDOWS("checks POSIX permission bits");
   WriteFileBytes(dir.File("t"), {7, 7});
   ::chmod(dir.File("t").c_str(), 0640);
   const Bytes data = {1, 2, 3, 4};
@@ -97,6 +100,7 @@ TEST_F(FileIOTest, SaveIntoAMissingFolderOrOverAFolderFailsAtCreation) {
 }
 
 TEST_F(FileIOTest, SaveThroughASymbolicLinkReplacesTheFileItNames) {
+  SKIP_ON_WINDOWS("symbolic links");
   WriteFileBytes(dir.File("real"), {1});
   ASSERT_EQ(::symlink(dir.File("real").c_str(), dir.File("link").c_str()), 0);
   EXPECT_EQ(SaveFileAtomically(dir.File("link"), Bytes{2, 2}), SaveResult::kOk);
@@ -110,6 +114,7 @@ TEST_F(FileIOTest, SaveThroughASymbolicLinkReplacesTheFileItNames) {
 // write is never replaced, and what the user may write is saved even where the folder refuses
 // a temporary file or the owner could not be kept (then in place).
 TEST_F(FileIOTest, SavesFollowTheUsersRights) {
+  SKIP_ON_WINDOWS("fork, a second user and folder permissions");
   ASSERT_EQ(::chmod(dir.Path().c_str(), 0777), 0);
   const auto saveAs = [&](const std::string& name) {
     return RunUnprivileged([&] { return static_cast<int>(SaveFileAtomically(dir.File(name), Bytes{9})); });
@@ -150,6 +155,7 @@ TEST_F(FileIOTest, SavesFollowTheUsersRights) {
 }
 
 TEST_F(FileIOTest, TargetsThatAreNotPlainFilesKeepWhatTheyAre) {
+  SKIP_ON_WINDOWS("hard links, /dev/full, /dev/null and FIFOs");
   // Hard links: every name sees the save.
   WriteFileBytes(dir.File("a"), {1, 2, 3, 4});
   ASSERT_EQ(::link(dir.File("a").c_str(), dir.File("b").c_str()), 0);
@@ -177,6 +183,7 @@ TEST_F(FileIOTest, TargetsThatAreNotPlainFilesKeepWhatTheyAre) {
 // In place there is no old file to fall back on: a failure is reported, and the file holds the
 // new bytes written before it, then the old ones.
 TEST_F(FileIOTest, AFailingInPlaceWriteIsReported) {
+  SKIP_ON_WINDOWS("in-place writes come from hard links");
   constexpr std::size_t kChunk = std::size_t{1} << 24;  // the largest single write
   const Bytes before(kChunk + 10, 1);
   const Bytes after(kChunk + 5, 2);

@@ -5,7 +5,9 @@
 
 #include "core/FileIO.h"
 #include "core/Ini.h"
+#include "core/Platform.h"
 #include "core/Settings.h"
+#include "tests/support/PosixOnly.h"
 #include "tests/support/SettingsValues.h"
 #include "tests/support/TempDir.h"
 
@@ -25,6 +27,60 @@ TEST(SettingsPath, ReplacesOnlyTheFileNamesExtension) {
   EXPECT_EQ(SettingsPathForExecutable("/home/a.b/bin/tool"), "/home/a.b/bin/tool.INI");
   EXPECT_EQ(SettingsPathForExecutable("/x/archive.tar.gz"), "/x/archive.tar.INI");
   EXPECT_EQ(SettingsPathForExecutable("prog"), "prog.INI");
+}
+
+// A portable copy keeps its settings beside it; an installed program, whose folder the user may
+// not write, keeps them in the user's config folder, made on the way.
+TEST(SettingsPath, BesideTheProgramUnlessItsFolderIsClosedToTheUser) {
+  SKIP_ON_WINDOWS("folder permissions and a second user");
+  TempDir dir;
+  const std::string config = dir.File("config");
+  ASSERT_TRUE(MakeFolders(dir.File("portable")));
+  EXPECT_EQ(ChooseSettingsPath(dir.File("portable/velmoran"), config), dir.File("portable/velmoran.INI"));
+  EXPECT_FALSE(FileExists(config)) << "nothing made for a portable copy";
+
+  ASSERT_TRUE(MakeFolders(dir.File("installed")));
+  ASSERT_TRUE(MakeFolders(dir.File("kept")));
+  WriteFileBytes(dir.File("kept/velmoran.INI"), {});
+  for (const char* folder : {"installed", "kept"}) {
+    ASSERT_EQ(::chmod(dir.File(folder).c_str(), 0555), 0);
+  }
+  ASSERT_EQ(::chmod(dir.Path().c_str(), 0777), 0);
+  const int result = RunUnprivileged([&] {
+    if (ChooseSettingsPath(dir.File("installed/velmoran"), "") != dir.File("installed/velmoran.INI")) return 1;
+    if (ChooseSettingsPath(dir.File("kept/velmoran"), config) != dir.File("kept/velmoran.INI")) return 2;
+    if (ChooseSettingsPath(dir.File("installed/velmoran"), config) != config + "/velmoran/velmoran.INI") return 3;
+    if (!FileExists(config + "/velmoran")) return 4;
+    // The program's own start, in this child only: the first-start file lands there.
+    ::setenv("XDG_CONFIG_HOME", (config + "2").c_str(), 1);
+    SettingsValues controls;
+    CFileINI ini(controls, dir.File("installed/velmoran"));
+    if (ini.IniFileName() != config + "2/velmoran/velmoran.INI") return 5;
+    return FileExists(ini.IniFileName()) ? 0 : 6;
+  });
+  EXPECT_EQ(result, 0) << "1: no config folder, 2: an existing file, 3: installed, 4: folder made, "
+                          "5: CFileINI's path, 6: CFileINI's first save";
+}
+
+TEST(SettingsPath, ConfigFolderFollowsXdgConfigHome) {
+  SKIP_ON_WINDOWS("XDG_CONFIG_HOME and HOME; Windows uses %APPDATA%");
+  const std::string home = EnvironmentValue("HOME");
+  const std::string xdg = EnvironmentValue("XDG_CONFIG_HOME");
+  const struct {
+    const char* home;
+    const char* xdg;
+    std::string folder;
+  } cases[] = {{"/home/a", "/cfg", "/cfg"},
+               {"/home/a", "relative/cfg", "/home/a/.config"},
+               {"/home/a", nullptr, "/home/a/.config"},
+               {nullptr, nullptr, ""}};
+  for (const auto& c : cases) {
+    c.home ? ::setenv("HOME", c.home, 1) : ::unsetenv("HOME");
+    c.xdg ? ::setenv("XDG_CONFIG_HOME", c.xdg, 1) : ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(UserConfigFolder(), c.folder) << (c.xdg ? c.xdg : "unset");
+  }
+  ::setenv("HOME", home.c_str(), 1);
+  xdg.empty() ? ::unsetenv("XDG_CONFIG_HOME") : ::setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
 }
 
 TEST(Settings, FirstStartWritesTheInitialValuesInOrder) {

@@ -14,6 +14,7 @@
 #include "files/Tabs.h"
 #include "tests/support/IfoBuilder.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/PosixOnly.h"
 
 namespace {
 

@@ -15,6 +15,7 @@
 #include "files/Filevob.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VobBuilder.h"
+#include "tests/support/PosixOnly.h"
 
 namespace {
 
@@ -335,6 +336,7 @@ TEST_F(FilevobTest, AReadErrorCountsFromTheFirstBlockNotRead) {
 }
 
 TEST_F(FilevobTest, APipeIsScannedToItsEnd) {
+  SKIP_ON_WINDOWS("reads a pipe through /dev/fd");
   VobBuilder b;
   b.Unit(0, MakeSubpictureUnit(0x3210, 0xFFF0)).VideoPack().Unit(1, MakeSubpictureUnit(0x0123, 0xFFF0));
   int ends[2];

@@ -15,6 +15,7 @@
 #include "files/Fileifo.h"
 #include "files/Tabs.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/PosixOnly.h"
 
 namespace {
 

@@ -1,6 +1,125 @@
 // Runs a program and captures what it writes, for end-to-end tests of the executables.
 #include "tests/support/RunProcess.h"
 
+#ifdef _WIN32
+// Windows: CreateProcessW with pipes, each read by a thread of its own. Ctrl-C at a chosen
+// moment (interruptWhen) is not offered; the tests that need it run on POSIX only.
+#include <windows.h>
+
+#include <stdexcept>
+#include <thread>
+
+#include "core/Platform.h"
+
+namespace {
+
+// One argument as the C runtime's command-line parser reads it back.
+std::wstring Quoted(const std::wstring& argument) {
+  if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
+  std::wstring quoted = L"\"";
+  std::size_t backslashes = 0;
+  for (const wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted.push_back(c);
+  }
+  quoted.append(2 * backslashes, L'\\');
+  quoted.push_back(L'"');
+  return quoted;
+}
+
+std::wstring EnvironmentBlock(const std::vector<std::string>& extra) {
+  std::vector<std::wstring> entries;
+  wchar_t* inherited = ::GetEnvironmentStringsW();
+  for (const wchar_t* e = inherited; e != nullptr && *e != L'\0'; e += wcslen(e) + 1) {
+    entries.emplace_back(e);
+  }
+  ::FreeEnvironmentStringsW(inherited);
+  for (const std::string& entry : extra) {
+    const std::wstring wide = WidePath(entry);
+    const std::wstring name = wide.substr(0, wide.find(L'=') + 1);
+    std::erase_if(entries, [&name](const std::wstring& e) { return _wcsnicmp(e.c_str(), name.c_str(), name.size()) == 0; });
+    entries.push_back(wide);
+  }
+  std::wstring block;
+  for (const std::wstring& e : entries) block += e + L'\0';
+  return block + L'\0';
+}
+
+void ReadAll(HANDLE pipe, std::string& into) {
+  char buffer[65536];
+  DWORD got = 0;
+  while (::ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) into.append(buffer, got);
+}
+
+}  // namespace
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOptions& options) {
+  if (argv.empty()) throw std::invalid_argument("RunProcess needs a program");
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE outRead, outWrite, errRead, errWrite, inRead, inWrite;
+  if (!::CreatePipe(&outRead, &outWrite, &inherit, 0) || !::CreatePipe(&errRead, &errWrite, &inherit, 0) ||
+      !::CreatePipe(&inRead, &inWrite, &inherit, 0)) {
+    throw std::runtime_error("CreatePipe failed");
+  }
+  for (HANDLE own : {outRead, errRead, inWrite}) ::SetHandleInformation(own, HANDLE_FLAG_INHERIT, 0);
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = inRead;
+  startup.hStdOutput = outWrite;
+  startup.hStdError = errWrite;
+  std::wstring commandLine;
+  for (const std::string& a : argv) commandLine += (commandLine.empty() ? L"" : L" ") + Quoted(WidePath(a));
+  std::wstring environment = EnvironmentBlock(options.environment);
+  PROCESS_INFORMATION process{};
+  const BOOL started = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                                        CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW,
+                                        environment.data(), nullptr, &startup, &process);
+  ::CloseHandle(outWrite);
+  ::CloseHandle(errWrite);
+  ::CloseHandle(inRead);
+  if (!started) {
+    ::CloseHandle(outRead), ::CloseHandle(errRead), ::CloseHandle(inWrite);
+    throw std::runtime_error("cannot start " + argv[0]);
+  }
+  ::CloseHandle(process.hThread);
+
+  ProcessResult result;
+  std::thread outReader(ReadAll, outRead, std::ref(result.out));
+  std::thread errReader(ReadAll, errRead, std::ref(result.err));
+  std::thread writer([&] {
+    const std::string text = options.input.value_or(std::string());
+    DWORD put = 0;
+    for (std::size_t done = 0; done < text.size(); done += put) {
+      if (!::WriteFile(inWrite, text.data() + done, static_cast<DWORD>(text.size() - done), &put, nullptr)) break;
+    }
+    ::CloseHandle(inWrite);
+  });
+  if (::WaitForSingleObject(process.hProcess, static_cast<DWORD>(options.timeoutSeconds) * 1000) ==
+      WAIT_TIMEOUT) {
+    result.timedOut = true;
+    ::TerminateProcess(process.hProcess, 137);
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+  }
+  writer.join();
+  outReader.join();
+  errReader.join();
+  ::CloseHandle(outRead);
+  ::CloseHandle(errRead);
+  DWORD code = 0;
+  ::GetExitCodeProcess(process.hProcess, &code);
+  ::CloseHandle(process.hProcess);
+  result.exitStatus = static_cast<int>(code);
+  return result;
+}
+
+#else
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -193,3 +312,5 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
   }
   return result;
 }
+
+#endif

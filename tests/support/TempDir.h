@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -24,6 +25,13 @@ class TempDir {
   std::string path_;
 };
 
+// A UTF-8 path as the standard library's path, for any file name on any system.
+std::filesystem::path FileSystemPath(const std::string& utf8);
+
+// The path as the system writes it: on Windows with backslashes ("C:\\Temp\\x"), elsewhere as
+// it is.
+std::string NativePath(std::string path);
+
 void WriteFileBytes(const std::string& path, const Bytes& bytes);
 Bytes ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);
@@ -34,5 +42,6 @@ std::vector<std::string> ListFolder(const std::string& path);
 constexpr unsigned kUnprivilegedUid = 65534;
 // Runs `work` in a child process without root's powers (as kUnprivilegedUid when the tests run
 // as root, as the user itself otherwise) and returns its result (0-255), or -1 when the child
-// failed. Files it must reach need permissions for that user.
+// failed (always on Windows, which has no fork). Files it must reach need permissions for that
+// user.
 int RunUnprivileged(const std::function<int()>& work);

@@ -1,0 +1,61 @@
+// The few file-system calls that differ between POSIX and Windows. Paths are UTF-8 on both;
+// on Windows they are passed to the wide-character calls, so any file name works.
+#pragma once
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The characters that end a folder name in a path.
+#ifdef _WIN32
+inline constexpr const char* kPathSeparators = "/\\";
+#else
+inline constexpr const char* kPathSeparators = "/";
+#endif
+
+// Opens an existing file; -1 on failure (errno says why). Descriptors are not inherited by
+// child processes, and on Windows they are binary.
+int OpenForReading(const std::string& path);
+int OpenForWriting(const std::string& path);
+// Tells the system the file will be read from start to end (nothing on Windows).
+void AdviseSequentialRead(int fd);
+// stat(2) of a UTF-8 path; 0 on success.
+int StatPath(const std::string& path, struct stat& info);
+bool PathExists(const std::string& path);
+// The file a symbolic link names, or the path itself (always the path on Windows).
+std::string ResolveSymbolicLink(const std::string& path);
+// Creates and opens a new file from `path`, whose last six characters "XXXXXX" are replaced
+// by a unique name; -1 on failure.
+int CreateUniqueFile(std::string& path);
+bool RemoveFile(const std::string& path);
+// Moves `from` over `to`, replacing it in one step.
+bool ReplaceFileWith(const std::string& from, const std::string& to);
+// Permissions and owner of an open file. Windows keeps neither: both succeed doing nothing.
+bool SetFileMode(int fd, unsigned mode);
+bool SetFileOwner(int fd, unsigned uid, unsigned gid);
+// The process's file creation mask.
+unsigned CurrentUmask();
+// Forces the file's data to the disk.
+bool FlushFileData(int fd);
+bool TruncateFile(int fd, std::uint64_t size);
+// Whether the user may create files in the folder.
+bool FolderWritable(const std::string& folder);
+// Makes the folder and every missing folder above it; true when it exists afterwards.
+bool MakeFolders(const std::string& folder);
+// An environment variable, empty when unset.
+std::string EnvironmentValue(const char* name);
+// The program's arguments as UTF-8 (on Windows from the wide command line).
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+// Standard output and error written byte for byte: on Windows no "\r" before each "\n".
+void UseBinaryStandardStreams();
+// Whether the descriptor is a terminal.
+bool IsTerminal(int fd);
+
+#ifdef _WIN32
+// UTF-8 <-> UTF-16 for the wide Windows calls.
+std::wstring WidePath(const std::string& utf8);
+std::string Utf8FromWide(const std::wstring& wide);
+#endif
