@@ -1,7 +1,9 @@
 // The SUP document: one SUP subtitle file held whole in memory, remapped in place.
 #include "files/Filesup.h"
 
+#include <map>
 #include <string>
+#include <utility>
 
 #include "core/FileIO.h"
 #include "core/Log.h"
@@ -10,6 +12,22 @@ namespace {
 
 constexpr std::size_t kUnitSizeField = 10;     // file offset of the unit size in a packet
 constexpr std::size_t kMarkerFileOffset = 16;  // the first unit's marker bytes in the file
+
+// True when the unit has colour or contrast commands besides the first Cmd3 and Cmd4 of its
+// first control sequence: later ones, or a change command. A unit that cannot be walked counts
+// by what the walk met before it stopped.
+bool HasLaterColourCommands(ByteView unit, std::vector<UnitWord>& words) {
+  const UnitWalk walk = WalkUnitWords(unit, words);
+  if (walk.changeCommands > 0) return true;
+  bool colourSeen = false;
+  bool contrastSeen = false;
+  for (const UnitWord& w : words) {
+    bool& seen = w.kind == WordKind::kColour ? colourSeen : contrastSeen;
+    if (w.sequence > 0 || w.inChange || seen) return true;
+    seen = true;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -28,6 +46,7 @@ int CFileSUP::Load(const std::string& fileName) {
   Bytes.shrink_to_fit();
   Size = 0;
   Packets.clear();
+  mappings_.clear();
 
   switch (ReadWholeFile(fileName, Bytes, kMaxFileSize)) {
     case ReadResult::kOk:
@@ -86,6 +105,7 @@ int CFileSUP::ListPackets(const std::string& fileName) {
     ReadFileColour(Packets[0]);
     ReadFileIntensity(Packets[0]);
   }
+  ReadMappings(fileName, true);
   return PacketCount();
 }
 
@@ -144,16 +164,11 @@ bool CFileSUP::Save(const std::string& fileName) {
   }
 
   // Every packet's two words are located before any is rewritten, so a packet without Cmd3 or
-  // Cmd4 stops the save with the document as it was. The old words are kept until the file is
-  // in place, so that a failed write can put them back.
-  struct Patch {
-    std::size_t colourAt;
-    std::size_t intensityAt;
-    std::uint16_t oldColour;
-    std::uint16_t oldIntensity;
-  };
-  std::vector<Patch> patches;
-  patches.reserve(Packets.size());
+  // Cmd4 stops the save with the document as it was.
+  std::vector<BytePatch> patches;
+  patches.reserve(4 * Packets.size());
+  std::vector<UnitWord> words;
+  int laterCommands = 0;
   for (std::size_t i = 0; i < Packets.size(); ++i) {
     const std::int32_t p = Packets[i];
     LogMessage(kLogDetail, "%4d - %08X", static_cast<int>(i + 1), static_cast<unsigned>(p));
@@ -171,33 +186,110 @@ bool CFileSUP::Save(const std::string& fileName) {
     }
     LogMessage(kLogDebug, "%4d - %08X 04[%04X]", static_cast<int>(i),
                static_cast<unsigned>(intensityAt), intensityWord);
-    const auto colourPos = static_cast<std::size_t>(colourAt);
-    const auto intensityPos = static_cast<std::size_t>(intensityAt);
-    patches.push_back({colourPos, intensityPos,
-                       static_cast<std::uint16_t>(*ReadBigEndian(Bytes, colourPos, 2)),
-                       static_cast<std::uint16_t>(*ReadBigEndian(Bytes, intensityPos, 2))});
-  }
-
-  for (const Patch& patch : patches) {
-    WriteBigEndian(Bytes, patch.colourAt, static_cast<std::uint32_t>(colourWord), 2);
-    WriteBigEndian(Bytes, patch.intensityAt, static_cast<std::uint32_t>(intensityWord), 2);
-  }
-  if (!target.Write(Bytes) || !target.Commit()) {
-    for (const Patch& patch : patches) {
-      WriteBigEndian(Bytes, patch.colourAt, patch.oldColour, 2);
-      WriteBigEndian(Bytes, patch.intensityAt, patch.oldIntensity, 2);
+    for (const auto& [at, word] : {std::pair{colourAt, colourWord}, std::pair{intensityAt, intensityWord}}) {
+      const auto pos = static_cast<std::size_t>(at);
+      patches.push_back({pos, Bytes[pos], static_cast<std::uint8_t>(word >> 8)});
+      patches.push_back({pos + 1, Bytes[pos + 1], static_cast<std::uint8_t>(word & 0xFF)});
     }
-    LogMessage(kLogError, "ERROR - Writing to SUP file [%s]", fileName.c_str());
-    return false;
+    laterCommands += HasLaterColourCommands(UnitOf(p), words) ? 1 : 0;
   }
+  if (laterCommands > 0) {
+    LogMessage(kLogWarning,
+               "WARNING - %d subtitles have later colour or contrast commands, left unchanged [%s]",
+               laterCommands, fileName.c_str());
+  }
+  if (!WritePatched(target, fileName, patches)) return false;
   LogMessage(kLogInfo, "Data written to SUP file [%s]", fileName.c_str());
 
   if (!Packets.empty()) {
     ReadFileColour(Packets[0]);
     ReadFileIntensity(Packets[0]);
   }
+  ReadMappings(fileName, false);
   ShowFileMapping();
   return true;
+}
+
+bool CFileSUP::WritePatched(AtomicFile& target, const std::string& fileName,
+                            const std::vector<BytePatch>& patches) {
+  for (const BytePatch& patch : patches) Bytes[patch.at] = patch.after;
+  if (target.Write(Bytes) && target.Commit()) return true;
+  // Backwards, so a byte patched twice gets its first value back.
+  for (auto patch = patches.rbegin(); patch != patches.rend(); ++patch) Bytes[patch->at] = patch->before;
+  LogMessage(kLogError, "ERROR - Writing to SUP file [%s]", fileName.c_str());
+  return false;
+}
+
+bool CFileSUP::SaveEntryRemap(const std::string& fileName, const EntryMap& map) {
+  std::string entries;
+  std::string contrasts;
+  for (int i = 0; i < 16; ++i) {
+    entries += FormatText("%X", map.entry[i] & 0xF);
+    contrasts += map.contrast[i] < 0 ? std::string("-") : FormatText("%X", map.contrast[i] & 0xF);
+  }
+  LogMessage(kLogDetail, "Entry Data = %s", entries.c_str());
+  LogMessage(kLogDetail, "Contrast Data = %s", contrasts.c_str());
+
+  // Every subtitle is walked and planned before the target is made: one that cannot be walked
+  // refuses the save with nothing written.
+  std::vector<BytePatch> patches;
+  std::vector<BytePatch> unitPatches;
+  int changed = 0;
+  for (std::size_t i = 0; i < Packets.size(); ++i) {
+    const std::int32_t p = Packets[i];
+    LogMessage(kLogDetail, "%4d - %08X", static_cast<int>(i + 1), static_cast<unsigned>(p));
+    unitPatches.clear();
+    const UnitWalk walk = PlanEntryRemap(UnitOf(p), map, unitPatches);
+    const std::size_t unitStart = static_cast<std::size_t>(p) + kHeaderSize;
+    if (walk.error != WalkError::kNone) {
+      LogMessage(kLogError, "ERROR - Can't walk the commands of subtitle %d at %08X: %s [%s]",
+                 static_cast<int>(i + 1), static_cast<unsigned>(unitStart + walk.errorAt),
+                 WalkErrorText(walk.error), fileName.c_str());
+      return false;
+    }
+    LogMessage(kLogDebug, "%4d - %08X %d sequences, %zu bytes changed", static_cast<int>(i),
+               static_cast<unsigned>(p), walk.sequences, unitPatches.size());
+    changed += unitPatches.empty() ? 0 : 1;
+    for (const BytePatch& patch : unitPatches) {
+      patches.push_back({unitStart + patch.at, patch.before, patch.after});
+    }
+  }
+
+  AtomicFile target(fileName);
+  if (!target.Create()) {
+    LogMessage(kLogError, "ERROR - Can't Create [%s]", fileName.c_str());
+    return false;
+  }
+  if (!WritePatched(target, fileName, patches)) return false;
+  LogMessage(kLogInfo, "Data written to SUP file [%s]", fileName.c_str());
+  LogMessage(kLogInfo, "%d of %d subtitles changed", changed, PacketCount());
+  if (!Packets.empty()) {
+    ReadFileColour(Packets[0]);
+    ReadFileIntensity(Packets[0]);
+  }
+  ReadMappings(fileName, false);
+  ShowFileMapping();
+  return true;
+}
+
+void CFileSUP::ReadMappings(const std::string& fileName, bool warn) {
+  mappings_.clear();
+  std::map<std::int64_t, std::size_t> seen;  // (colour, contrast) -> index in mappings_
+  for (const std::int32_t p : Packets) {
+    const ByteView unit = UnitOf(p);
+    const auto colourAt = FindUnitCommand(unit, kCmdColour);
+    const auto contrastAt = FindUnitCommand(unit, kCmdContrast);
+    const int colour = colourAt ? static_cast<int>(*ReadBigEndian(unit, *colourAt, 2)) : -1;
+    const int contrast = contrastAt ? static_cast<int>(*ReadBigEndian(unit, *contrastAt, 2)) : -1;
+    const std::int64_t key = (static_cast<std::int64_t>(colour + 1) << 17) | (contrast + 1);
+    const auto [found, added] = seen.emplace(key, mappings_.size());
+    if (added) mappings_.push_back({colour, contrast, 0});
+    ++mappings_[found->second].subtitles;
+  }
+  if (warn && mappings_.size() > 1) {
+    LogMessage(kLogWarning, "WARNING - %d subtitles use other colours than the first [%s]",
+               PacketCount() - mappings_.front().subtitles, fileName.c_str());
+  }
 }
 
 void CFileSUP::ShowFileMapping() {
