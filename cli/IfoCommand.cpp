@@ -1,4 +1,5 @@
 // velmoran-cli ifo: shows and sets the palette of a title set's IFO file.
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <optional>
@@ -9,6 +10,7 @@
 #include "cli/Commands.h"
 #include "cli/HexArgument.h"
 #include "files/Fileifo.h"
+#include "files/PaletteFile.h"
 #include "files/Tabs.h"
 
 namespace {
@@ -26,15 +28,25 @@ std::vector<std::string> FilePalette(const CFileIFO& ifo) {
 }
 
 int Show(const Args& args) {
-  const CommandLine line = ParseCommandLine(args, {{"--json"}}, "ifo show");
+  const CommandLine line = ParseCommandLine(args, {{"--json"}, {"--format", true}}, "ifo show");
   const std::string file = line.OneOperand("FILE");
   const bool json = line.Has("--json");
+  std::optional<PaletteFormat> format;
+  if (const auto word = line.Value("--format")) {
+    format = PaletteFormatOfWord(*word);
+    if (!format) line.Fail("--format: '" + *word + "' is not yuv, rgb or idx");
+    if (json) line.Fail("--format cannot be mixed with --json");
+  }
 
   IfoTabValues tab;
   CFileIFO ifo(tab);
   if (ifo.Load(file) == -1) return kExitFailed;
   const std::vector<std::string> palette = FilePalette(ifo);
-  if (json) {
+  if (format) {
+    PaletteTexts texts;
+    std::copy(palette.begin(), palette.end(), texts.begin());
+    std::fputs(FormatPaletteFile(texts, *format).c_str(), stdout);
+  } else if (json) {
     std::string out = "{\"file\": " + JsonString(file) + ", \"palette\": [";
     for (std::size_t i = 0; i < palette.size(); ++i) {
       out += (i ? ", \"" : "\"") + palette[i] + "\"";
@@ -51,7 +63,9 @@ int Show(const Args& args) {
 
 int Set(const Args& args) {
   const CommandLine line =
-      ParseCommandLine(args, {{"-o", true}, {"--palette", true}, {"--entry", true, true}}, "ifo set");
+      ParseCommandLine(args,
+                       {{"-o", true}, {"--palette", true}, {"--palette-file", true}, {"--entry", true, true}},
+                       "ifo set");
   const std::string file = line.OneOperand("FILE");
   const std::string out = line.Required("-o", "-o OUT");
   std::optional<std::vector<std::string>> palette;
@@ -71,7 +85,14 @@ int Set(const Args& args) {
     const int index = ParseInt(value.substr(0, equals), 0, kEntries - 1, "--entry");
     entries.emplace_back(index, ParseHexArgument(value.substr(equals + 1), "--entry"));
   }
-  if (!palette && entries.empty()) line.Fail("give --palette or --entry");
+  const std::optional<std::string> paletteFile = line.Value("--palette-file");
+  if (palette && paletteFile) line.Fail("--palette cannot be mixed with --palette-file");
+  if (!palette && !paletteFile && entries.empty()) line.Fail("give --palette, --palette-file or --entry");
+  if (paletteFile) {
+    const std::optional<PaletteTexts> read = LoadPaletteFile(*paletteFile);
+    if (!read) return kExitFailed;
+    palette.emplace(read->begin(), read->end());
+  }
 
   IfoTabValues tab;
   CFileIFO ifo(tab);
