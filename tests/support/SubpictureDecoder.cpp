@@ -62,13 +62,17 @@ bool DecodeField(const Bytes& unit, std::size_t start, std::size_t end, int widt
   return true;
 }
 
-std::optional<DecodedFrame> Render(const Bytes& unit, const State& s, std::string& why) {
+std::optional<DecodedFrame> Render(const Bytes& unit, const State& s, std::size_t maxPixels, std::string& why) {
   DecodedFrame f;
   if (s.right < s.left || s.bottom < s.top || s.topField < 0) return f;  // nothing shown yet
   f.left = s.left;
   f.top = s.top;
   f.width = s.right - s.left + 1;
   f.height = s.bottom - s.top + 1;
+  if (static_cast<std::size_t>(f.width) * static_cast<std::size_t>(f.height) > maxPixels) {
+    why = "picture too large";
+    return std::nullopt;
+  }
   std::vector<std::vector<int>> even(static_cast<std::size_t>((f.height + 1) / 2));
   std::vector<std::vector<int>> odd(static_cast<std::size_t>(f.height / 2));
   if (!DecodeField(unit, static_cast<std::size_t>(s.topField), unit.size(), f.width, even) ||
@@ -98,7 +102,8 @@ std::optional<DecodedFrame> Render(const Bytes& unit, const State& s, std::strin
 
 }  // namespace
 
-std::optional<std::vector<DecodedFrame>> DecodeSubpicture(const Bytes& unit, std::string* why) {
+std::optional<std::vector<DecodedFrame>> DecodeSubpicture(const Bytes& unit, std::string* why,
+                                                          std::size_t maxPixels) {
   std::string reason;
   auto fail = [why](const std::string& text) -> std::optional<std::vector<DecodedFrame>> {
     if (why) *why = text;
@@ -157,7 +162,7 @@ std::optional<std::vector<DecodedFrame>> DecodeSubpicture(const Bytes& unit, std
       }
       p += code == 0xFF ? 1 : length[code];
     }
-    const auto frame = Render(unit, s, reason);
+    const auto frame = Render(unit, s, maxPixels, reason);
     if (!frame) return fail(reason);
     frames.push_back(*frame);
     if (next == seq) return frames;
@@ -166,11 +171,11 @@ std::optional<std::vector<DecodedFrame>> DecodeSubpicture(const Bytes& unit, std
 }
 
 std::string CompareEntryRemap(const Bytes& before, const Bytes& after, const std::array<int, 16>& entry,
-                              const std::array<int, 16>& contrast) {
+                              const std::array<int, 16>& contrast, std::size_t maxPixels) {
   std::string why;
-  const auto a = DecodeSubpicture(before, &why);
+  const auto a = DecodeSubpicture(before, &why, maxPixels);
   if (!a) return "the original does not decode: " + why;
-  const auto b = DecodeSubpicture(after, &why);
+  const auto b = DecodeSubpicture(after, &why, maxPixels);
   if (!b) return "the remapped unit does not decode: " + why;
   if (a->size() != b->size()) return "the number of control sequences differs";
   for (std::size_t k = 0; k < a->size(); ++k) {

@@ -27,11 +27,13 @@ struct DecodedFrame {
   std::vector<DecodedPixel> pixels;
 };
 
-// One frame per control sequence, or nullopt with a reason when the unit cannot be decoded.
-std::optional<std::vector<DecodedFrame>> DecodeSubpicture(const Bytes& unit, std::string* why = nullptr);
+// One frame per control sequence, or nullopt with a reason when the unit cannot be decoded or
+// a frame would hold more than `maxPixels` pixels.
+std::optional<std::vector<DecodedFrame>> DecodeSubpicture(const Bytes& unit, std::string* why = nullptr,
+                                                          std::size_t maxPixels = 1u << 20);
 
 // Decodes both units and checks that `after` shows the same picture as `before`, sequence by
 // sequence, with every pixel's entry E turned into entry[E] and its contrast set to
 // contrast[E] where that is not -1. Returns an empty text when so, else what differs.
 std::string CompareEntryRemap(const Bytes& before, const Bytes& after, const std::array<int, 16>& entry,
-                              const std::array<int, 16>& contrast);
+                              const std::array<int, 16>& contrast, std::size_t maxPixels = 1u << 20);
