@@ -1,6 +1,7 @@
 // A subpicture decoder for tests, written apart from the program's command walk.
 #include "tests/support/SubpictureDecoder.h"
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -75,9 +76,12 @@ std::optional<DecodedFrame> Render(const Bytes& unit, const State& s, std::size_
   }
   std::vector<std::vector<int>> even(static_cast<std::size_t>((f.height + 1) / 2));
   std::vector<std::vector<int>> odd(static_cast<std::size_t>(f.height / 2));
-  if (!DecodeField(unit, static_cast<std::size_t>(s.topField), unit.size(), f.width, even) ||
-      !DecodeField(unit, static_cast<std::size_t>(s.bottomField), unit.size(), f.width, odd)) {
-    why = "picture runs past the unit";
+  // Pixel data lies between the unit's first four bytes and its first control sequence.
+  const std::size_t end = std::min<std::size_t>(unit.size(), static_cast<std::size_t>(At16(unit, 2)));
+  if (s.topField < 4 || s.bottomField < 4 ||
+      !DecodeField(unit, static_cast<std::size_t>(s.topField), end, f.width, even) ||
+      !DecodeField(unit, static_cast<std::size_t>(s.bottomField), end, f.width, odd)) {
+    why = "picture runs past its bytes";
     return std::nullopt;
   }
   for (int y = 0; y < f.height; ++y) {
