@@ -22,7 +22,7 @@ int EntryMap::TranslateContrast(int contrastWord, int colourWord) const {
 }
 
 UnitWalk PlanEntryRemap(ByteView unit, const EntryMap& map, std::vector<BytePatch>& patches) {
-  std::vector<UnitWord> words;
+  thread_local std::vector<UnitWord> words;  // kept from unit to unit: no allocation per unit
   const UnitWalk walk = WalkUnitWords(unit, words);
   if (walk.error != WalkError::kNone) return walk;
   for (const UnitWord& w : words) {

@@ -16,6 +16,43 @@ constexpr std::size_t kMarkerFileOffset = 16;  // the first unit's marker bytes 
 // True when the unit has colour or contrast commands besides the first Cmd3 and Cmd4 of its
 // first control sequence: later ones, or a change command. A unit that cannot be walked counts
 // by what the walk met before it stopped.
+// The first colour or contrast word of a unit's first control sequence, with the patches (unit
+// offsets) planned for it applied; -1 when the command is missing.
+int FirstWord(ByteView unit, int code, const std::vector<BytePatch>& patches = {}) {
+  const auto at = FindUnitCommand(unit, code);
+  if (!at) return -1;
+  std::uint8_t word[2] = {unit[*at], unit[*at + 1]};
+  for (const BytePatch& patch : patches) {
+    if (patch.at == *at || patch.at == *at + 1) word[patch.at - *at] = patch.after;
+  }
+  return word[0] << 8 | word[1];
+}
+
+// Counts the distinct (colour, contrast) pairs in order of first appearance.
+class MappingCounter {
+ public:
+  void Add(int colour, int contrast) {
+    const std::int64_t key = (static_cast<std::int64_t>(colour + 1) << 17) | (contrast + 1);
+    if (key != lastKey_) {  // neighbours mostly share their mapping
+      auto found = seen_.find(key);
+      if (found == seen_.end()) {
+        found = seen_.emplace(key, mappings_.size()).first;
+        mappings_.push_back({colour, contrast, 0});
+      }
+      lastKey_ = key;
+      last_ = found->second;
+    }
+    ++mappings_[last_].subtitles;
+  }
+  std::vector<SupMapping> Take() { return std::move(mappings_); }
+
+ private:
+  std::map<std::int64_t, std::size_t> seen_;  // key -> index in mappings_
+  std::int64_t lastKey_ = -1;
+  std::size_t last_ = 0;
+  std::vector<SupMapping> mappings_;
+};
+
 bool HasLaterColourCommands(ByteView unit, std::vector<UnitWord>& words) {
   const UnitWalk walk = WalkUnitWords(unit, words);
   if (walk.changeCommands > 0) return true;
@@ -84,6 +121,7 @@ bool CFileSUP::HasMarker() const {
 int CFileSUP::ListPackets(const std::string& fileName) {
   const bool marker = HasMarker();
   const ByteView bytes(Bytes);
+  MappingCounter mappings;  // counted while each unit's bytes are at hand
   std::int64_t p = 0;  // 64 bits: the last step may pass the largest 32-bit offset
   while (p < Size) {
     // A packet is listed only when its header and its whole unit are held. A truncated last
@@ -98,6 +136,8 @@ int CFileSUP::ListPackets(const std::string& fileName) {
     if (p != 0 || !marker) {
       Packets.push_back(static_cast<std::int32_t>(p));
       LogMessage(kLogInfo, "%4d - %08X", PacketCount(), static_cast<unsigned>(p));
+      const ByteView unit = bytes.subspan(static_cast<std::size_t>(p) + kHeaderSize, *unitSize);
+      mappings.Add(FirstWord(unit, kCmdColour), FirstWord(unit, kCmdContrast));
     }
     p = next;  // at least 10 bytes on, even for a unit size of 0
   }
@@ -105,7 +145,11 @@ int CFileSUP::ListPackets(const std::string& fileName) {
     ReadFileColour(Packets[0]);
     ReadFileIntensity(Packets[0]);
   }
-  ReadMappings(fileName, true);
+  mappings_ = mappings.Take();
+  if (mappings_.size() > 1) {
+    LogMessage(kLogWarning, "WARNING - %d subtitles use other colours than the first [%s]",
+               PacketCount() - mappings_.front().subtitles, fileName.c_str());
+  }
   return PacketCount();
 }
 
@@ -205,7 +249,8 @@ bool CFileSUP::Save(const std::string& fileName) {
     ReadFileColour(Packets[0]);
     ReadFileIntensity(Packets[0]);
   }
-  ReadMappings(fileName, false);
+  mappings_.clear();  // every subtitle now has the one mapping
+  if (!Packets.empty()) mappings_.push_back({colourWord, intensityWord, PacketCount()});
   ShowFileMapping();
   return true;
 }
@@ -234,12 +279,14 @@ bool CFileSUP::SaveEntryRemap(const std::string& fileName, const EntryMap& map) 
   // refuses the save with nothing written.
   std::vector<BytePatch> patches;
   std::vector<BytePatch> unitPatches;
+  MappingCounter mappings;  // as they will be once written
   int changed = 0;
   for (std::size_t i = 0; i < Packets.size(); ++i) {
     const std::int32_t p = Packets[i];
     LogMessage(kLogDetail, "%4d - %08X", static_cast<int>(i + 1), static_cast<unsigned>(p));
     unitPatches.clear();
-    const UnitWalk walk = PlanEntryRemap(UnitOf(p), map, unitPatches);
+    const ByteView unit = UnitOf(p);
+    const UnitWalk walk = PlanEntryRemap(unit, map, unitPatches);
     const std::size_t unitStart = static_cast<std::size_t>(p) + kHeaderSize;
     if (walk.error != WalkError::kNone) {
       LogMessage(kLogError, "ERROR - Can't walk the commands of subtitle %d at %08X: %s [%s]",
@@ -250,6 +297,7 @@ bool CFileSUP::SaveEntryRemap(const std::string& fileName, const EntryMap& map) 
     LogMessage(kLogDebug, "%4d - %08X %d sequences, %zu bytes changed", static_cast<int>(i),
                static_cast<unsigned>(p), walk.sequences, unitPatches.size());
     changed += unitPatches.empty() ? 0 : 1;
+    mappings.Add(FirstWord(unit, kCmdColour, unitPatches), FirstWord(unit, kCmdContrast, unitPatches));
     for (const BytePatch& patch : unitPatches) {
       patches.push_back({unitStart + patch.at, patch.before, patch.after});
     }
@@ -267,29 +315,9 @@ bool CFileSUP::SaveEntryRemap(const std::string& fileName, const EntryMap& map) 
     ReadFileColour(Packets[0]);
     ReadFileIntensity(Packets[0]);
   }
-  ReadMappings(fileName, false);
+  mappings_ = mappings.Take();
   ShowFileMapping();
   return true;
-}
-
-void CFileSUP::ReadMappings(const std::string& fileName, bool warn) {
-  mappings_.clear();
-  std::map<std::int64_t, std::size_t> seen;  // (colour, contrast) -> index in mappings_
-  for (const std::int32_t p : Packets) {
-    const ByteView unit = UnitOf(p);
-    const auto colourAt = FindUnitCommand(unit, kCmdColour);
-    const auto contrastAt = FindUnitCommand(unit, kCmdContrast);
-    const int colour = colourAt ? static_cast<int>(*ReadBigEndian(unit, *colourAt, 2)) : -1;
-    const int contrast = contrastAt ? static_cast<int>(*ReadBigEndian(unit, *contrastAt, 2)) : -1;
-    const std::int64_t key = (static_cast<std::int64_t>(colour + 1) << 17) | (contrast + 1);
-    const auto [found, added] = seen.emplace(key, mappings_.size());
-    if (added) mappings_.push_back({colour, contrast, 0});
-    ++mappings_[found->second].subtitles;
-  }
-  if (warn && mappings_.size() > 1) {
-    LogMessage(kLogWarning, "WARNING - %d subtitles use other colours than the first [%s]",
-               PacketCount() - mappings_.front().subtitles, fileName.c_str());
-  }
 }
 
 void CFileSUP::ShowFileMapping() {

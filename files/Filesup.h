@@ -84,8 +84,6 @@ class CFileSUP {
   // control sequence, or -1 when it is missing.
   std::int64_t FindPacketCommand(std::int32_t packet, int code) const;
   // Reads the first `code` word of the packet into `slots`; false when it is missing.
-  // Counts the distinct mappings; logs a warning when subtitles differ from the first.
-  void ReadMappings(const std::string& fileName, bool warn);
   // Applies the patches (file offsets), writes all bytes to the target and commits it. On
   // failure the bytes are put back and the error logged.
   bool WritePatched(AtomicFile& target, const std::string& fileName,

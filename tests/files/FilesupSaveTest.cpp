@@ -336,6 +336,15 @@ TEST_F(FilesupSaveTest, EntryRemapTranslatesEveryPixelsEntryAndKeepsEveryOtherBy
   EXPECT_TRUE(std::equal(source.begin(), source.begin() + static_cast<std::ptrdiff_t>(layout.packets[1].offset),
                          saved.begin()))
       << "the marker packet stays";
+  SupTabValues freshTab;
+  CFileSUP fresh(freshTab);
+  ASSERT_EQ(fresh.Load(out), 4);
+  auto listed = [](const CFileSUP& f) {
+    std::vector<std::array<int, 3>> all;
+    for (const SupMapping& m : f.Mappings()) all.push_back({m.colour, m.contrast, m.subtitles});
+    return all;
+  };
+  EXPECT_EQ(listed(sup), listed(fresh)) << "the mappings are those of the file written";
   EXPECT_EQ(sup.GetFileColour(0), 3) << "the file's mapping is read again";
   EXPECT_EQ(sup.GetFileColour(1), 10);
   EXPECT_EQ(tab.mapFile[1], "10");
