@@ -1,4 +1,5 @@
-// Load, remap and save of a large SUP file, against copying the same file, and its peak memory.
+// Load, remap (by slot and by palette entry) and save of a large SUP file, against copying the
+// same file, and the peak memory of each.
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -11,7 +12,9 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
+#include "core/EntryRemap.h"
 #include "core/FileIO.h"
 #include "files/Filesup.h"
 #include "files/Tabs.h"
@@ -35,10 +38,13 @@ std::size_t WriteLargeSup(const std::string& path) {
   SupBuilder builder;
   builder.Marker();
   for (int i = 0; i < kPackets; ++i) {
-    // Pictures of 1.5 to 3.5 KB, as a line or two of subtitle text codes to.
-    builder.Add({.colour = 0x3210 + (i % 7), .contrastFirst = i % 5 == 0,
-                 .colourChangeBytes = i % 11 == 0 ? 30 : 0,
-                 .pictureBytes = 1500 + static_cast<std::size_t>(i * 7919 % 2000)});
+    // Pictures of 1.5 to 3.5 KB, as a line or two of subtitle text codes to; some subtitles
+    // change colours in a later sequence or in regions of a change command.
+    SupPacket packet = {.colour = 0x3210 + (i % 7), .contrastFirst = i % 5 == 0,
+                        .pictureBytes = 1500 + static_cast<std::size_t>(i * 7919 % 2000)};
+    if (i % 11 == 0) packet.change = {{400, 420, {{100, 0x4321, 0xFFF0}, {300, 0x1234, 0x0FF0}}}};
+    if (i % 13 == 0) packet.later = {{0x03, 0x01, 0x23, 0xFF}, {0x02, 0xFF}};
+    builder.Add(packet);
   }
   const Bytes bytes = builder.Build();
   WriteFileBytes(path, bytes);
@@ -51,6 +57,26 @@ bool LoadRemapSave(const std::string& source, const std::string& target, int var
   tab.intensity = {0, 15, 15, 15};
   CFileSUP sup(tab);
   return sup.Load(source) > 0 && sup.Save(target);
+}
+
+bool LoadEntryRemapSave(const std::string& source, const std::string& target, int variant) {
+  SupTabValues tab;
+  CFileSUP sup(tab);
+  EntryMap map;
+  for (int i = 0; i < 16; ++i) map.entry[i] = (i + variant) % 16;
+  map.contrast[variant % 16] = 9;
+  return sup.Load(source) > 0 && sup.SaveEntryRemap(target, map);
+}
+
+void BM_LoadEntryRemapSave(benchmark::State& state) {
+  int variant = 0;
+  for (auto _ : state) {
+    if (!LoadEntryRemapSave(gFiles->source, gFiles->dir.File("entries.sup"), ++variant)) {
+      state.SkipWithError("load or entry remap failed");
+      break;
+    }
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(gFiles->size));
 }
 
 void BM_LoadRemapSave(benchmark::State& state) {
@@ -102,6 +128,7 @@ void BM_CopyPlain(benchmark::State& state) {
 BENCHMARK(BM_CopyPlain)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_CopyFlushed)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_LoadRemapSave)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_LoadEntryRemapSave)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 // Keeps each benchmark's mean real time per iteration for the summary.
 class SummaryReporter : public benchmark::ConsoleReporter {
@@ -124,9 +151,9 @@ long RssKiB(const char* field) {
   return -1;
 }
 
-// Runs load + remap + save in a child, so that its peak resident size is that work's alone
-// (plus the small process it starts from). Reports the peak and the child's starting size.
-bool MeasurePeak(long& peakKiB, long& startKiB) {
+// Runs `work` in a child, so that its peak resident size is that work's alone (plus the small
+// process it starts from). Reports the peak and the child's starting size.
+bool MeasurePeak(bool (*work)(const std::string&, const std::string&, int), long& peakKiB, long& startKiB) {
   int channel[2];
   if (::pipe(channel) != 0) return false;
   const pid_t pid = ::fork();
@@ -135,7 +162,7 @@ bool MeasurePeak(long& peakKiB, long& startKiB) {
     ::close(channel[0]);
     const long start = RssKiB("VmRSS:");
     [[maybe_unused]] const ssize_t put = ::write(channel[1], &start, sizeof start);
-    const bool ok = LoadRemapSave(gFiles->source, gFiles->dir.File("peak.sup"), 1);
+    const bool ok = work(gFiles->source, gFiles->dir.File("peak.sup"), 1);
     ::_exit(ok ? 0 : 1);
   }
   ::close(channel[1]);
@@ -163,17 +190,20 @@ int main(int argc, char** argv) {
   std::printf("SUP file: %d subtitles, %.1f MiB\n", kPackets, fileMiB);
 
   // Before any benchmark, while this process holds nothing large.
-  long peakKiB = 0;
-  long startKiB = 0;
-  if (MeasurePeak(peakKiB, startKiB)) {
+  for (const auto& [name, work] : {std::pair{"load+remap+save", &LoadRemapSave},
+                                   std::pair{"load+entry remap+save", &LoadEntryRemapSave}}) {
+    long peakKiB = 0;
+    long startKiB = 0;
+    if (!MeasurePeak(work, peakKiB, startKiB)) {
+      std::printf("Peak memory of %s: the measuring child failed\n", name);
+      continue;
+    }
     const double peakMiB = static_cast<double>(peakKiB) / 1024.0;
     const double startMiB = static_cast<double>(startKiB) / 1024.0;
-    std::printf("Peak memory of load+remap+save: %.1f MiB (process start %.1f MiB, work %.1f MiB);"
+    std::printf("Peak memory of %s: %.1f MiB (process start %.1f MiB, work %.1f MiB);"
                 " over the file size: %.1f MiB (goal at most 20) %s\n",
-                peakMiB, startMiB, peakMiB - startMiB, peakMiB - fileMiB,
+                name, peakMiB, startMiB, peakMiB - startMiB, peakMiB - fileMiB,
                 peakMiB - fileMiB <= 20.0 ? "ok" : "OVER");
-  } else {
-    std::printf("Peak memory: the measuring child failed\n");
   }
 
   SummaryReporter reporter;
@@ -187,6 +217,11 @@ int main(int argc, char** argv) {
     std::printf("load+remap+save / flushed copy = %.2f (goal at most 2.00) %s\n", flushed,
                 flushed <= 2.0 ? "ok" : "OVER");
     std::printf("load+remap+save / plain copy   = %.2f\n", plain);
+  }
+  if (t.count("BM_LoadEntryRemapSave") && t.count("BM_CopyFlushed")) {
+    const double entries = t.at("BM_LoadEntryRemapSave") / t.at("BM_CopyFlushed");
+    std::printf("load+entry remap+save / flushed copy = %.2f (goal at most 1.20) %s\n", entries,
+                entries <= 1.2 ? "ok" : "OVER");
   }
   return 0;
 }

@@ -9,11 +9,12 @@
 #include <utility>
 #include <vector>
 
-#include "core/Platform.h"
 #include "cli/Commands.h"
 #include "cli/HexArgument.h"
 #include "core/Log.h"
+#include "core/Platform.h"
 #include "files/Fileifo.h"
+#include "files/PaletteFile.h"
 #include "files/Tabs.h"
 
 namespace {
@@ -75,8 +76,8 @@ bool IsFolder(const std::string& path) {
 }
 
 int Show(const Args& args) {
-  const CommandLine line =
-      ParseCommandLine(args, {{"--json"}, {"--all"}, {"--pgc", true}}, "ifo show");
+  const CommandLine line = ParseCommandLine(
+      args, {{"--json"}, {"--all"}, {"--pgc", true}, {"--format", true}}, "ifo show");
   const std::string operand = line.OneOperand("FILE");
   const bool json = line.Has("--json");
   const bool folder = IsFolder(operand);
@@ -84,6 +85,13 @@ int Show(const Args& args) {
   std::optional<int> pgc;
   if (const auto value = line.Value("--pgc")) pgc = ParseInt(*value, 1, 65535, "--pgc");
   if (pgc && all) line.Fail("--pgc cannot be used with --all or a folder");
+  std::optional<PaletteFormat> format;
+  if (const auto word = line.Value("--format")) {
+    format = PaletteFormatOfWord(*word);
+    if (!format) line.Fail("--format: '" + *word + "' is not yuv, rgb or idx");
+    if (json) line.Fail("--format cannot be mixed with --json");
+    if (all) line.Fail("--format cannot be used with --all or a folder");
+  }
 
   IfoTabValues tab;
   CFileIFO ifo(tab);
@@ -119,7 +127,11 @@ int Show(const Args& args) {
     return kExitFailed;
   }
   const std::vector<std::string> palette = FilePalette(ifo);
-  if (json) {
+  if (format) {
+    PaletteTexts texts;
+    std::copy(palette.begin(), palette.end(), texts.begin());
+    std::fputs(FormatPaletteFile(texts, *format).c_str(), stdout);
+  } else if (json) {
     std::string out = "{\"file\": " + JsonString(operand) + ", \"palette\": [";
     for (std::size_t i = 0; i < palette.size(); ++i) {
       out += (i ? ", \"" : "\"") + palette[i] + "\"";
@@ -137,8 +149,8 @@ int Show(const Args& args) {
 int Set(const Args& args) {
   const CommandLine line =
       ParseCommandLine(args,
-                       {{"-o", true}, {"--palette", true}, {"--entry", true, true}, {"--pgc", true},
-                        {"--no-bup"}},
+                       {{"-o", true}, {"--palette", true}, {"--palette-file", true},
+                        {"--entry", true, true}, {"--pgc", true}, {"--no-bup"}},
                        "ifo set");
   const std::string file = line.OneOperand("FILE");
   const std::string out = line.Required("-o", "-o OUT");
@@ -159,11 +171,18 @@ int Set(const Args& args) {
     const int index = ParseInt(value.substr(0, equals), 0, kEntries - 1, "--entry");
     entries.emplace_back(index, ParseHexArgument(value.substr(equals + 1), "--entry"));
   }
-  if (!palette && entries.empty()) line.Fail("give --palette or --entry");
+  const std::optional<std::string> paletteFile = line.Value("--palette-file");
+  if (palette && paletteFile) line.Fail("--palette cannot be mixed with --palette-file");
+  if (!palette && !paletteFile && entries.empty()) line.Fail("give --palette, --palette-file or --entry");
   const std::optional<std::string> pgcText = line.Value("--pgc");
   const bool everyChain = pgcText == "all";
   std::optional<int> pgc;
   if (pgcText && !everyChain) pgc = ParseInt(*pgcText, 1, 65535, "--pgc");
+  if (paletteFile) {
+    const std::optional<PaletteTexts> read = LoadPaletteFile(*paletteFile);
+    if (!read) return kExitFailed;
+    palette.emplace(read->begin(), read->end());
+  }
 
   IfoTabValues tab;
   CFileIFO ifo(tab);

@@ -1,4 +1,6 @@
-// velmoran-cli sup: shows a SUP file's mapping, or remaps every subtitle of it.
+// velmoran-cli sup: shows a SUP file's mappings, or remaps every subtitle of it by slot or by
+// palette entry.
+#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -18,6 +20,45 @@ std::string JoinSlots(const CFileSUP& sup, bool colours, const char* separator) 
   return text;
 }
 
+// The four slots of a word, or nothing when the command is missing (-1).
+std::string WordSlots(int word, const char* separator, const char* missing) {
+  if (word < 0) return missing;
+  std::string text;
+  for (int s = 0; s < kSlotCount; ++s) {
+    if (s > 0) text += separator;
+    text += std::to_string(SlotValue(s, word));
+  }
+  return text;
+}
+
+std::string JsonSlots(int word) {
+  return word < 0 ? "null" : "[" + WordSlots(word, ", ", "") + "]";
+}
+
+std::string MappingsJson(const CFileSUP& sup) {
+  std::string out;
+  for (const SupMapping& m : sup.Mappings()) {
+    out += out.empty() ? "" : ", ";
+    out += "{\"colours\": " + JsonSlots(m.colour) + ", \"intensities\": " + JsonSlots(m.contrast) +
+           ", \"subtitles\": " + std::to_string(m.subtitles) + "}";
+  }
+  return "[" + out + "]";
+}
+
+// "mappings: K" and one line per mapping, when the subtitles use more than one; a missing
+// command shows as four dashes, so every line has the same fields.
+std::string MappingsText(const CFileSUP& sup) {
+  const std::vector<SupMapping>& all = sup.Mappings();
+  if (all.size() < 2) return {};
+  std::string out = "mappings: " + std::to_string(all.size()) + "\n";
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    out += "mapping " + std::to_string(i + 1) + ": colours " + WordSlots(all[i].colour, " ", "- - - -") +
+           " intensities " + WordSlots(all[i].contrast, " ", "- - - -") + " subtitles " +
+           std::to_string(all[i].subtitles) + "\n";
+  }
+  return out;
+}
+
 int Show(const Args& args) {
   const CommandLine line = ParseCommandLine(args, {{"--json"}}, "sup show");
   const std::string file = line.OneOperand("FILE");
@@ -33,33 +74,65 @@ int Show(const Args& args) {
     const auto list = [&](bool colours, bool found) {
       return count > 0 && !found ? std::string("null") : "[" + JoinSlots(sup, colours, ", ") + "]";
     };
-    std::printf("{\"file\": %s, \"subtitles\": %d, \"colours\": %s, \"intensities\": %s}\n",
+    std::printf("{\"file\": %s, \"subtitles\": %d, \"colours\": %s, \"intensities\": %s, "
+                "\"mappings\": %s}\n",
                 JsonString(file).c_str(), count, list(true, sup.FileColourFound()).c_str(),
-                list(false, sup.FileIntensityFound()).c_str());
+                list(false, sup.FileIntensityFound()).c_str(), MappingsJson(sup).c_str());
   } else {
-    std::printf("subtitles: %d\ncolours: %s\nintensities: %s\n", count,
-                JoinSlots(sup, true, " ").c_str(), JoinSlots(sup, false, " ").c_str());
+    std::printf("subtitles: %d\ncolours: %s\nintensities: %s\n%s", count,
+                JoinSlots(sup, true, " ").c_str(), JoinSlots(sup, false, " ").c_str(),
+                MappingsText(sup).c_str());
   }
   return kExitOk;
 }
 
+// "A=B,A=B...": each A (0-15) at most once, B in 0-15, into `table`.
+void ParsePairs(const std::string& text, const std::string& what, std::array<int, 16>& table) {
+  std::array<bool, 16> given{};
+  for (const std::string& item : SplitCommas(text)) {
+    const std::size_t equals = item.find('=');
+    if (equals == std::string::npos) throw UsageError(what + ": '" + item + "' is not A=B");
+    const int from = ParseInt(item.substr(0, equals), 0, 15, what);
+    const int to = ParseInt(item.substr(equals + 1), 0, 15, what);
+    if (given[from]) throw UsageError(what + ": entry " + std::to_string(from) + " given twice");
+    given[from] = true;
+    table[from] = to;
+  }
+}
+
 int Remap(const Args& args) {
-  const CommandLine line = ParseCommandLine(
-      args, {{"-o", true}, {"--colours", true}, {"--intensities", true}}, "sup remap");
+  const CommandLine line = ParseCommandLine(args,
+                                            {{"-o", true},
+                                             {"--colours", true},
+                                             {"--intensities", true},
+                                             {"--entries", true},
+                                             {"--contrast", true}},
+                                            "sup remap");
   const std::string file = line.OneOperand("FILE");
   const std::string out = line.Required("-o", "-o OUT");
+  const bool bySlot = line.Has("--colours") || line.Has("--intensities");
+  const bool byEntry = line.Has("--entries") || line.Has("--contrast");
+  if (bySlot && byEntry) line.Fail("--entries/--contrast cannot be mixed with --colours/--intensities");
+
+  SupTabValues tab;
+  CFileSUP sup(tab);
+  if (byEntry) {
+    EntryMap map;
+    ParsePairs(line.Required("--entries", "--entries"), "--entries", map.entry);
+    if (const auto contrast = line.Value("--contrast")) ParsePairs(*contrast, "--contrast", map.contrast);
+    if (sup.Load(file) < 0) return kExitFailed;
+    return sup.SaveEntryRemap(out, map) ? kExitOk : kExitFailed;
+  }
+
   const std::vector<int> colours =
       ParseIntList(line.Required("--colours", "--colours"), kSlotCount, 0, 15, "--colours");
   const std::vector<int> intensities = ParseIntList(line.Required("--intensities", "--intensities"),
                                                     kSlotCount, 0, 15, "--intensities");
-
   // The mapping stands in the tab's lists, where a save reads it.
-  SupTabValues tab;
   for (int s = 0; s < kSlotCount; ++s) {
     tab.map[s] = colours[s];
     tab.intensity[s] = intensities[s];
   }
-  CFileSUP sup(tab);
   if (sup.Load(file) < 0) return kExitFailed;
   return sup.Save(out) ? kExitOk : kExitFailed;
 }

@@ -79,3 +79,109 @@ std::optional<std::size_t> FindUnitCommand(ByteView unit, int code) {
   if (r < 0) return std::nullopt;
   return list + static_cast<std::size_t>(r);
 }
+
+const char* WalkErrorText(WalkError error) {
+  switch (error) {
+    case WalkError::kNone: return "no error";
+    case WalkError::kSequenceOutside: return "control sequence outside the unit";
+    case WalkError::kBadLink: return "next control sequence does not follow this one";
+    case WalkError::kListOutside: return "command list runs past the end of the unit";
+    case WalkError::kUnknownCode: return "unknown command code";
+    case WalkError::kChangeDamaged: return "damaged colour/contrast change command";
+  }
+  return "unknown error";
+}
+
+namespace {
+
+constexpr std::uint32_t kChangeEndMark = 0x0FFFFFFF;  // ends a change command's line controls
+constexpr std::size_t kLineControlBytes = 4;   // first line, change count and last line
+constexpr std::size_t kPixelControlBytes = 6;  // column, colour word, contrast word
+
+// The line controls of a change command between `from` and `end` (its declared size).
+bool WalkChange(ByteView unit, std::size_t from, std::size_t end, int sequence,
+                std::vector<UnitWord>& words) {
+  std::size_t q = from;
+  while (true) {
+    if (end - q < kLineControlBytes) return false;
+    if (ReadBigEndianUnchecked(unit.data() + q, 4) == kChangeEndMark) return true;
+    const std::size_t changes = unit[q + 2] >> 4;
+    q += kLineControlBytes;
+    if ((end - q) / kPixelControlBytes < changes) return false;
+    for (std::size_t i = 0; i < changes; ++i, q += kPixelControlBytes) {
+      words.push_back({q + 2, WordKind::kColour, true, sequence, kNoWord});
+      words.push_back({q + 4, WordKind::kContrast, true, sequence, q + 2});
+    }
+  }
+}
+
+}  // namespace
+
+UnitWalk WalkUnitWords(ByteView unit, std::vector<UnitWord>& words) {
+  // Length of each fixed-size command, code byte included. Code 7 carries its own size.
+  static constexpr std::size_t kLength[7] = {1, 1, 1, 3, 3, 7, 5};
+  words.clear();
+  UnitWalk walk;
+  const std::size_t held = unit.size();
+  auto fail = [&walk](WalkError error, std::size_t at) {
+    walk.error = error;
+    walk.errorAt = at;
+    return walk;
+  };
+  const auto first = ReadBigEndian(unit, kControlOffsetField, 2);
+  if (!first) return fail(WalkError::kSequenceOutside, 0);
+  std::size_t sequence = *first;
+  std::size_t colourInEffect = kNoWord;  // carried from one sequence to the next
+  while (true) {
+    // The unit's own size and offset words are no sequence.
+    if (sequence < 4 || sequence > held || held - sequence < kCommandListSkip) {
+      return fail(WalkError::kSequenceOutside, sequence);
+    }
+    const std::size_t next = ReadBigEndianUnchecked(unit.data() + sequence + 2, 2);
+    const std::size_t firstWord = words.size();
+    std::size_t lastColour = kNoWord;
+    std::size_t p = sequence + kCommandListSkip;
+    bool ended = false;
+    while (!ended) {
+      if (p >= held) return fail(WalkError::kListOutside, p);
+      const int k = unit[p];
+      if (k == kCmdEnd) {
+        ended = true;
+        ++p;
+      } else if (k <= 6) {
+        if (held - p < kLength[k]) return fail(WalkError::kListOutside, p);
+        if (k == kCmdColour) {
+          words.push_back({p + 1, WordKind::kColour, false, walk.sequences, kNoWord});
+          lastColour = p + 1;
+        } else if (k == kCmdContrast) {
+          words.push_back({p + 1, WordKind::kContrast, false, walk.sequences, kNoWord});
+        }
+        p += kLength[k];
+      } else if (k == 7) {
+        ++walk.changeCommands;
+        const auto size = ReadBigEndian(unit, p + 1, 2);
+        if (!size) return fail(WalkError::kListOutside, p);
+        if (*size < 2 || held - (p + 1) < *size) return fail(WalkError::kChangeDamaged, p);
+        const std::size_t end = p + 1 + *size;  // the size counts its own two bytes
+        if (!WalkChange(unit, p + 3, end, walk.sequences, words)) {
+          return fail(WalkError::kChangeDamaged, p);
+        }
+        p = end;
+      } else {
+        return fail(WalkError::kUnknownCode, p);
+      }
+    }
+    // Commands of one sequence act together: its contrast words take its last colour word.
+    const std::size_t colour = lastColour != kNoWord ? lastColour : colourInEffect;
+    for (std::size_t i = firstWord; i < words.size(); ++i) {
+      if (words[i].kind == WordKind::kContrast && !words[i].inChange) words[i].colourAt = colour;
+    }
+    colourInEffect = colour;
+    ++walk.sequences;
+    if (next == sequence) return walk;
+    // Strictly forward: a link back, or into the list just walked, could loop or read a command
+    // twice.
+    if (next < p) return fail(WalkError::kBadLink, sequence);
+    sequence = next;
+  }
+}

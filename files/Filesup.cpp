@@ -1,7 +1,9 @@
 // The SUP document: one SUP subtitle file held whole in memory, remapped in place.
 #include "files/Filesup.h"
 
+#include <map>
 #include <string>
+#include <utility>
 
 #include "core/FileIO.h"
 #include "core/Log.h"
@@ -10,6 +12,59 @@ namespace {
 
 constexpr std::size_t kUnitSizeField = 10;     // file offset of the unit size in a packet
 constexpr std::size_t kMarkerFileOffset = 16;  // the first unit's marker bytes in the file
+
+// True when the unit has colour or contrast commands besides the first Cmd3 and Cmd4 of its
+// first control sequence: later ones, or a change command. A unit that cannot be walked counts
+// by what the walk met before it stopped.
+// The first colour or contrast word of a unit's first control sequence, with the patches (unit
+// offsets) planned for it applied; -1 when the command is missing.
+int FirstWord(ByteView unit, int code, const std::vector<BytePatch>& patches = {}) {
+  const auto at = FindUnitCommand(unit, code);
+  if (!at) return -1;
+  std::uint8_t word[2] = {unit[*at], unit[*at + 1]};
+  for (const BytePatch& patch : patches) {
+    if (patch.at == *at || patch.at == *at + 1) word[patch.at - *at] = patch.after;
+  }
+  return word[0] << 8 | word[1];
+}
+
+// Counts the distinct (colour, contrast) pairs in order of first appearance.
+class MappingCounter {
+ public:
+  void Add(int colour, int contrast) {
+    const std::int64_t key = (static_cast<std::int64_t>(colour + 1) << 17) | (contrast + 1);
+    if (key != lastKey_) {  // neighbours mostly share their mapping
+      auto found = seen_.find(key);
+      if (found == seen_.end()) {
+        found = seen_.emplace(key, mappings_.size()).first;
+        mappings_.push_back({colour, contrast, 0});
+      }
+      lastKey_ = key;
+      last_ = found->second;
+    }
+    ++mappings_[last_].subtitles;
+  }
+  std::vector<SupMapping> Take() { return std::move(mappings_); }
+
+ private:
+  std::map<std::int64_t, std::size_t> seen_;  // key -> index in mappings_
+  std::int64_t lastKey_ = -1;
+  std::size_t last_ = 0;
+  std::vector<SupMapping> mappings_;
+};
+
+bool HasLaterColourCommands(ByteView unit, std::vector<UnitWord>& words) {
+  const UnitWalk walk = WalkUnitWords(unit, words);
+  if (walk.changeCommands > 0) return true;
+  bool colourSeen = false;
+  bool contrastSeen = false;
+  for (const UnitWord& w : words) {
+    bool& seen = w.kind == WordKind::kColour ? colourSeen : contrastSeen;
+    if (w.sequence > 0 || w.inChange || seen) return true;
+    seen = true;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -29,6 +84,7 @@ int CFileSUP::Load(const std::string& fileName) {
   Size = 0;
   Packets.clear();
   ColourFound = IntensityFound = false;
+  mappings_.clear();
 
   switch (ReadWholeFile(fileName, Bytes, kMaxFileSize)) {
     case ReadResult::kOk:
@@ -66,6 +122,7 @@ bool CFileSUP::HasMarker() const {
 int CFileSUP::ListPackets(const std::string& fileName) {
   const bool marker = HasMarker();
   const ByteView bytes(Bytes);
+  MappingCounter mappings;  // counted while each unit's bytes are at hand
   std::int64_t p = 0;  // 64 bits: the last step may pass the largest 32-bit offset
   while (p < Size) {
     // A packet is listed only when its header and its whole unit are held. A truncated last
@@ -80,12 +137,19 @@ int CFileSUP::ListPackets(const std::string& fileName) {
     if (p != 0 || !marker) {
       Packets.push_back(static_cast<std::int32_t>(p));
       LogMessage(kLogInfo, "%4d - %08X", PacketCount(), static_cast<unsigned>(p));
+      const ByteView unit = bytes.subspan(static_cast<std::size_t>(p) + kHeaderSize, *unitSize);
+      mappings.Add(FirstWord(unit, kCmdColour), FirstWord(unit, kCmdContrast));
     }
     p = next;  // at least 10 bytes on, even for a unit size of 0
   }
   if (!Packets.empty()) {
     ReadFileColour(Packets[0]);
     ReadFileIntensity(Packets[0]);
+  }
+  mappings_ = mappings.Take();
+  if (mappings_.size() > 1) {
+    LogMessage(kLogWarning, "WARNING - %d subtitles use other colours than the first [%s]",
+               PacketCount() - mappings_.front().subtitles, fileName.c_str());
   }
   return PacketCount();
 }
@@ -145,16 +209,11 @@ bool CFileSUP::Save(const std::string& fileName) {
   }
 
   // Every packet's two words are located before any is rewritten, so a packet without Cmd3 or
-  // Cmd4 stops the save with the document as it was. The old words are kept until the file is
-  // in place, so that a failed write can put them back.
-  struct Patch {
-    std::size_t colourAt;
-    std::size_t intensityAt;
-    std::uint16_t oldColour;
-    std::uint16_t oldIntensity;
-  };
-  std::vector<Patch> patches;
-  patches.reserve(Packets.size());
+  // Cmd4 stops the save with the document as it was.
+  std::vector<BytePatch> patches;
+  patches.reserve(4 * Packets.size());
+  std::vector<UnitWord> words;
+  int laterCommands = 0;
   for (std::size_t i = 0; i < Packets.size(); ++i) {
     const std::int32_t p = Packets[i];
     LogMessage(kLogDetail, "%4d - %08X", static_cast<int>(i + 1), static_cast<unsigned>(p));
@@ -172,31 +231,92 @@ bool CFileSUP::Save(const std::string& fileName) {
     }
     LogMessage(kLogDebug, "%4d - %08X 04[%04X]", static_cast<int>(i),
                static_cast<unsigned>(intensityAt), intensityWord);
-    const auto colourPos = static_cast<std::size_t>(colourAt);
-    const auto intensityPos = static_cast<std::size_t>(intensityAt);
-    patches.push_back({colourPos, intensityPos,
-                       static_cast<std::uint16_t>(*ReadBigEndian(Bytes, colourPos, 2)),
-                       static_cast<std::uint16_t>(*ReadBigEndian(Bytes, intensityPos, 2))});
-  }
-
-  for (const Patch& patch : patches) {
-    WriteBigEndian(Bytes, patch.colourAt, static_cast<std::uint32_t>(colourWord), 2);
-    WriteBigEndian(Bytes, patch.intensityAt, static_cast<std::uint32_t>(intensityWord), 2);
-  }
-  if (!target.Write(Bytes) || !target.Commit()) {
-    for (const Patch& patch : patches) {
-      WriteBigEndian(Bytes, patch.colourAt, patch.oldColour, 2);
-      WriteBigEndian(Bytes, patch.intensityAt, patch.oldIntensity, 2);
+    for (const auto& [at, word] : {std::pair{colourAt, colourWord}, std::pair{intensityAt, intensityWord}}) {
+      const auto pos = static_cast<std::size_t>(at);
+      patches.push_back({pos, Bytes[pos], static_cast<std::uint8_t>(word >> 8)});
+      patches.push_back({pos + 1, Bytes[pos + 1], static_cast<std::uint8_t>(word & 0xFF)});
     }
-    LogMessage(kLogError, "ERROR - Writing to SUP file [%s]", fileName.c_str());
-    return false;
+    laterCommands += HasLaterColourCommands(UnitOf(p), words) ? 1 : 0;
   }
+  if (laterCommands > 0) {
+    LogMessage(kLogWarning,
+               "WARNING - %d subtitles have later colour or contrast commands, left unchanged [%s]",
+               laterCommands, fileName.c_str());
+  }
+  if (!WritePatched(target, fileName, patches)) return false;
   LogMessage(kLogInfo, "Data written to SUP file [%s]", fileName.c_str());
 
   if (!Packets.empty()) {
     ReadFileColour(Packets[0]);
     ReadFileIntensity(Packets[0]);
   }
+  mappings_.clear();  // every subtitle now has the one mapping
+  if (!Packets.empty()) mappings_.push_back({colourWord, intensityWord, PacketCount()});
+  ShowFileMapping();
+  return true;
+}
+
+bool CFileSUP::WritePatched(AtomicFile& target, const std::string& fileName,
+                            const std::vector<BytePatch>& patches) {
+  for (const BytePatch& patch : patches) Bytes[patch.at] = patch.after;
+  if (target.Write(Bytes) && target.Commit()) return true;
+  // Backwards, so a byte patched twice gets its first value back.
+  for (auto patch = patches.rbegin(); patch != patches.rend(); ++patch) Bytes[patch->at] = patch->before;
+  LogMessage(kLogError, "ERROR - Writing to SUP file [%s]", fileName.c_str());
+  return false;
+}
+
+bool CFileSUP::SaveEntryRemap(const std::string& fileName, const EntryMap& map) {
+  std::string entries;
+  std::string contrasts;
+  for (int i = 0; i < 16; ++i) {
+    entries += FormatText("%X", map.entry[i] & 0xF);
+    contrasts += map.contrast[i] < 0 ? std::string("-") : FormatText("%X", map.contrast[i] & 0xF);
+  }
+  LogMessage(kLogDetail, "Entry Data = %s", entries.c_str());
+  LogMessage(kLogDetail, "Contrast Data = %s", contrasts.c_str());
+
+  // Every subtitle is walked and planned before the target is made: one that cannot be walked
+  // refuses the save with nothing written.
+  std::vector<BytePatch> patches;
+  std::vector<BytePatch> unitPatches;
+  MappingCounter mappings;  // as they will be once written
+  int changed = 0;
+  for (std::size_t i = 0; i < Packets.size(); ++i) {
+    const std::int32_t p = Packets[i];
+    LogMessage(kLogDetail, "%4d - %08X", static_cast<int>(i + 1), static_cast<unsigned>(p));
+    unitPatches.clear();
+    const ByteView unit = UnitOf(p);
+    const UnitWalk walk = PlanEntryRemap(unit, map, unitPatches);
+    const std::size_t unitStart = static_cast<std::size_t>(p) + kHeaderSize;
+    if (walk.error != WalkError::kNone) {
+      LogMessage(kLogError, "ERROR - Can't walk the commands of subtitle %d at %08X: %s [%s]",
+                 static_cast<int>(i + 1), static_cast<unsigned>(unitStart + walk.errorAt),
+                 WalkErrorText(walk.error), fileName.c_str());
+      return false;
+    }
+    LogMessage(kLogDebug, "%4d - %08X %d sequences, %zu bytes changed", static_cast<int>(i),
+               static_cast<unsigned>(p), walk.sequences, unitPatches.size());
+    changed += unitPatches.empty() ? 0 : 1;
+    mappings.Add(FirstWord(unit, kCmdColour, unitPatches), FirstWord(unit, kCmdContrast, unitPatches));
+    for (const BytePatch& patch : unitPatches) {
+      patches.push_back({unitStart + patch.at, patch.before, patch.after});
+    }
+  }
+
+  AtomicFile target(fileName);
+  if (!target.Create()) {
+    LogMessage(kLogError, "ERROR - Can't Create [%s]", fileName.c_str());
+    return false;
+  }
+  if (!WritePatched(target, fileName, patches)) return false;
+  LogMessage(kLogInfo, "Data written to SUP file [%s]", fileName.c_str());
+  LogMessage(kLogInfo, "%d of %d subtitles changed", changed, PacketCount());
+  if (!Packets.empty()) {
+    ReadFileColour(Packets[0]);
+    ReadFileIntensity(Packets[0]);
+  }
+  mappings_ = mappings.Take();
   ShowFileMapping();
   return true;
 }

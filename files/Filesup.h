@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "core/Core.h"
+#include "core/EntryRemap.h"
+#include "core/FileIO.h"
 #include "files/Tabs.h"
 
 // A SUP file is a run of packets from offset 0: a 10-byte header ("SP" and 8 bytes that are
@@ -19,6 +21,14 @@
 // warning; its bytes are kept and written back unchanged. Each command walk is bounded by its
 // packet's unit. A first subtitle without Cmd3 or Cmd4 leaves the file's mapping as it was, with
 // a warning; the load still succeeds, and a save then stops at that packet.
+// One distinct (colour word, contrast word) pair of the subtitles' first control sequences and
+// how many subtitles carry it; -1 for a missing command.
+struct SupMapping {
+  int colour = -1;
+  int contrast = -1;
+  int subtitles = 0;
+};
+
 class CFileSUP {
  public:
   // The largest file a signed 32-bit size can describe.
@@ -35,6 +45,11 @@ class CFileSUP {
   // Rewrites every subtitle packet with the tab's mapping and writes all bytes to the named
   // file. On failure neither the document nor an existing file of that name is changed.
   bool Save(const std::string& fileName);
+  // Remaps every subtitle by palette entry (EntryMap) in every control sequence and change
+  // command, and writes all bytes to the named file. A subtitle whose commands cannot be walked
+  // to their end refuses the whole save before anything is written; the marker packet and
+  // every byte that is not a colour or contrast word stay as they were.
+  bool SaveEntryRemap(const std::string& fileName, const EntryMap& map);
 
   bool HasData() const { return Size != 0; }
   int PacketCount() const { return static_cast<int>(Packets.size()); }
@@ -55,6 +70,9 @@ class CFileSUP {
   // each subtitle packet.
   const std::vector<std::uint8_t>& Data() const { return Bytes; }
   const std::vector<std::int32_t>& PacketOffsets() const { return Packets; }
+  // Every distinct mapping of the subtitles' first control sequences, in order of first
+  // appearance (the first is the first subtitle's), as loaded or last saved.
+  const std::vector<SupMapping>& Mappings() const { return mappings_; }
 
  private:
   bool IsSupData() const;
@@ -70,6 +88,10 @@ class CFileSUP {
   // control sequence, or -1 when it is missing.
   std::int64_t FindPacketCommand(std::int32_t packet, int code) const;
   // Reads the first `code` word of the packet into `slots`; false when it is missing.
+  // Applies the patches (file offsets), writes all bytes to the target and commits it. On
+  // failure the bytes are put back and the error logged.
+  bool WritePatched(AtomicFile& target, const std::string& fileName,
+                    const std::vector<BytePatch>& patches);
   bool ReadFileWord(std::int32_t packet, int code, const char* format,
                     std::array<std::int32_t, kSlotCount>& slots);
 
@@ -81,4 +103,5 @@ class CFileSUP {
   std::array<std::int32_t, kSlotCount> FileIntensity{};
   bool ColourFound = false;
   bool IntensityFound = false;
+  std::vector<SupMapping> mappings_;
 };

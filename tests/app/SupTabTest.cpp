@@ -240,6 +240,31 @@ class SupTabTest : public QObject {
     QCOMPARE(Maps(form), (std::array<int, 4>{0, 1, 2, 3}));
   }
 
+  // Subtitles with colours of their own: the window's log warns on open and on a save that
+  // leaves later colour commands alone.
+  void SubtitlesWithOtherColoursAreWarnedAbout() {
+    WindowHarness window;
+    TMainForm& form = *window.form;
+    PickItem(form.SettingsLogLevel, 4);  // warnings and the lines below them
+    const std::string path = window.folder.File("disc.sup");
+    WriteFileBytes(path, SupBuilder()
+                             .Marker()
+                             .Add({.colour = kFileColour})
+                             .Add({.colour = 0x1234, .later = {{0x03, 0x44, 0x44, 0xFF}}})
+                             .Add({.colour = 0x1234})
+                             .Build());
+    window.dialogs.AnswerFile(path);
+    form.OpenSUP->click();
+    QVERIFY(Lines(form.LogListBox)
+                .contains(QString::fromStdString("WARNING - 2 subtitles use other colours than the first [" + path + "]")));
+    const std::string target = window.folder.File("out.sup");
+    window.dialogs.AnswerFile(target);
+    form.SaveSUP->click();
+    QVERIFY(Lines(form.LogListBox)
+                .contains(QString::fromStdString("WARNING - 1 subtitles have later colour or contrast commands, "
+                                                 "left unchanged [" + target + "]")));
+  }
+
   void CancelledOrFailedSaveLeavesFilesAlone() {
     WindowHarness window;
     TMainForm& form = *window.form;

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/Log.h"
 #include "files/Fileifo.h"
 #include "tests/support/IfoBuilder.h"
 #include "tests/support/RunProcess.h"
@@ -103,6 +104,56 @@ TEST_F(IfoCliTest, SetReplacesThePaletteThenSingleEntries) {
   EXPECT_EQ(RunCli({"ifo", "show", output}).out, ShowText(expected));
   EXPECT_EQ(ReadFileBytes(output), BuildIfo(expected, KeepSecond())) << "only the first palette changes";
   EXPECT_EQ(ReadFileBytes(input), BuildIfo()) << "the input stays as it was";
+}
+
+TEST_F(IfoCliTest, PaletteFilesGoOutAndComeBackInEachFormat) {
+  const CliRun yuv = RunCli({"ifo", "show", input, "--format", "yuv"});
+  EXPECT_EQ(yuv.status, 0) << yuv.err;
+  std::string lines = ShowText(SampleIfoPalette());
+  std::string expected;
+  for (std::size_t at = 0; at < lines.size(); at = lines.find('\n', at) + 1) expected += lines.substr(at + 3, 7);
+  EXPECT_EQ(yuv.out, expected) << "one Y Cr Cb hex text per line";
+  const CliRun rgb = RunCli({"ifo", "show", "--format=rgb", input});
+  const CliRun idx = RunCli({"ifo", "show", input, "--format", "idx"});
+  ASSERT_EQ(rgb.out.size(), 16u * 7);
+  ASSERT_EQ(idx.out.rfind("palette: ", 0), 0u);
+  for (int i = 0; i < 16; ++i) {
+    const std::string hex = FormatText("%06X", SampleIfoPalette()[i]);
+    const TColor c = YCrCbToColour(HexTextY(hex), HexTextCr(hex), HexTextCb(hex));
+    EXPECT_EQ(rgb.out.substr(7 * i, 7), FormatText("%02X%02X%02X\n", RedOf(c), GreenOf(c), BlueOf(c)));
+    EXPECT_EQ(idx.out.substr(9 + 8 * i, 6), FormatText("%02x%02x%02x", RedOf(c), GreenOf(c), BlueOf(c)));
+  }
+
+  // Each file read back: the Y Cr Cb file gives the palette again; RGB files go through the
+  // conversion, so each entry is what converting its RGB value forward gives.
+  WriteFileBytes(dir.File("p.yuv"), Bytes(yuv.out.begin(), yuv.out.end()));
+  WriteFileBytes(dir.File("p.rgb"), Bytes(rgb.out.begin(), rgb.out.end()));
+  WriteFileBytes(dir.File("p.IDX"), Bytes(idx.out.begin(), idx.out.end()));
+  const CliRun same = RunCli({"ifo", "set", input, "-o", output, "--palette-file", dir.File("p.yuv")});
+  EXPECT_EQ(same.status, 0) << same.err;
+  EXPECT_EQ(ReadFileBytes(output), BuildIfo());
+  for (const char* name : {"p.rgb", "p.IDX"}) {
+    const CliRun run = RunCli({"ifo", "set", input, "-o", output, "--palette-file", dir.File(name), "--entry", "2=ABCDEF"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    IfoPalette converted{};
+    for (int i = 0; i < 16; ++i) {
+      const TColor c = static_cast<TColor>(std::stoul(rgb.out.substr(7 * i, 6), nullptr, 16));
+      const TColor colour = MakeColour(static_cast<int>(c >> 16), static_cast<int>(c >> 8 & 0xFF), static_cast<int>(c & 0xFF));
+      converted[i] = static_cast<std::uint32_t>(ColourToY(colour) << 16 | ColourToCr(colour) << 8 | ColourToCb(colour));
+    }
+    converted[2] = 0xABCDEF;  // --entry after the file
+    // Only the first title chain takes it; the second keeps the palette it had.
+    EXPECT_EQ(ReadFileBytes(output), BuildIfo(converted, {.titlePalettes = {{2, SampleIfoPalette()}}}))
+        << name;
+  }
+
+  // A file that is no palette file fails with exit 1 and leaves the target.
+  WriteFileBytes(output, {1, 2, 3});
+  WriteFileBytes(dir.File("bad.txt"), Bytes{'1', '0', '8', '0', '8', '0'});
+  const CliRun bad = RunCli({"ifo", "set", input, "-o", output, "--palette-file", dir.File("bad.txt")});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.err, "ERROR - Not a palette file [" + dir.File("bad.txt") + "]: expected 16 entries, found 1\n");
+  EXPECT_EQ(ReadFileBytes(output), (Bytes{1, 2, 3}));
 }
 
 TEST_F(IfoCliTest, SetSingleEntryOntoTheInputItself) {
@@ -256,6 +307,10 @@ TEST_F(IfoCliTest, UsageErrorsWriteNothing) {
       {"ifo", "set", input, "-o", output, "--palette", fifteen},
       {"ifo", "set", input, "-o", output, "--palette", fifteen + ",108080,108080"},
       {"ifo", "set", input, "-o", output, "--palette", fifteen + ",xyz123"},
+      {"ifo", "set", input, "-o", output, "--palette", fifteen + ",108080", "--palette-file", input},
+      {"ifo", "set", input, "-o", output, "--palette-file"},
+      {"ifo", "show", input, "--format", "ycrcb"},
+      {"ifo", "show", input, "--format", "yuv", "--json"},
   };
   for (const auto& args : bad) {
     const CliRun run = RunCli(args);

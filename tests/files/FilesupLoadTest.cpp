@@ -104,7 +104,9 @@ TEST_F(FilesupLoadTest, ListsEveryPacketOfAFileWithoutMarkerAfterAWarning) {
   EXPECT_EQ(log.LineList(), (Lines{"WARNING - Not a QUENLIX SUP file [" + dir.File("in.sup") + "]",
                                    "   1 - 00000000", FormatText("   2 - %08zX", second),
                                    FormatText("   3 - %08zX", third), "Cmd3 - 4567",
-                                   "Cmd4 - 89AB"}));
+                                   "Cmd4 - 89AB",
+                                   "WARNING - 2 subtitles use other colours than the first [" +
+                                       dir.File("in.sup") + "]"}));
   EXPECT_EQ(sup.PacketOffsets(), (std::vector<std::int32_t>{0, static_cast<std::int32_t>(second),
                                                             static_cast<std::int32_t>(third)}));
   EXPECT_EQ(Colours(), (std::array<int, 4>{7, 6, 5, 4}));
@@ -133,9 +135,33 @@ TEST_F(FilesupLoadTest, MarkerPacketIsLeftOutOfTheList) {
   EXPECT_EQ(log.LineList(),
             (Lines{"   1 - 00000064", FormatText("   2 - %08zX", layout.packets[2].offset),
                    FormatText("   3 - %08zX", layout.packets[3].offset), "Cmd3 - FEDC",
-                   "Cmd4 - FFF0"}))
+                   "Cmd4 - FFF0",
+                   "WARNING - 2 subtitles use other colours than the first [" + dir.File("in.sup") + "]"}))
       << "no warning, and the mapping comes from the first subtitle, not the marker";
   EXPECT_EQ(sup.PacketOffsets().front(), 100);
+}
+
+TEST_F(FilesupLoadTest, ListsEveryDistinctMappingInOrderOfFirstAppearance) {
+  const SupPacket a = {.colour = 0x3210, .contrast = 0xFFF0};
+  const SupPacket b = {.colour = 0x3210, .contrast = 0x0FF0};
+  const SupPacket noColour = {.colour = std::nullopt, .contrast = 0xFFF0};
+  const Bytes bytes = SupBuilder().Marker().Add(a).Add(b).Add(a).Add(noColour).Add(b).Add(a).Build();
+  ASSERT_EQ(LoadBytes(bytes), 6);
+  const auto& m = sup.Mappings();
+  ASSERT_EQ(m.size(), 3u);
+  EXPECT_EQ((std::array<int, 3>{m[0].colour, m[0].contrast, m[0].subtitles}), (std::array<int, 3>{0x3210, 0xFFF0, 3}));
+  EXPECT_EQ((std::array<int, 3>{m[1].colour, m[1].contrast, m[1].subtitles}), (std::array<int, 3>{0x3210, 0x0FF0, 2}));
+  EXPECT_EQ((std::array<int, 3>{m[2].colour, m[2].contrast, m[2].subtitles}), (std::array<int, 3>{-1, 0xFFF0, 1}));
+  EXPECT_EQ(log.LineList().back(),
+            "WARNING - 3 subtitles use other colours than the first [" + dir.File("in.sup") + "]");
+
+  // One mapping: no warning; no subtitle: no mapping.
+  ASSERT_EQ(LoadBytes(SupBuilder().Marker().Add(4, b).Build()), 4);
+  EXPECT_EQ(sup.Mappings().size(), 1u);
+  EXPECT_EQ(sup.Mappings()[0].subtitles, 4);
+  EXPECT_EQ(log.LineList().back(), "Cmd4 - 0FF0");
+  ASSERT_EQ(LoadBytes(SupBuilder().Marker().Build()), 0);
+  EXPECT_TRUE(sup.Mappings().empty());
 }
 
 TEST_F(FilesupLoadTest, MarkerOnlyFileHasNoSubtitlesAndKeepsTheEarlierMapping) {

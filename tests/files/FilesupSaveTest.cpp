@@ -10,6 +10,7 @@
 #include "core/FileIO.h"
 #include "core/Log.h"
 #include "files/Filesup.h"
+#include "tests/support/SubpictureDecoder.h"
 #include "tests/support/SupBuilder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/PosixOnly.h"
@@ -17,6 +18,22 @@
 namespace {
 
 using Lines = std::vector<std::string>;
+
+// A subtitle with a coded picture of `width` x 14 pixels at (100, 400).
+SupPacket Picture(int width, unsigned seed, SupPacket packet = {}) {
+  packet.image = StripedImage(width, 14, seed);
+  return packet;
+}
+
+// The units of the listed subtitles of a file.
+std::vector<Bytes> Units(const Bytes& file, const std::vector<SupPacketLayout>& packets) {
+  std::vector<Bytes> units;
+  for (const SupPacketLayout& p : packets) {
+    units.emplace_back(file.begin() + static_cast<std::ptrdiff_t>(p.offset + 10),
+                       file.begin() + static_cast<std::ptrdiff_t>(p.offset + p.size));
+  }
+  return units;
+}
 
 void SetMapping(SupTabValues& tab, std::array<int, 4> map, std::array<int, 4> intensity) {
   tab.map = map;
@@ -244,6 +261,16 @@ TEST_F(FilesupSaveTest, EveryFailingFileStepLeavesTargetAndDocumentUnchanged) {
     EXPECT_EQ(ListFolder(dir.Path()), (std::vector<std::string>{"in.sup", "out.sup"}));
     EXPECT_EQ(sup.GetFileColour(0), 0);
   }
+  EntryMap map;
+  map.entry[1] = 5;
+  for (const FileStep step : {FileStep::kCreate, FileStep::kWrite, FileStep::kFlush, FileStep::kRename}) {
+    WriteFileBytes(out, earlier);
+    SetFileFaultHook([step](FileStep s) { return s == step; });
+    EXPECT_FALSE(sup.SaveEntryRemap(out, map));
+    EXPECT_EQ(ReadFileBytes(out), earlier);
+    EXPECT_EQ(sup.Data(), source) << "the entry remap's bytes are put back";
+    EXPECT_EQ(ListFolder(dir.Path()), (std::vector<std::string>{"in.sup", "out.sup"}));
+  }
   SetFileFaultHook(nullptr);
   EXPECT_TRUE(sup.Save(out)) << "a later save works";
   EXPECT_EQ(sup.GetFileColour(0), 9);
@@ -254,6 +281,123 @@ TEST_F(FilesupSaveTest, TargetInAMissingFolderCannotBeCreated) {
   const std::string target = dir.File("no such folder/out %s.sup");
   EXPECT_FALSE(sup.Save(target));
   EXPECT_EQ(log.LineList().back(), "ERROR - Can't Create [" + target + "]");
+}
+
+TEST_F(FilesupSaveTest, SlotRemapWarnsAboutTheSubtitlesWithLaterColourCommands) {
+  const Bytes colours = {0x03, 0x76, 0x54, 0xFF};
+  const Bytes source =
+      SupBuilder()
+          .Marker()
+          .Add()
+          .Add({.later = {{0x02, 0xFF}, colours}})
+          .Add({.change = {{400, 401, {{100, 0x1111, 0xFFFF}}}}})
+          .Add({.commands = {0x03, 0x11, 0x11, 0x04, 0xFF, 0xF0, 0x03, 0x22, 0x22, 0xFF}})
+          .Add({.later = {{0x02, 0xFF}}})
+          .Build();
+  ASSERT_EQ(LoadBytes(source), 5);
+  ASSERT_TRUE(sup.Save(out));
+  EXPECT_TRUE(Logged("WARNING - 3 subtitles have later colour or contrast commands, left unchanged [" +
+                     out + "]"));
+  ASSERT_EQ(LoadBytes(SupBuilder().Marker().Add(3, {}).Build()), 3);
+  ASSERT_TRUE(sup.Save(out));
+  for (const std::string& line : log.LineList()) EXPECT_EQ(line.find("WARNING"), std::string::npos) << line;
+}
+
+TEST_F(FilesupSaveTest, EntryRemapTranslatesEveryPixelsEntryAndKeepsEveryOtherByte) {
+  const Bytes later = {0x03, 0x01, 0x23, 0x04, 0x0F, 0xFF, 0xFF};
+  const std::vector<ChangeRegion> regions = {{401, 404, {{100, 0x4567, 0xF0F0}, {115, 0x89AB, 0x1234}}},
+                                             {408, 408, {{130, 0xCDEF, 0x5678}}}};
+  SupLayout layout;
+  const Bytes source =
+      SupBuilder()
+          .Marker()
+          .Add(Picture(40, 1, {.colour = 0x3210, .contrast = 0xFFF0}))
+          .Add(Picture(33, 2, {.colour = 0x0123, .contrast = 0x8CF0, .contrastFirst = true, .later = {{0x02, 0xFF}, later}}))
+          .Add(Picture(60, 3, {.colour = 0xFEDC, .change = regions}))
+          .Add(Picture(18, 4, {.colour = 0x5555, .contrast = 0x1234, .later = {later, {0x07, 0x00, 0x06, 0x0F, 0xFF, 0xFF, 0xFF, 0xFF}}}))
+          .Build(&layout);
+  ASSERT_EQ(LoadBytes(source), 4);
+  // A permutation of the entries, and two contrasts.
+  EntryMap map;
+  for (int i = 0; i < 16; ++i) map.entry[i] = (i * 7 + 3) % 16;
+  map.contrast[1] = 6;
+  map.contrast[12] = 0;
+  ASSERT_TRUE(sup.SaveEntryRemap(out, map));
+  EXPECT_EQ(log.LineList().front(), "Entry Data = 3A18F6D4B2907E5C");
+  EXPECT_EQ(log.LineList()[1], "Contrast Data = -6----------0---");
+  EXPECT_TRUE(Logged("Data written to SUP file [" + out + "]"));
+  EXPECT_TRUE(Logged("4 of 4 subtitles changed"));
+  const Bytes saved = ReadFileBytes(out);
+  EXPECT_EQ(saved, sup.Data());
+  ASSERT_EQ(saved.size(), source.size());
+  const auto before = Units(source, layout.Subtitles());
+  const auto after = Units(saved, layout.Subtitles());
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    EXPECT_EQ(CompareEntryRemap(before[i], after[i], map.entry, map.contrast), "") << "subtitle " << i;
+  }
+  EXPECT_TRUE(std::equal(source.begin(), source.begin() + static_cast<std::ptrdiff_t>(layout.packets[1].offset),
+                         saved.begin()))
+      << "the marker packet stays";
+  SupTabValues freshTab;
+  CFileSUP fresh(freshTab);
+  ASSERT_EQ(fresh.Load(out), 4);
+  auto listed = [](const CFileSUP& f) {
+    std::vector<std::array<int, 3>> all;
+    for (const SupMapping& m : f.Mappings()) all.push_back({m.colour, m.contrast, m.subtitles});
+    return all;
+  };
+  EXPECT_EQ(listed(sup), listed(fresh)) << "the mappings are those of the file written";
+  EXPECT_EQ(sup.GetFileColour(0), 3) << "the file's mapping is read again";
+  EXPECT_EQ(sup.GetFileColour(1), 10);
+  EXPECT_EQ(tab.mapFile[1], "10");
+
+  // The permutation and its inverse, without contrasts, give back every byte.
+  EntryMap plain;
+  plain.entry = map.entry;
+  EntryMap inverse;
+  for (int i = 0; i < 16; ++i) inverse.entry[map.entry[i]] = i;
+  const Bytes noContrast = SupBuilder().Marker().Add(Picture(20, 5, {.change = regions, .later = {later}})).Build();
+  ASSERT_EQ(LoadBytes(noContrast), 1);
+  ASSERT_TRUE(sup.SaveEntryRemap(out, plain));
+  EXPECT_NE(ReadFileBytes(out), noContrast);
+  ASSERT_TRUE(sup.SaveEntryRemap(out, inverse));
+  EXPECT_EQ(ReadFileBytes(out), noContrast);
+}
+
+TEST_F(FilesupSaveTest, EntryRemapRefusesAFileWithASubtitleThatCannotBeWalked) {
+  const Bytes colours = {0x03, 0x11, 0x11, 0xFF};
+  const struct {
+    SupPacket bad;
+    std::string why;
+  } cases[] = {
+      {{.later = {colours}, .lastLink = LastLink::kBackward}, "next control sequence does not follow this one"},
+      {{.later = {colours}, .lastLink = LastLink::kOutside}, "control sequence outside the unit"},
+      {{.colourChangeBytes = 8}, "damaged colour/contrast change command"},
+      {{.later = {{0x02, 0x09, 0xFF}}}, "unknown command code"},
+      {{.later = {{0x02, 0x03, 0x11}}}, "command list runs past the end of the unit"},
+  };
+  const Bytes earlier = {'o', 'l', 'd'};
+  for (const auto& c : cases) {
+    SupLayout layout;
+    const Bytes source = SupBuilder().Marker().Add().Add(c.bad).Add().Build(&layout);
+    ASSERT_EQ(LoadBytes(source), 3);
+    WriteFileBytes(out, earlier);
+    EntryMap map;
+    map.entry[1] = 2;
+    EXPECT_FALSE(sup.SaveEntryRemap(out, map)) << c.why;
+    const std::string last = log.LineList().back();
+    EXPECT_EQ(last.rfind("ERROR - Can't walk the commands of subtitle 2 at ", 0), 0u) << last;
+    EXPECT_NE(last.find(": " + c.why + " [" + out + "]"), std::string::npos) << last;
+    EXPECT_EQ(ReadFileBytes(out), earlier);
+    EXPECT_EQ(sup.Data(), source);
+    EXPECT_EQ(ListFolder(dir.Path()), (std::vector<std::string>{"in.sup", "out.sup"}));
+  }
+  // The error names the file offset where the walk stopped: here the code-9 command.
+  ASSERT_EQ(LoadBytes(SupBuilder().Add({.later = {{0x02, 0x09, 0xFF}}}).Build()), 1);
+  EXPECT_FALSE(sup.SaveEntryRemap(out, EntryMap()));
+  const std::size_t at = sup.Data().size() - 2;
+  EXPECT_EQ(log.LineList().back(), FormatText("ERROR - Can't walk the commands of subtitle 1 at %08zX: "
+                                              "unknown command code [%s]", at, out.c_str()));
 }
 
 TEST_F(FilesupSaveTest, GridShowsEachSlotsIntensityInItsPaletteColumn) {

@@ -1,7 +1,7 @@
-// The VOB scanner on files made by real DVD tools: an MPEG-2 program stream from ffmpeg, two
-// subtitle streams muxed in by spumux, and the title set that dvdauthor makes of it. The count
-// and the usage table are checked against the subpicture units that ffprobe lists, parsed here
-// on their own.
+// Files made by real DVD tools: an MPEG-2 program stream from ffmpeg, two subtitle streams
+// muxed in by spumux, and the title set that dvdauthor makes of it. The VOB scanner's count and
+// usage table are checked against the subpicture units that ffprobe lists, parsed here on their
+// own; SUP files made of those units go through the entry remap.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -16,7 +16,11 @@
 
 #include "core/Log.h"
 #include "core/Progress.h"
+#include "core/EntryRemap.h"
+#include "files/Filesup.h"
 #include "files/Filevob.h"
+#include "tests/support/SubpictureDecoder.h"
+#include "tests/support/SupBuilder.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -172,35 +176,41 @@ class VobRealFilesTest : public ::testing::Test {
     return text.str();
   }
 
+  // ffmpeg's MPEG-2 program stream with two subtitle streams muxed in by spumux: sub1.mpg.
+  void MakeSubtitledStream() {
+    const std::string quiet = " >>'" + F("tools.log") + "' 2>&1";
+    ASSERT_TRUE(Shell("ffmpeg -nostdin -hide_banner -y -f lavfi -i testsrc=size=352x288:rate=25:duration=4"
+                      " -f lavfi -i sine=frequency=440:duration=4 -target pal-dvd -s 352x288"
+                      " -b:v 400k -maxrate 1000k -bufsize 224k -g 12 '" + F("av.mpg") + "'" + quiet))
+        << ToolLog();
+
+    // Large noisy pictures span several packets; partial alpha gives contrasts below 15.
+    WriteFileBytes(F("big.png"), NoisePng(320, 110, {0x000000, 0xFFFFFF, 0xFF0000, 0x0000FF},
+                                          {0, 255, 255, 255}, 1));
+    WriteFileBytes(F("soft.png"), NoisePng(200, 60, {0x000000, 0x00FF00, 0xFFFF00, 0xFFFFFF},
+                                           {0, 255, 136, 68}, 2));
+    WriteFileBytes(F("two.png"), NoisePng(160, 40, {0x101010, 0xFF00FF, 0xFF00FF, 0xFF00FF},
+                                          {255, 170, 170, 170}, 3));
+    std::ofstream(F("s0.xml")) << "<subpictures format=\"PAL\"><stream>\n"
+                                  "<spu start=\"00:00:00.20\" end=\"00:00:00.80\" image=\"big.png\" xoffset=\"10\" yoffset=\"60\"/>\n"
+                                  "<spu start=\"00:00:01.00\" end=\"00:00:01.50\" image=\"soft.png\" xoffset=\"40\" yoffset=\"150\"/>\n"
+                                  "<spu start=\"00:00:02.00\" end=\"00:00:02.60\" image=\"big.png\" xoffset=\"10\" yoffset=\"60\"/>\n"
+                                  "</stream></subpictures>\n";
+    std::ofstream(F("s1.xml")) << "<subpictures format=\"PAL\"><stream>\n"
+                                  "<spu start=\"00:00:00.50\" end=\"00:00:01.20\" image=\"two.png\" xoffset=\"40\" yoffset=\"200\"/>\n"
+                                  "<spu start=\"00:00:02.20\" end=\"00:00:03.00\" image=\"soft.png\" xoffset=\"40\" yoffset=\"150\"/>\n"
+                                  "</stream></subpictures>\n";
+    ASSERT_TRUE(Shell(Cd() + "spumux -s 0 s0.xml < av.mpg > sub0.mpg 2>>tools.log")) << ToolLog();
+    ASSERT_TRUE(Shell(Cd() + "spumux -s 1 s1.xml < sub0.mpg > sub1.mpg 2>>tools.log")) << ToolLog();
+  }
+  std::string Cd() const { return "cd '" + dir_.Path() + "' && "; }
+
   TempDir dir_;
 };
 
 TEST_F(VobRealFilesTest, CountAndUsageMatchTheUnitsOfSpumuxAndDvdauthorFiles) {
-  const std::string quiet = " >>'" + F("tools.log") + "' 2>&1";
-  ASSERT_TRUE(Shell("ffmpeg -nostdin -hide_banner -y -f lavfi -i testsrc=size=352x288:rate=25:duration=4"
-                    " -f lavfi -i sine=frequency=440:duration=4 -target pal-dvd -s 352x288"
-                    " -b:v 400k -maxrate 1000k -bufsize 224k -g 12 '" + F("av.mpg") + "'" + quiet))
-      << ToolLog();
-
-  // Large noisy pictures span several packets; partial alpha gives contrasts below 15.
-  WriteFileBytes(F("big.png"), NoisePng(320, 110, {0x000000, 0xFFFFFF, 0xFF0000, 0x0000FF},
-                                        {0, 255, 255, 255}, 1));
-  WriteFileBytes(F("soft.png"), NoisePng(200, 60, {0x000000, 0x00FF00, 0xFFFF00, 0xFFFFFF},
-                                         {0, 255, 136, 68}, 2));
-  WriteFileBytes(F("two.png"), NoisePng(160, 40, {0x101010, 0xFF00FF, 0xFF00FF, 0xFF00FF},
-                                        {255, 170, 170, 170}, 3));
-  std::ofstream(F("s0.xml")) << "<subpictures format=\"PAL\"><stream>\n"
-                                "<spu start=\"00:00:00.20\" end=\"00:00:00.80\" image=\"big.png\" xoffset=\"10\" yoffset=\"60\"/>\n"
-                                "<spu start=\"00:00:01.00\" end=\"00:00:01.50\" image=\"soft.png\" xoffset=\"40\" yoffset=\"150\"/>\n"
-                                "<spu start=\"00:00:02.00\" end=\"00:00:02.60\" image=\"big.png\" xoffset=\"10\" yoffset=\"60\"/>\n"
-                                "</stream></subpictures>\n";
-  std::ofstream(F("s1.xml")) << "<subpictures format=\"PAL\"><stream>\n"
-                                "<spu start=\"00:00:00.50\" end=\"00:00:01.20\" image=\"two.png\" xoffset=\"40\" yoffset=\"200\"/>\n"
-                                "<spu start=\"00:00:02.20\" end=\"00:00:03.00\" image=\"soft.png\" xoffset=\"40\" yoffset=\"150\"/>\n"
-                                "</stream></subpictures>\n";
-  const std::string cd = "cd '" + dir_.Path() + "' && ";
-  ASSERT_TRUE(Shell(cd + "spumux -s 0 s0.xml < av.mpg > sub0.mpg 2>>tools.log")) << ToolLog();
-  ASSERT_TRUE(Shell(cd + "spumux -s 1 s1.xml < sub0.mpg > sub1.mpg 2>>tools.log")) << ToolLog();
+  ASSERT_NO_FATAL_FAILURE(MakeSubtitledStream());
+  const std::string cd = Cd();
   ASSERT_TRUE(Shell(cd + "VIDEO_FORMAT=PAL dvdauthor -o dvd -t sub1.mpg >>tools.log 2>&1 && "
                          "VIDEO_FORMAT=PAL dvdauthor -o dvd -T >>tools.log 2>&1"))
       << ToolLog();
@@ -270,6 +280,55 @@ TEST_F(VobRealFilesTest, CountAndUsageMatchTheUnitsOfSpumuxAndDvdauthorFiles) {
     const int second = vob.Scan(false);
     EXPECT_EQ(first, continues ? startedBefore : startedBefore - 1) << continues;
     EXPECT_EQ(first + second, continues ? 5 : 4) << "the split unit is counted once, or lost";
+  }
+}
+
+// SUP files made of the units that spumux and ffmpeg's subtitle encoder wrote: each subtitle
+// keeps its own mapping through an entry remap, and every pixel's entry is translated.
+TEST_F(VobRealFilesTest, EntryRemapOfSupFilesFromRealUnitsTranslatesEveryPixel) {
+  ASSERT_NO_FATAL_FAILURE(MakeSubtitledStream());
+  ASSERT_TRUE(Shell(Cd() + "ffmpeg -nostdin -hide_banner -y -canvas_size 720x576 -i sub1.mpg -map 0:v"
+                           " -map 0:s:0 -c:v copy -c:s dvdsub -f vob ff.vob >>tools.log 2>&1"))
+      << ToolLog();
+  EntryMap map;
+  for (int i = 0; i < 16; ++i) map.entry[i] = 15 - i;
+  map.contrast[1] = 7;
+  map.contrast[14] = 3;
+  for (const auto& [source, units] : {std::pair{std::string("spumux"), ProbeUnits(F("sub1.mpg"), F("probe.txt"))},
+                                      std::pair{std::string("ffmpeg"), ProbeUnits(F("ff.vob"), F("probe.txt"))}}) {
+    SCOPED_TRACE(source);
+    ASSERT_GE(units.size(), 3u);
+    SupBuilder builder;
+    for (const Bytes& unit : units) {
+      Bytes packet = {'S', 'P', 0, 0, 0, 0, 0, 0, 0, 0};
+      packet.insert(packet.end(), unit.begin(), unit.end());
+      builder.Raw(packet);
+    }
+    const Bytes file = builder.Build();
+    WriteFileBytes(F("in.sup"), file);
+    LogRecorder log(kLogWarning);
+    ScopedLogTarget scopedLog(&log);
+    SupTabValues tab;
+    CFileSUP sup(tab);
+    ASSERT_EQ(sup.Load(F("in.sup")), static_cast<int>(units.size()));
+    if (source == "spumux") {
+      EXPECT_GE(sup.Mappings().size(), 3u) << "each picture's colours give their own mapping";
+      EXPECT_EQ(log.Lines().back().rfind("WARNING - ", 0), 0u);
+      EXPECT_NE(log.Lines().back().find("subtitles use other colours than the first"), std::string::npos);
+    }
+    ASSERT_TRUE(sup.SaveEntryRemap(F("out.sup"), map)) << log.Lines().back();
+    const Bytes saved = ReadFileBytes(F("out.sup"));
+    ASSERT_EQ(saved.size(), file.size());
+    std::size_t at = 0;
+    for (const Bytes& unit : units) {
+      const Bytes after(saved.begin() + static_cast<std::ptrdiff_t>(at + 10),
+                        saved.begin() + static_cast<std::ptrdiff_t>(at + 10 + unit.size()));
+      const auto frames = DecodeSubpicture(unit);
+      ASSERT_TRUE(frames && !frames->empty() && !frames->front().pixels.empty()) << "the picture decodes";
+      EXPECT_EQ(CompareEntryRemap(unit, after, map.entry, map.contrast), "");
+      EXPECT_NE(after, unit);
+      at += 10 + unit.size();
+    }
   }
 }
 

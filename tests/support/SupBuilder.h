@@ -8,6 +8,29 @@
 
 #include "tests/support/TempDir.h"
 
+// A region of a colour/contrast change command (code 7): lines firstLine-lastLine (screen
+// lines), and from each start column on a colour word and a contrast word.
+struct ChangeRegion {
+  struct Column {
+    int column;
+    int colour;
+    int contrast;
+  };
+  int firstLine = 0;
+  int lastLine = 0;
+  std::vector<Column> columns;
+};
+
+// The whole change command: code 7, its size, the regions and the end mark.
+Bytes ChangeCommand(const std::vector<ChangeRegion>& regions);
+
+// Where the last control sequence of a unit links to.
+enum class LastLink {
+  kSelf,      // itself: the end, as authoring tools write it
+  kBackward,  // the first sequence
+  kOutside,   // past the end of the unit
+};
+
 // One subtitle packet: a 10-byte header and a subpicture unit with a picture and one or more
 // control sequences. The first sequence's command list is either generated from the fields
 // below or given verbatim in `commands`.
@@ -21,7 +44,22 @@ struct SupPacket {
   std::size_t pictureBytes = 1500;       // coded picture between unit header and commands
   std::vector<std::uint8_t> commands{};  // non-empty: the first command list, used as given
   std::uint32_t timestamp = 0;           // written into the header; never read by the program
+  std::vector<ChangeRegion> change{};    // non-empty: a change command after the colour commands
+  std::vector<Bytes> later{};            // non-empty: the later sequences' command lists, as given
+                                         // (end code included); replaces laterSequences
+  LastLink lastLink = LastLink::kSelf;
+  // Non-empty: rows of 2-bit pixel codes, run-length coded as the picture (in place of
+  // pictureBytes), shown at (left, top) by the display area and field offsets of the first list.
+  std::vector<Bytes> image{};
+  int left = 100;
+  int top = 400;
 };
+
+// Rows of 2-bit pixel codes, interlaced into a top and a bottom field and run-length coded as
+// DVD subpictures are; `bottomField` is the bottom field's offset in the returned bytes.
+Bytes EncodePicture(const std::vector<Bytes>& image, std::size_t& bottomField);
+// A picture of `width` x `height` pixels in all four codes, in runs of varied length.
+std::vector<Bytes> StripedImage(int width, int height, unsigned seed);
 
 // Where the builder put a packet's parts, as file offsets.
 struct SupPacketLayout {

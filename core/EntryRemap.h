@@ -1,0 +1,35 @@
+// Remapping a subpicture unit by palette entry: every colour word of every control sequence.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "core/Core.h"
+
+// Which palette entry each entry becomes, and the contrast given to pixels of an entry.
+struct EntryMap {
+  EntryMap();  // every entry to itself, no contrast set
+
+  // Translates each slot of a colour word (Cmd3 or a pixel control's colour word).
+  int TranslateColour(int colourWord) const;
+  // Sets, in a contrast word, the slots whose entry in `colourWord` (before the remap) has a
+  // contrast; the other slots keep theirs.
+  int TranslateContrast(int contrastWord, int colourWord) const;
+
+  std::array<int, 16> entry;     // 0-15
+  std::array<int, 16> contrast;  // 0-15, or -1 to keep
+};
+
+// One byte to change, at an offset from the start of the unit.
+struct BytePatch {
+  std::size_t at;
+  std::uint8_t before;
+  std::uint8_t after;
+};
+
+// Plans the entry remap of one unit: walks it (WalkUnitWords) and appends a patch for every
+// byte of a colour or contrast word that the map changes. Nothing is appended when the walk
+// fails; the result says why. A contrast word with no colour set before it is left alone.
+UnitWalk PlanEntryRemap(ByteView unit, const EntryMap& map, std::vector<BytePatch>& patches);
