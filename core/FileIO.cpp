@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "core/Log.h"
 #include "core/Platform.h"
 
 namespace {
@@ -116,6 +117,27 @@ ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& byt
     bytes.shrink_to_fit();
   }
   return result;
+}
+
+bool LoadDocumentBytes(const std::string& fileName, std::vector<std::uint8_t>& bytes,
+                       std::uint64_t maxSize) {
+  switch (ReadWholeFile(fileName, bytes, maxSize)) {
+    case ReadResult::kOk:
+      return true;
+    case ReadResult::kOpenFailed:
+      LogMessage(kLogError, "ERROR - Can't open [%s]", fileName.c_str());
+      return false;
+    case ReadResult::kReadFailed:
+    case ReadResult::kTooLarge:
+      break;
+  }
+  LogMessage(kLogError, "ERROR - Can't read [%s]", fileName.c_str());
+  return false;
+}
+
+void ReleaseBytes(std::vector<std::uint8_t>& bytes) {
+  bytes.clear();
+  bytes.shrink_to_fit();
 }
 
 AtomicFile::AtomicFile(std::string path, Durability durability)

@@ -21,6 +21,14 @@ enum class ReadResult { kOk, kOpenFailed, kReadFailed, kTooLarge };
 ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes,
                          std::uint64_t maxSize);
 
+// The load of a document: reads the whole file into `bytes`, or empties them and logs
+// "ERROR - Can't open [FILE]" (no such file, a folder) or "ERROR - Can't read [FILE]" (a read
+// error, or larger than `maxSize`).
+bool LoadDocumentBytes(const std::string& fileName, std::vector<std::uint8_t>& bytes,
+                       std::uint64_t maxSize);
+// Empties `bytes` and gives their memory back: a refused or replaced document holds nothing.
+void ReleaseBytes(std::vector<std::uint8_t>& bytes);
+
 // read(2) with EINTR retried: the one read call of the program's file readers, so that tests
 // can make it fail at a chosen file offset (SetReadFaultOffset).
 ssize_t ReadSome(int fd, void* buffer, std::size_t size);

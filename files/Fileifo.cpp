@@ -159,22 +159,11 @@ std::string BackupTwinPath(const std::string& ifoPath) {
 }
 
 int CFileIFO::Load(const std::string& fileName, IfoAccept accept) {
-  Bytes.clear();
-  Bytes.shrink_to_fit();
+  ReleaseBytes(Bytes);
   ChainList.clear();
   Size = 0;
   const char* name = fileName.c_str();
-  switch (ReadWholeFile(fileName, Bytes, kMaxIfoFileSize)) {
-    case ReadResult::kOk:
-      break;
-    case ReadResult::kOpenFailed:
-      LogMessage(kLogError, "ERROR - Can't open [%s]", name);
-      return -1;
-    case ReadResult::kReadFailed:
-    case ReadResult::kTooLarge:
-      LogMessage(kLogError, "ERROR - Can't read [%s]", name);
-      return -1;
-  }
+  if (!LoadDocumentBytes(fileName, Bytes, kMaxIfoFileSize)) return -1;
   Size = static_cast<std::int32_t>(Bytes.size());
   const std::optional<IfoKind> kind = IfoKindOf(Bytes);
   const bool accepted = kind == IfoKind::kTitleSet ||
@@ -185,8 +174,7 @@ int CFileIFO::Load(const std::string& fileName, IfoAccept accept) {
   if (!accepted || !FindPalette()) {
     LogMessage(kLogError, "ERROR - Not a correct IFO file [%s]", name);
     Size = 0;
-    Bytes.clear();
-    Bytes.shrink_to_fit();
+    ReleaseBytes(Bytes);
     ChainList.clear();
     return -1;
   }

@@ -79,31 +79,18 @@ int CFileSUP::GetFileIntensity(int slot) const {
 }
 
 int CFileSUP::Load(const std::string& fileName) {
-  Bytes.clear();
-  Bytes.shrink_to_fit();
+  ReleaseBytes(Bytes);
   Size = 0;
   Packets.clear();
   ColourFound = IntensityFound = false;
   mappings_.clear();
-
-  switch (ReadWholeFile(fileName, Bytes, kMaxFileSize)) {
-    case ReadResult::kOk:
-      break;
-    case ReadResult::kOpenFailed:
-      LogMessage(kLogError, "ERROR - Can't open [%s]", fileName.c_str());
-      return -1;
-    case ReadResult::kReadFailed:
-    case ReadResult::kTooLarge:
-      LogMessage(kLogError, "ERROR - Can't read [%s]", fileName.c_str());
-      return -1;
-  }
+  if (!LoadDocumentBytes(fileName, Bytes, kMaxFileSize)) return -1;
   Size = static_cast<std::int32_t>(Bytes.size());
 
   if (!IsSupData()) {
     LogMessage(kLogError, "ERROR - Not a SUP file [%s]", fileName.c_str());
     Size = 0;
-    Bytes.clear();
-    Bytes.shrink_to_fit();
+    ReleaseBytes(Bytes);
     return -1;
   }
   if (!HasMarker()) {

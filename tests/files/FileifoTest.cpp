@@ -261,7 +261,6 @@ TEST_F(FileifoTest, HostilePointersAndDamagedTablesAreRefused) {
   menus.menus = {{OtherIfoPalette(1), OtherIfoPalette(2)}, {OtherIfoPalette(3)}};
   const Bytes good = BuildIfo(SampleIfoPalette(), menus);
   const std::size_t table = 2 * 2048;
-  const std::size_t q = table + 24;                 // first title PGC
   const std::size_t units = 3 * 2048;               // the menus' PGCI_UT, after the titles
   auto put = [](Bytes bytes, std::size_t at, std::uint32_t value, int count = 4) {
     for (int i = 0; i < count; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * (count - 1 - i)));
