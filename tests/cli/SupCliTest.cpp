@@ -239,9 +239,13 @@ TEST_F(SupCliTest, FailedRemapLeavesTheOutputUntouched) {
   EXPECT_EQ(missing.exitStatus, 1);
   EXPECT_EQ(missing.err, "ERROR - Can't open [" + dir.File("none.sup") + "]\n");
   EXPECT_EQ(ReadFileBytes(out), (Bytes{'o', 'l', 'd'}));
+}
 
-  // A target the user may not write is refused, as a shell redirection would be; a device takes
-  // the bytes itself and reports its own error.
+// A target the user may not write is refused, as a shell redirection would be; a device takes
+// the bytes itself and reports its own error.
+TEST_F(SupCliTest, AReadOnlyTargetIsRefusedAndADeviceReportsItsError) {
+  SKIP_ON_WINDOWS("a second user and /dev/full");
+  WriteFileBytes(out, {'o', 'l', 'd'});
   WriteFileBytes(in, SupBuilder().Add().Build());
   const auto remapTo = [&](const std::string& target) {
     return Cli({"sup", "remap", in, "-o", target, "--colours", "0,1,2,3", "--intensities",

@@ -240,6 +240,7 @@ TEST_F(VobCliTest, CtrlCCancelsTheScanWithStatus130) {
 // Standard error has room for the first log line only, so the scan waits to write its last one
 // ("Stopping after first subtitle found!!!"), after its last look for a Ctrl-C; one lands there.
 TEST_F(VobCliTest, CtrlCAfterTheLastLookStillCancels) {
+  SKIP_ON_WINDOWS("watches the program through /proc and sends SIGINT");
   ProcessOptions options;
   options.timeoutSeconds = 30;
   options.interruptAtStderrRoom = ("Processing VOB file [" + one_ + "]\n").size();

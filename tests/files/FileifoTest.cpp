@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <set>
 #include <string>
 #include <vector>
@@ -458,7 +459,18 @@ TEST_F(FileifoTest, SavesTouchOnlyChosenPalettesAndKeepTheTwinInStep) {
                           std::string(c.ifoName).find(".IFX") == std::string::npos;
     std::vector<std::string> lines = {"Data written to IFO file [" + path + "]"};
     if (twinKept) lines.push_back("Data written to backup file [" + folder.File(c.twinName) + "]");
+#ifdef _WIN32
+    // Names match without regard to case there: the twin is found under the first name tried.
+    const auto lower = [](std::vector<std::string> list) {
+      for (std::string& line : list) {
+        for (char& ch : line) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+      }
+      return list;
+    };
+    EXPECT_EQ(lower(log.LineList()), lower(lines)) << c.ifoName;
+#else
     EXPECT_EQ(log.LineList(), lines) << c.ifoName;
+#endif
     if (c.twinName) {
       EXPECT_EQ(ReadFileBytes(folder.File(c.twinName)), twinKept ? saved : original) << c.ifoName;
     }
