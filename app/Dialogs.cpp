@@ -1,10 +1,10 @@
-// The file, colour and font dialogs: the Qt ones and a scripted stand-in.
+// The file, colour and font dialogs as Qt shows them.
 #include "app/Dialogs.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
-#include <QFontInfo>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QStringList>
 
 std::string QtFilterText(const std::string& filter) {
@@ -67,38 +67,4 @@ bool QtDialogs::RunFontDialog(QWidget* parent, QFont& font) {
       QFontDialog::getFont(&confirmed, shown, parent, QString(), QFontDialog::ScalableFonts);
   if (confirmed) font = chosen;
   return confirmed;
-}
-
-bool ScriptedDialogs::RunFileDialog(QWidget*, FileDialog& dialog) {
-  ++fileRuns;
-  lastFileDialog = dialog;
-  if (fileAnswers.empty()) return false;
-  const auto answer = fileAnswers.front();
-  fileAnswers.pop_front();
-  if (!answer || answer->empty()) return false;
-  dialog.fileNames = *answer;
-  dialog.fileName = answer->front();
-  return true;
-}
-
-bool ScriptedDialogs::RunColourDialog(QWidget*, QColor& colour) {
-  ++colourRuns;
-  lastColour = colour;
-  if (colourAnswers.empty()) return false;
-  const auto answer = colourAnswers.front();
-  colourAnswers.pop_front();
-  if (!answer) return false;
-  colour = *answer;
-  return true;
-}
-
-bool ScriptedDialogs::RunFontDialog(QWidget*, QFont& font) {
-  ++fontRuns;
-  lastFont = font;
-  if (fontAnswers.empty()) return false;
-  const auto answer = fontAnswers.front();
-  fontAnswers.pop_front();
-  if (!answer) return false;
-  font = *answer;
-  return true;
 }

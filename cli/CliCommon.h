@@ -30,9 +30,6 @@ class StderrLog : public LogTarget {
   explicit StderrLog(int level) : level_(level) {}
   int ChosenLevel() const override { return level_; }
   void AppendLine(const std::string& line) override;
-  int LineCount() const override { return 0; }  // nothing is kept
-  void DeleteLine(int) override {}
-  void SelectLine(int) override {}
 
  private:
   int level_;
