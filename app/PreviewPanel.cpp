@@ -112,6 +112,8 @@ PreviewPanel::PreviewPanel(QWidget* window) : QWidget(window) {
   Bevel1 = MakeBevel(this, QRect(0, 0, 841, 89), true);
   SampleImage = new SampleView(this);
   SampleImage->setGeometry(0, 0, SampleView::kWidth, SampleView::kHeight);
+  connect(SampleImage, &SampleView::RatioChanged, this, &PreviewPanel::RedrawWanted,
+          Qt::QueuedConnection);
 
   SampleText = MakeEdit(this, QRect(0, kControlsTop, 313, kEditHeight), kDefaultSampleText, false);
   SampleText->setCursorPosition(0);

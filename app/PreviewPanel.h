@@ -28,8 +28,9 @@ struct SampleWidths {
 
 // Draws the whole of `image`: the Background slot's colour, then `text` with the top left of
 // its first character cell at (10, 10): an outline line, the letters filled, an edge line.
-// `entries` are the palette entries of Background, Outline, Text and Antialias. Every pixel
-// ends up exactly one of the slot colours.
+// `entries` are the palette entries of Background, Outline, Text and Antialias. Coordinates and
+// widths are in the image's device-independent pixels: an image with a device pixel ratio of 2
+// gets twice the pixels, every one of them still exactly one of the slot colours.
 void DrawSample(QImage& image, const std::array<TColor, 16>& palette,
                 const std::array<int, 4>& entries, SampleWidths widths, const QFont& font,
                 const QString& text);
@@ -72,4 +73,8 @@ class PreviewPanel : public QWidget {
   QCheckBox* TransBackground = nullptr;
   QPushButton* SampleFont = nullptr;
   FontDialog SampleTextFontDialog;
+
+ signals:
+  // The screen's pixel ratio changed under the picture: it wants drawing again.
+  void RedrawWanted();
 };

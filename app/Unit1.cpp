@@ -87,6 +87,7 @@ void TMainForm::Connect() {
   connect(preview_.SampleText, &QLineEdit::textChanged, this, [this] { SampleTextChange(); });
   connect(preview_.TransBackground, &QCheckBox::toggled, this, [this] { TransBackgroundClick(); });
   connect(preview_.SampleFont, &QPushButton::clicked, this, [this] { SampleFontClick(); });
+  connect(&preview_, &PreviewPanel::RedrawWanted, this, [this] { RenderSample(); });
 }
 
 void TMainForm::showEvent(QShowEvent* event) {

@@ -1,5 +1,6 @@
 // The sample preview: which colours the picture holds for each mapping and width, where the
-// text starts, the see-through display, and when the preview's handlers draw and save.
+// text starts, the drawing at twice the pixel ratio, the see-through display, and when the
+// preview's handlers draw and save.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontInfo>
@@ -7,6 +8,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include "app/PreviewPanel.h"
 #include "app/SampleView.h"
 #include "tests/app/WindowHarness.h"
 
@@ -140,6 +142,41 @@ class PreviewTest : public QObject {
 
     form.Preview().SampleText->clear();
     QCOMPARE(ColoursOf(Render(form)), QSet<QRgb>{Rgb(kBlue)});
+  }
+
+  // Without a window: the same sample on a plain picture and on one of twice the pixel ratio.
+  void AtTwiceThePixelRatioTheSampleIsDrawnFinerNotEnlarged() {
+    const std::array<TColor, 16> palette{kBlue, kRed, kYellow, kGreen};
+    const std::array<int, 4> entries{0, 1, 2, 3};
+    const QFont font = SampleQFont(FontSetting{"Arial", 28, false, false});
+    const QString text = "The Quick Brown Fox";
+    QImage one(841, 89, QImage::Format_RGB32);
+    DrawSample(one, palette, entries, SampleWidths{7, 1}, font, text);
+    QImage two(1682, 178, QImage::Format_RGB32);
+    two.setDevicePixelRatio(2);
+    DrawSample(two, palette, entries, SampleWidths{7, 1}, font, text);
+
+    const QSet<QRgb> slotColours{Rgb(kBlue), Rgb(kRed), Rgb(kYellow), Rgb(kGreen)};
+    QCOMPARE(ColoursOf(one), slotColours);
+    QCOMPARE(ColoursOf(two), slotColours);
+    // The same layout at twice the place, to a pixel or two.
+    const QRect inkOne = InkBounds(one);
+    const QRect inkTwo = InkBounds(two);
+    for (const auto& [fine, coarse] : {std::pair{inkTwo.left(), inkOne.left()},
+                                       std::pair{inkTwo.top(), inkOne.top()},
+                                       std::pair{inkTwo.right(), inkOne.right()},
+                                       std::pair{inkTwo.bottom(), inkOne.bottom()}})
+      QVERIFY2(std::abs(fine - 2 * coarse) <= 3, qPrintable(QString("%1 %2").arg(fine).arg(coarse)));
+    // An enlarged picture would be made of uniform 2 x 2 blocks; the finer one is not.
+    int mixedBlocks = 0;
+    for (int y = 0; y < two.height(); y += 2)
+      for (int x = 0; x < two.width(); x += 2) {
+        const QRgb corner = two.pixel(x, y);
+        if (two.pixel(x + 1, y) != corner || two.pixel(x, y + 1) != corner ||
+            two.pixel(x + 1, y + 1) != corner)
+          ++mixedBlocks;
+      }
+    QVERIFY2(mixedBlocks > 200, qPrintable(QString::number(mixedBlocks)));
   }
 
   void FontSizeInPointsDrawsAtNinetySixDotsPerInch() {
