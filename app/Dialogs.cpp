@@ -2,7 +2,9 @@
 #include "app/Dialogs.h"
 
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QStringList>
@@ -19,6 +21,18 @@ std::string QtFilterText(const std::string& filter) {
                                                        : description + " (" + pattern + ")");
   }
   return lines.join(";;").toStdString();
+}
+
+std::string ChosenFolder(const FileDialog& dialog) {
+  if (dialog.fileName.empty()) return {};
+  return QFileInfo(QString::fromStdString(dialog.fileName)).absolutePath().toStdString();
+}
+
+std::string ProposedSaveName(const std::string& opened, const FileDialog& save) {
+  const QString folder = QString::fromStdString(save.folder);
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) return opened;
+  const QString name = QFileInfo(QString::fromStdString(opened)).fileName();
+  return QDir(folder).filePath(name).toStdString();
 }
 
 bool QtDialogs::RunFileDialog(QWidget* parent, FileDialog& dialog) {
@@ -39,6 +53,8 @@ bool QtDialogs::RunFileDialog(QWidget* parent, FileDialog& dialog) {
       box.setFileMode(QFileDialog::AnyFile);  // Qt asks before overwriting
       break;
   }
+  if (!dialog.folder.empty()) box.setDirectory(QString::fromStdString(dialog.folder));
+  // A proposed name with a folder of its own opens there.
   if (!dialog.fileName.empty()) box.selectFile(QString::fromStdString(dialog.fileName));
   if (box.exec() != QDialog::Accepted) return false;
   const QStringList chosen = box.selectedFiles();

@@ -10,14 +10,15 @@ class QWidget;
 
 enum class FileDialogKind { kOpen, kOpenMany, kSave };
 
-// One file dialog as the window keeps it: its kind, filter, default extension and the file name
-// it proposes and returns (several names for a multi-select open).
+// One file dialog as the window keeps it: its kind, filter, default extension, the folder it
+// opens in, and the file name it proposes and returns (several names for a multi-select open).
 struct FileDialog {
   FileDialogKind kind = FileDialogKind::kOpen;
   std::string filter;      // "Description|pattern" pairs, e.g. "SUP files (*.sup)|*.sup"
   std::string defaultExt;  // without the dot
   std::string fileName;
   std::vector<std::string> fileNames;
+  std::string folder;  // where it opens when the proposed name names no folder
 };
 
 inline FileDialog MakeFileDialog(FileDialogKind kind, std::string filter, std::string defaultExt) {
@@ -27,6 +28,13 @@ inline FileDialog MakeFileDialog(FileDialogKind kind, std::string filter, std::s
   dialog.defaultExt = std::move(defaultExt);
   return dialog;
 }
+
+// The folder of the file a confirmed dialog returned (the first of several); empty when none.
+std::string ChosenFolder(const FileDialog& dialog);
+
+// The name a save dialog proposes for a file just opened: the same name in the dialog's
+// folder when it has one that still exists, else the opened file itself.
+std::string ProposedSaveName(const std::string& opened, const FileDialog& save);
 
 // The filter in Qt's form: one "Description (pattern)" line per pair.
 std::string QtFilterText(const std::string& filter);

@@ -1,4 +1,4 @@
-// The main window: start-up, tab switching and the handlers of every part.
+// The main window: start-up, tab switching, the handlers of every part, dialog folders.
 #include "app/Unit1.h"
 
 #include <QCheckBox>
@@ -140,6 +140,7 @@ void TMainForm::FormShow() {
   }
   ShowIndexRow(true);
   IniFile.LoadSettings();
+  LoadDialogFolders();
   RenderSample();
 }
 
@@ -179,7 +180,7 @@ void TMainForm::TransBackgroundClick() {
 // The SUP tab.
 
 void TMainForm::OpenSUPClick() {
-  if (RunFileDialog(sup_.OpenDialogSUP)) OpenSupFile(sup_.OpenDialogSUP.fileName);
+  if (RunFileDialog(sup_.OpenDialogSUP, "OpenDialogSUP")) OpenSupFile(sup_.OpenDialogSUP.fileName);
 }
 
 void TMainForm::OpenSupFile(const std::string& fileName) {
@@ -188,7 +189,7 @@ void TMainForm::OpenSupFile(const std::string& fileName) {
     return;
   }
   sup_.ShowFileName(fileName);
-  sup_.SaveDialogSUP.fileName = fileName;
+  sup_.SaveDialogSUP.fileName = ProposedSaveName(fileName, sup_.SaveDialogSUP);
   SupFile.ShowFileMapping();
   SupFile.ShowSupGrid();
   RenderSample();
@@ -221,7 +222,7 @@ void TMainForm::SaveSUPClick() {
     LogMessage(kLogError, "ERROR - Can't save no SUP file loaded!!!");
     return;
   }
-  if (!RunFileDialog(sup_.SaveDialogSUP)) return;
+  if (!RunFileDialog(sup_.SaveDialogSUP, "SaveDialogSUP")) return;
   const std::string fileName = sup_.SaveDialogSUP.fileName;
   sup_.ShowFileName(fileName);
   SupFile.Save(fileName);  // logs its own success or failure
@@ -231,7 +232,7 @@ void TMainForm::SaveSUPClick() {
 // the handler ends by writing its field in canonical form, which changes it at most once more.
 
 void TMainForm::OpenIFOClick() {
-  if (RunFileDialog(ifo_.OpenDialogIFO)) OpenIfoFile(ifo_.OpenDialogIFO.fileName);
+  if (RunFileDialog(ifo_.OpenDialogIFO, "OpenDialogIFO")) OpenIfoFile(ifo_.OpenDialogIFO.fileName);
 }
 
 void TMainForm::OpenIfoFile(const std::string& fileName) {
@@ -240,7 +241,7 @@ void TMainForm::OpenIfoFile(const std::string& fileName) {
     return;
   }
   ifo_.ShowFileName(fileName);
-  ifo_.SaveDialogIFO.fileName = fileName;
+  ifo_.SaveDialogIFO.fileName = ProposedSaveName(fileName, ifo_.SaveDialogIFO);
   ShowFilePalette();
   LogMessage(kLogInfo, "IFO file loaded [%s]", fileName.c_str());
 }
@@ -260,7 +261,7 @@ void TMainForm::SaveIFOClick() {
     LogMessage(kLogError, "ERROR - Can't save no IFO file loaded!!!");
     return;
   }
-  if (!RunFileDialog(ifo_.SaveDialogIFO)) return;
+  if (!RunFileDialog(ifo_.SaveDialogIFO, "SaveDialogIFO")) return;
   const std::string fileName = ifo_.SaveDialogIFO.fileName;
   ifo_.ShowFileName(fileName);
   IfoFile.Save(fileName);  // logs its own success or failure
@@ -317,7 +318,7 @@ void TMainForm::PanelToPaletteColour(int index) {
 
 void TMainForm::FileOpenVOBClick() {
   FileDialog& dialog = vob_.OpenDialogVOB;
-  if (!RunFileDialog(dialog)) return;
+  if (!RunFileDialog(dialog, "OpenDialogVOB")) return;
   std::vector<std::string> paths = dialog.fileNames;
   if (paths.empty() && !dialog.fileName.empty()) paths.push_back(dialog.fileName);
   ScanVobFiles(std::move(paths));
@@ -348,4 +349,20 @@ void TMainForm::FirstSubtitleVOBClick() {
   if (EventsEnabled) IniFile.SaveSettings();
 }
 
-bool TMainForm::RunFileDialog(FileDialog& dialog) { return dialogs_.RunFileDialog(this, dialog); }
+// The dialogs' folders.
+
+bool TMainForm::RunFileDialog(FileDialog& dialog, const char* key) {
+  if (!dialogs_.RunFileDialog(this, dialog)) return false;
+  dialog.folder = ChosenFolder(dialog);
+  IniFile.SaveLastFolder(key, dialog.folder);
+  return true;
+}
+
+void TMainForm::LoadDialogFolders() {
+  sup_.OpenDialogSUP.folder = IniFile.LastFolder("OpenDialogSUP");
+  sup_.SaveDialogSUP.folder = IniFile.LastFolder("SaveDialogSUP");
+  ifo_.OpenDialogIFO.folder = IniFile.LastFolder("OpenDialogIFO");
+  ifo_.SaveDialogIFO.folder = IniFile.LastFolder("SaveDialogIFO");
+  vob_.OpenDialogVOB.folder = IniFile.LastFolder("OpenDialogVOB");
+}
+

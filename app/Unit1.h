@@ -111,7 +111,10 @@ class TMainForm : public QWidget {
   void Connect();
   // A change of the preview's width fields or text: draw, then save the settings.
   void PreviewSettingChange();
-  bool RunFileDialog(FileDialog& dialog);
+  // Runs a file dialog; when confirmed, its folder is remembered under `key`.
+  bool RunFileDialog(FileDialog& dialog, const char* key);
+  // The open dialogs and their saves start in the folders remembered from earlier runs.
+  void LoadDialogFolders();
   void OpenSupFile(const std::string& fileName);
   void OpenIfoFile(const std::string& fileName);
   void ScanVobFiles(std::vector<std::string> paths);

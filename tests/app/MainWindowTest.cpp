@@ -1,7 +1,9 @@
 // The main window: start-up with and without a settings file, tab switching, the log list,
-// the settings written at each change, and the palette grid as drawn.
+// the settings written at each change, the dialogs' folders kept across runs, and the palette
+// grid as drawn.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -14,7 +16,9 @@
 
 #include "app/PaletteGrid.h"
 #include "app/SampleView.h"
+#include "core/FileIO.h"
 #include "tests/app/WindowHarness.h"
+#include "tests/support/SupBuilder.h"
 
 namespace {
 
@@ -230,6 +234,48 @@ class MainWindowTest : public QObject {
     form.close();
     window.form.reset();
     QCOMPARE(ReadText(window.IniPath()), before);
+  }
+
+  void DialogFoldersAreKeptAcrossRuns() {
+    TempDir program;
+    TempDir films;
+    TempDir out;
+    const std::string film = films.File("film.sup");
+    WriteFileBytes(film, SupBuilder().Marker().Add(1, SupPacket()).Build());
+    const std::string ini = program.File("velmoran.INI");
+    {
+      ScriptedDialogs dialogs;
+      TMainForm form(program.File("velmoran"), &dialogs);
+      form.show();
+      dialogs.CancelFile();
+      form.Sup().OpenSUP->click();
+      QCOMPARE(IniValues(ini).size(), std::size_t(10));  // a cancel keeps no folder
+
+      dialogs.AnswerFile(film);
+      form.Sup().OpenSUP->click();
+      QCOMPARE(IniValues(ini).size(), std::size_t(11));
+      QCOMPARE(IniValues(ini).at("LastFolders/OpenDialogSUP"), films.Path());
+      QCOMPARE(form.Sup().SaveDialogSUP.fileName, film);  // no save folder yet: the file itself
+      dialogs.AnswerFile(out.File("film-new.sup"));
+      form.Sup().SaveSUP->click();
+      QCOMPARE(IniValues(ini).at("LastFolders/SaveDialogSUP"), out.Path());
+    }
+
+    // The next run opens where the last one left off and proposes the last save folder.
+    ScriptedDialogs dialogs;
+    TMainForm form(program.File("velmoran"), &dialogs);
+    form.show();
+    dialogs.AnswerFile(film);
+    form.Sup().OpenSUP->click();
+    QCOMPARE(dialogs.lastFileDialog.folder, films.Path());
+    QCOMPARE(form.Sup().SaveDialogSUP.fileName, out.File("film.sup"));
+    QCOMPARE(form.Vob().OpenDialogVOB.folder, std::string());  // each dialog keeps its own
+
+    // A save folder that has gone away proposes the opened file again.
+    QVERIFY(QDir(QString::fromStdString(out.Path())).removeRecursively());
+    dialogs.AnswerFile(film);
+    form.Sup().OpenSUP->click();
+    QCOMPARE(form.Sup().SaveDialogSUP.fileName, film);
   }
 
   void WhileEventsAreOffChangesNeitherDrawNorSave() {
