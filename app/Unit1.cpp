@@ -1,21 +1,28 @@
-// The main window: start-up, tab switching, the handlers of every part, dialog folders.
+// The main window: start-up, tab switching, the handlers of every part, drops, dialog folders.
 #include "app/Unit1.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QUrl>
 
 #include "app/ColourPanel.h"
+#include "app/DropRules.h"
 #include "app/HexEdit.h"
 #include "core/Progress.h"
 
@@ -42,6 +49,7 @@ TMainForm::TMainForm(std::string exePath, Dialogs* dialogs, QWidget* parent)
                  Qt::WindowCloseButtonHint);
   setFixedSize(kClientSize);
   setFont(WindowFont());
+  setAcceptDrops(true);
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() -
          QPoint(kClientSize.width() / 2, kClientSize.height() / 2));
@@ -349,6 +357,45 @@ void TMainForm::FirstSubtitleVOBClick() {
   if (EventsEnabled) IniFile.SaveSettings();
 }
 
+// Drops.
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+  if (!isEnabled() || !event->mimeData()->hasUrls()) return;  // no drops during a scan
+  event->acceptProposedAction();
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) {
+      paths.push_back(QDir::cleanPath(url.toLocalFile()).toStdString());
+    } else {
+      LogMessage(kLogWarning, "WARNING - Not a local file, not opened [%s]",
+                 url.toDisplayString().toStdString().c_str());
+    }
+  }
+  FormDragDrop(paths);
+}
+
+void TMainForm::FormDragDrop(const std::vector<std::string>& paths) {
+  const DroppedFiles files = SortDroppedFiles(paths);
+  for (const std::string& line : files.refusals) LogMessage(kLogWarning, "%s", line.c_str());
+  // Each kind opens on its own tab, shown as if the user had switched to it.
+  if (!files.sup.empty()) {
+    fileTypes_->setCurrentWidget(&sup_);
+    OpenSupFile(files.sup);
+  }
+  if (!files.ifo.empty()) {
+    fileTypes_->setCurrentWidget(&ifo_);
+    OpenIfoFile(files.ifo);
+  }
+  if (!files.vobs.empty()) {
+    fileTypes_->setCurrentWidget(&vob_);
+    ScanVobFiles(files.vobs);
+  }
+}
+
 // The dialogs' folders.
 
 bool TMainForm::RunFileDialog(FileDialog& dialog, const char* key) {
@@ -365,4 +412,3 @@ void TMainForm::LoadDialogFolders() {
   ifo_.SaveDialogIFO.folder = IniFile.LastFolder("SaveDialogIFO");
   vob_.OpenDialogVOB.folder = IniFile.LastFolder("OpenDialogVOB");
 }
-

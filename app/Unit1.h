@@ -94,6 +94,9 @@ class TMainForm : public QWidget {
   void ColourPanelXXClick(ColourPanelBox* sender);
   void FileOpenVOBClick();
   void FirstSubtitleVOBClick();
+  // Files dropped on the window, as local paths: each kind opens as its open button does after
+  // its dialog (DropRules.h says which file goes where); what is not taken gets a warning.
+  void FormDragDrop(const std::vector<std::string>& paths);
 
   // Keep a palette entry's PaletteColours in step with its hex field or its colour panel.
   void HexToPaletteColour(int index);
@@ -106,6 +109,8 @@ class TMainForm : public QWidget {
   void keyPressEvent(QKeyEvent* event) override;
   // Refused while a scan runs (the window is disabled): only the scan's own end re-enables it.
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void Connect();
