@@ -1,10 +1,12 @@
-// The file, colour and font dialogs: the Qt ones and a scripted stand-in.
+// The file, colour and font dialogs as Qt shows them.
 #include "app/Dialogs.h"
 
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
-#include <QFontInfo>
+#include <QFileInfo>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QStringList>
 
 std::string QtFilterText(const std::string& filter) {
@@ -19,6 +21,18 @@ std::string QtFilterText(const std::string& filter) {
                                                        : description + " (" + pattern + ")");
   }
   return lines.join(";;").toStdString();
+}
+
+std::string ChosenFolder(const FileDialog& dialog) {
+  if (dialog.fileName.empty()) return {};
+  return QFileInfo(QString::fromStdString(dialog.fileName)).absolutePath().toStdString();
+}
+
+std::string ProposedSaveName(const std::string& opened, const FileDialog& save) {
+  const QString folder = QString::fromStdString(save.folder);
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) return opened;
+  const QString name = QFileInfo(QString::fromStdString(opened)).fileName();
+  return QDir(folder).filePath(name).toStdString();
 }
 
 bool QtDialogs::RunFileDialog(QWidget* parent, FileDialog& dialog) {
@@ -39,6 +53,8 @@ bool QtDialogs::RunFileDialog(QWidget* parent, FileDialog& dialog) {
       box.setFileMode(QFileDialog::AnyFile);  // Qt asks before overwriting
       break;
   }
+  if (!dialog.folder.empty()) box.setDirectory(QString::fromStdString(dialog.folder));
+  // A proposed name with a folder of its own opens there.
   if (!dialog.fileName.empty()) box.selectFile(QString::fromStdString(dialog.fileName));
   if (box.exec() != QDialog::Accepted) return false;
   const QStringList chosen = box.selectedFiles();
@@ -67,38 +83,4 @@ bool QtDialogs::RunFontDialog(QWidget* parent, QFont& font) {
       QFontDialog::getFont(&confirmed, shown, parent, QString(), QFontDialog::ScalableFonts);
   if (confirmed) font = chosen;
   return confirmed;
-}
-
-bool ScriptedDialogs::RunFileDialog(QWidget*, FileDialog& dialog) {
-  ++fileRuns;
-  lastFileDialog = dialog;
-  if (fileAnswers.empty()) return false;
-  const auto answer = fileAnswers.front();
-  fileAnswers.pop_front();
-  if (!answer || answer->empty()) return false;
-  dialog.fileNames = *answer;
-  dialog.fileName = answer->front();
-  return true;
-}
-
-bool ScriptedDialogs::RunColourDialog(QWidget*, QColor& colour) {
-  ++colourRuns;
-  lastColour = colour;
-  if (colourAnswers.empty()) return false;
-  const auto answer = colourAnswers.front();
-  colourAnswers.pop_front();
-  if (!answer) return false;
-  colour = *answer;
-  return true;
-}
-
-bool ScriptedDialogs::RunFontDialog(QWidget*, QFont& font) {
-  ++fontRuns;
-  lastFont = font;
-  if (fontAnswers.empty()) return false;
-  const auto answer = fontAnswers.front();
-  fontAnswers.pop_front();
-  if (!answer) return false;
-  font = *answer;
-  return true;
 }

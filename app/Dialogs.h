@@ -3,8 +3,6 @@
 
 #include <QColor>
 #include <QFont>
-#include <deque>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,15 +10,31 @@ class QWidget;
 
 enum class FileDialogKind { kOpen, kOpenMany, kSave };
 
-// One file dialog as the window keeps it: its kind, filter, default extension and the file name
-// it proposes and returns (several names for a multi-select open).
+// One file dialog as the window keeps it: its kind, filter, default extension, the folder it
+// opens in, and the file name it proposes and returns (several names for a multi-select open).
 struct FileDialog {
   FileDialogKind kind = FileDialogKind::kOpen;
   std::string filter;      // "Description|pattern" pairs, e.g. "SUP files (*.sup)|*.sup"
   std::string defaultExt;  // without the dot
   std::string fileName;
   std::vector<std::string> fileNames;
+  std::string folder;  // where it opens when the proposed name names no folder
 };
+
+inline FileDialog MakeFileDialog(FileDialogKind kind, std::string filter, std::string defaultExt) {
+  FileDialog dialog;
+  dialog.kind = kind;
+  dialog.filter = std::move(filter);
+  dialog.defaultExt = std::move(defaultExt);
+  return dialog;
+}
+
+// The folder of the file a confirmed dialog returned (the first of several); empty when none.
+std::string ChosenFolder(const FileDialog& dialog);
+
+// The name a save dialog proposes for a file just opened: the same name in the dialog's
+// folder when it has one that still exists, else the opened file itself.
+std::string ProposedSaveName(const std::string& opened, const FileDialog& save);
 
 // The filter in Qt's form: one "Description (pattern)" line per pair.
 std::string QtFilterText(const std::string& filter);
@@ -43,28 +57,4 @@ class QtDialogs : public Dialogs {
   bool RunFileDialog(QWidget* parent, FileDialog& dialog) override;
   bool RunColourDialog(QWidget* parent, QColor& colour) override;
   bool RunFontDialog(QWidget* parent, QFont& font) override;
-};
-
-// Dialogs answered from queues filled beforehand: no modal loop. An empty queue (or an empty
-// answer) cancels. Every run is counted and the dialog it was asked with is kept.
-class ScriptedDialogs : public Dialogs {
- public:
-  bool RunFileDialog(QWidget* parent, FileDialog& dialog) override;
-  bool RunColourDialog(QWidget* parent, QColor& colour) override;
-  bool RunFontDialog(QWidget* parent, QFont& font) override;
-
-  std::deque<std::optional<std::vector<std::string>>> fileAnswers;
-  std::deque<std::optional<QColor>> colourAnswers;
-  std::deque<std::optional<QFont>> fontAnswers;
-
-  int fileRuns = 0;
-  int colourRuns = 0;
-  int fontRuns = 0;
-  FileDialog lastFileDialog;  // as it was when the last file dialog was run
-  QFont lastFont;             // the font the last font dialog was opened with
-  QColor lastColour;          // the colour the last colour dialog was opened with
-
-  // Shorthands: answer the next file dialog with one name, or cancel it.
-  void AnswerFile(const std::string& name) { fileAnswers.push_back(std::vector<std::string>{name}); }
-  void CancelFile() { fileAnswers.push_back(std::nullopt); }
 };

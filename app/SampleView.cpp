@@ -6,8 +6,10 @@
 SampleView::SampleView(QWidget* parent) : QWidget(parent) {}
 
 QImage& SampleView::Picture() {
-  if (picture_.isNull()) {
-    picture_ = QImage(kWidth, kHeight, QImage::Format_RGB32);
+  const qreal ratio = devicePixelRatioF();
+  if (picture_.isNull() || picture_.devicePixelRatio() != ratio) {
+    picture_ = QImage(QSize(kWidth, kHeight) * ratio, QImage::Format_RGB32);
+    picture_.setDevicePixelRatio(ratio);
     picture_.fill(Qt::white);
   }
   return picture_;
@@ -46,7 +48,9 @@ void SampleView::Rebuild() {
 }
 
 QImage SampleView::Displayed() const {
-  QImage out(kWidth, kHeight, QImage::Format_RGB32);
+  const qreal ratio = picture_.isNull() ? 1.0 : picture_.devicePixelRatio();
+  QImage out(QSize(kWidth, kHeight) * ratio, QImage::Format_RGB32);
+  out.setDevicePixelRatio(ratio);
   out.fill(palette().color(QPalette::Window));
   QPainter painter(&out);
   if (!shown_.isNull()) painter.drawPixmap(0, 0, shown_);
@@ -54,6 +58,7 @@ QImage SampleView::Displayed() const {
 }
 
 void SampleView::paintEvent(QPaintEvent*) {
+  if (!picture_.isNull() && picture_.devicePixelRatio() != devicePixelRatioF()) emit RatioChanged();
   QPainter painter(this);
   painter.fillRect(rect(), palette().window());
   if (!shown_.isNull()) painter.drawPixmap(0, 0, shown_);

@@ -14,7 +14,8 @@ class SampleView : public QWidget {
 
   explicit SampleView(QWidget* parent = nullptr);
 
-  // The picture drawn on: created at its fixed size the first time it is asked for.
+  // The picture drawn on: 841 x 89 device-independent pixels at the screen's pixel ratio,
+  // made anew (white) the first time it is asked for and whenever that ratio has changed.
   QImage& Picture();
   const QImage& Picture() const { return picture_; }
   // Shows the picture as it now is.
@@ -25,8 +26,12 @@ class SampleView : public QWidget {
   void SetTransparent(bool transparent);
   bool Transparent() const { return transparent_; }
 
-  // What the widget shows: the picture over the face colour.
+  // What the widget shows: the picture over the face colour, at the picture's pixel ratio.
   QImage Displayed() const;
+
+ signals:
+  // Raised when painting finds the screen's pixel ratio no longer that of the picture.
+  void RatioChanged();
 
  protected:
   void paintEvent(QPaintEvent* event) override;

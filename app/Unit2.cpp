@@ -1,24 +1,13 @@
 // The progress window: a bar, an information text and a Cancel button.
 #include "app/Unit2.h"
 
-#include <QFont>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShowEvent>
 
+#include "app/Look.h"
 #include "core/Progress.h"
-
-namespace {
-
-QFont FixedsysFont() {
-  QFont font("Fixedsys");
-  font.setStyleHint(QFont::Monospace);
-  font.setPixelSize(12);
-  return font;
-}
-
-}  // namespace
 
 TProgressForm::TProgressForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
@@ -26,7 +15,7 @@ TProgressForm::TProgressForm(QWidget* parent)
   setWindowTitle("Progress");
   setModal(false);
   setFixedSize(479, 187);
-  setFont(FixedsysFont());
+  setFont(WindowFont());
 
   ProgressInfo = new QPlainTextEdit(this);
   ProgressInfo->setObjectName("ProgressInfo");
@@ -46,7 +35,7 @@ TProgressForm::TProgressForm(QWidget* parent)
   ProgressCancel = new QPushButton("Cancel", this);
   ProgressCancel->setObjectName("ProgressCancel");
   ProgressCancel->setGeometry(176, 120, 129, 57);
-  ProgressCancel->setFont(FixedsysFont());
+  ProgressCancel->setFont(WindowFont());
   ProgressCancel->setAutoDefault(false);
   connect(ProgressCancel, &QPushButton::clicked, this, &TProgressForm::ProgressCancelClick);
 }
@@ -56,6 +45,6 @@ void TProgressForm::showEvent(QShowEvent* event) {
   FormShow();
 }
 
-void TProgressForm::FormShow() { setWindowTitle("VELMORAN a4.04"); }
+void TProgressForm::FormShow() { setWindowTitle(kProgramTitle); }
 
 void TProgressForm::ProgressCancelClick() { RequestCancel(); }

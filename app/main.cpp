@@ -7,6 +7,7 @@
 #include <cstring>
 #include <exception>
 
+#include "app/Fatal.h"
 #include "app/QtProgressHost.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
@@ -27,7 +28,8 @@ void ShowError(const QString& message) {
   QMessageBox::critical(nullptr, kBuiltCaption, message);
 }
 
-// An exception that escapes an event handler is shown, and the program keeps running.
+// An exception that escapes an event handler is shown, and the program keeps running: the
+// window keeps its state as the handler left it.
 class Application : public QApplication {
  public:
   using QApplication::QApplication;
@@ -67,19 +69,17 @@ int main(int argc, char* argv[]) {
   }
   Application application(argc, argv);
   SubstituteWindowFonts();
-  try {
-    TMainForm mainForm;
-    // The progress window, made after the main window and hidden until a scan runs. It is a
-    // child window of the main window, so it stays above it and is centred on it.
-    TProgressForm progressForm(&mainForm);
-    QtProgressHost progressHost(&progressForm, &mainForm);
-    ScopedProgressHost scopedHost(&progressHost);
-    mainForm.show();
-    application.exec();
-  } catch (const std::exception& error) {
-    ShowError(QString::fromLocal8Bit(error.what()));
-  } catch (...) {
-    ShowError(QString());
-  }
-  return 0;
+  // An exception that escapes start-up or the message loop is fatal: shown, then exit code 1.
+  return RunCatchingFatal(
+      [&application] {
+        TMainForm mainForm;
+        // The progress window, made after the main window and hidden until a scan runs. It is a
+        // child window of the main window, so it stays above it and is centred on it.
+        TProgressForm progressForm(&mainForm);
+        QtProgressHost progressHost(&progressForm, &mainForm);
+        ScopedProgressHost scopedHost(&progressHost);
+        mainForm.show();
+        return application.exec();
+      },
+      ShowError);
 }

@@ -39,9 +39,6 @@ class StderrLog : public LogTarget {
   explicit StderrLog(int level) : level_(level) {}
   int ChosenLevel() const override { return level_; }
   void AppendLine(const std::string& line) override;
-  int LineCount() const override { return 0; }  // nothing is kept
-  void DeleteLine(int) override {}
-  void SelectLine(int) override {}
 
   // The status line log lines are written around, for the lifetime of this object.
   class ScopedStatusLine {

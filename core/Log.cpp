@@ -42,10 +42,4 @@ void LogMessage(int level, const char* format, ...) {
   const std::string line = FormatTextV(format, args);
   va_end(args);
   target->AppendLine(line);
-  while (target->LineCount() > kMaxLogLines) target->DeleteLine(0);
-  if (target->LineCount() > 0) target->SelectLine(target->LineCount() - 1);
-}
-
-void LogRecorder::DeleteLine(int index) {
-  if (index >= 0 && index < LineCount()) lines_.erase(lines_.begin() + index);
 }

@@ -15,19 +15,13 @@ constexpr int kLogDetail = 5;
 constexpr int kLogDebug = 6;
 constexpr int kLogAll = 10;
 
-// At most this many lines are kept; the oldest go first.
-constexpr int kMaxLogLines = 1000;
-
-// The list the log writes to and the level chooser it reads: the window's log list box and
-// log-level list, the CLI's standard error, or a recorder in tests.
+// Where the log's lines go and the level chooser it reads: the window's log list (which keeps
+// the newest lines), the CLI's standard error, or a recorder in tests.
 class LogTarget {
  public:
   virtual ~LogTarget() = default;
   virtual int ChosenLevel() const = 0;  // -1 when no level is chosen
   virtual void AppendLine(const std::string& line) = 0;
-  virtual int LineCount() const = 0;
-  virtual void DeleteLine(int index) = 0;
-  virtual void SelectLine(int index) = 0;
 };
 
 // Registers the target of LogMessage; nullptr makes the log silent. Returns the previous one.
@@ -41,26 +35,22 @@ void LogMessage(int level, const char* format, ...) __attribute__((format(printf
 std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string FormatTextV(const char* format, std::va_list args);
 
-// A log target held in memory: the lines, the selection and a chosen level.
+// A log target held in memory: the lines and a chosen level.
 class LogRecorder : public LogTarget {
  public:
   explicit LogRecorder(int level = kLogAll) : level_(level) {}
   int ChosenLevel() const override { return level_; }
   void AppendLine(const std::string& line) override { lines_.push_back(line); }
-  int LineCount() const override { return static_cast<int>(lines_.size()); }
-  void DeleteLine(int index) override;
-  void SelectLine(int index) override { selected_ = index; }
 
+  int LineCount() const { return static_cast<int>(lines_.size()); }
   void SetLevel(int level) { level_ = level; }
   const std::deque<std::string>& Lines() const { return lines_; }
   std::vector<std::string> LineList() const { return {lines_.begin(), lines_.end()}; }
-  int Selected() const { return selected_; }
-  void Clear() { lines_.clear(); selected_ = -1; }
+  void Clear() { lines_.clear(); }
 
  private:
   int level_;
   std::deque<std::string> lines_;
-  int selected_ = -1;
 };
 
 // Registers a target for the lifetime of this object and restores the previous one after.

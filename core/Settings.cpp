@@ -10,6 +10,7 @@ namespace {
 
 constexpr const char* kGeneral = "GeneralSettings";
 constexpr const char* kVob = "VOB_Settings";
+constexpr const char* kFolders = "LastFolders";
 
 }  // namespace
 
@@ -88,4 +89,16 @@ void CFileINI::LoadSettings() {
   controls_.SetFirstSubtitle(ini.GetBool(kVob, "FirstSubtitle", true));
 
   controls_.SetEventsEnabled(eventsWere);
+}
+
+std::string CFileINI::LastFolder(const std::string& dialog) const {
+  return IniFile::Read(IniFileName_).GetString(kFolders, dialog, "");
+}
+
+void CFileINI::SaveLastFolder(const std::string& dialog, const std::string& folder) {
+  if (folder.empty() || folder.find_first_of("\r\n") != std::string::npos) return;
+  IniFile ini = IniFile::Read(IniFileName_);
+  if (ini.Get(kFolders, dialog) == folder) return;
+  ini.Set(kFolders, dialog, folder);
+  ini.Write(IniFileName_);  // a failure keeps the old file, as for the other settings
 }

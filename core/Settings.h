@@ -70,6 +70,13 @@ class CFileINI {
   // Reads all ten keys into the controls, with their defaults; change handlers stay idle.
   void LoadSettings();
 
+  // The folder a file dialog last returned a file from, by the dialog's name ("OpenDialogSUP"),
+  // kept in the section LastFolders; "" when none is kept. The section appears only once a
+  // folder is saved. A folder is saved only when it changed, and never one whose path holds a
+  // line break (the file keeps a value on one line).
+  std::string LastFolder(const std::string& dialog) const;
+  void SaveLastFolder(const std::string& dialog, const std::string& folder);
+
   const std::string& IniFileName() const { return IniFileName_; }
 
  private:

@@ -3,6 +3,9 @@
 // blocks) is made in memory-backed /dev/shm when there is one, and deleted after.
 //
 //   bench_vob_window [--grab DIR]   DIR: also save pictures of the window during and after a scan
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,10 +17,6 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
-
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -39,6 +38,7 @@
 #include "files/Filevob.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VobBuilder.h"
+#include "tests/support/app/ScriptedDialogs.h"
 
 namespace {
 
@@ -105,11 +105,12 @@ struct Window {
       : form(folder.File("velmoran"), &dialogs), progress(&form), host(&progress, &form),
         scoped(&host) {
     form.show();
-    form.SettingsLogLevel->setCurrentIndex(kLogWarning);
-    form.FileTypes->setCurrentWidget(form.FileVOB);
-    form.FirstSubtitleVOB->setChecked(false);  // every subtitle: the whole file is read
+    form.SettingsTab().SettingsLogLevel->setCurrentIndex(kLogWarning);
+    form.FileTypes()->setCurrentWidget(&form.Vob());
+    form.Vob().FirstSubtitleVOB->setChecked(false);  // every subtitle: the whole file is read
     for (int i = 0; i < 16; ++i)
-      form.PaletteColours[i] = MakeColour((i * 53) & 255, (i * 97 + 40) & 255, (i * 151 + 80) & 255);
+      form.SetPaletteColour(i,
+                            MakeColour((i * 53) & 255, (i * 97 + 40) & 255, (i * 151 + 80) & 255));
     form.RepaintPalette();
     QCoreApplication::processEvents();
   }
@@ -118,7 +119,7 @@ struct Window {
     dialogs.AnswerFile(path);
     const double cpu = CpuSeconds();
     const auto start = Clock::now();
-    form.FileOpenVOB->click();
+    form.Vob().FileOpenVOB->click();
     return {Seconds(Clock::now() - start), CpuSeconds() - cpu};
   }
 
@@ -200,8 +201,8 @@ int main(int argc, char** argv) {
       windowTimes.push_back(window.wall);
       windowCpu.push_back(window.cpu);
     }
-    const QString found = w.form.ColourPalette->Cell(3, 1);
-    const bool grabbed = w.form.FileListVOB->count() == 1 && found == "15";
+    const QString found = w.form.Top().ColourPalette->Cell(3, 1);
+    const bool grabbed = w.form.Vob().FileListVOB->count() == 1 && found == "15";
 
     // Cancel: a click arrives in the event queue while a scan runs (posted from another
     // thread, as the window system would deliver it), and PumpMessages must report it.

@@ -13,6 +13,7 @@
 #include "app/PaletteGrid.h"
 #include "app/Unit1.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/app/ScriptedDialogs.h"
 
 namespace {
 
@@ -41,8 +42,8 @@ void ReportRatio(benchmark::State& state) {
 }
 
 void SetPalette(TMainForm& form) {
-  for (int i = 0; i < 16; ++i) form.PaletteColours[i] = MakeColour(i * 16, 255 - i * 16, i * 8);
-  for (int slot = 0; slot < 4; ++slot) form.SetMapIndex(slot, slot);
+  for (int i = 0; i < 16; ++i) form.SetPaletteColour(i, MakeColour(i * 16, 255 - i * 16, i * 8));
+  for (int slot = 0; slot < 4; ++slot) form.Sup().SetMapIndex(slot, slot);
 }
 
 void BM_RenderSampleAndSave(benchmark::State& state) {
@@ -78,7 +79,7 @@ void BM_GridRepaint(benchmark::State& state) {
   SetPalette(form);
   form.DefaultSUPClick();
   QImage target(644, 121, QImage::Format_RGB32);
-  for (auto _ : state) form.ColourPalette->render(&target);
+  for (auto _ : state) form.Top().ColourPalette->render(&target);
   ReportRatio(state);
 }
 BENCHMARK(BM_GridRepaint)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);

@@ -37,13 +37,13 @@ QStringList Lines(const QListWidget* list) {
 
 QStringList HexTexts(TMainForm& form) {
   QStringList texts;
-  for (HexEdit* field : form.Hex) texts << field->Text();
+  for (HexEdit* field : form.Ifo().Hex) texts << field->Text();
   return texts;
 }
 
 std::array<TColor, 16> PanelColours(TMainForm& form) {
   std::array<TColor, 16> colours{};
-  for (int i = 0; i < 16; ++i) colours[i] = form.ColourPanel[i]->Colour();
+  for (int i = 0; i < 16; ++i) colours[i] = form.Ifo().ColourPanel[i]->Colour();
   return colours;
 }
 
@@ -55,15 +55,17 @@ std::string WriteIfo(const TempDir& folder, const std::string& name,
 }
 
 // Fills the preview with a colour no palette here produces.
-void MarkPreview(TMainForm& form) { form.SampleImage->Picture().fill(QColor::fromRgb(kMarker)); }
+void MarkPreview(TMainForm& form) {
+  form.Preview().SampleImage->Picture().fill(QColor::fromRgb(kMarker));
+}
 bool PreviewRedrawn(TMainForm& form) {
-  return CountColour(form.SampleImage->Picture(), kMarker) == 0;
+  return CountColour(form.Preview().SampleImage->Picture(), kMarker) == 0;
 }
 
 // The colour the grid shows in cell (column, row), away from any text.
 QRgb GridColour(TMainForm& form, int column, int row) {
-  const QImage image = form.ColourPalette->grab().toImage();
-  const QRect cell = form.ColourPalette->CellRect(column, row);
+  const QImage image = form.Top().ColourPalette->grab().toImage();
+  const QRect cell = form.Top().ColourPalette->CellRect(column, row);
   return image.pixel(cell.right() - 1, cell.bottom() - 1) & 0xFFFFFF;
 }
 
@@ -81,14 +83,14 @@ class IfoTabTest : public QObject {
     WindowHarness window;
     TMainForm& form = *window.form;
     for (int i = 0; i < 16; ++i) {
-      QVERIFY(form.Hex[i]->Text().isEmpty());
-      QCOMPARE(form.Hex[i]->Tag(), i);
-      QCOMPARE(form.ColourPanel[i]->Tag(), i);
-      QCOMPARE(form.ColourPanel[i]->Colour(), kWhite);
-      QCOMPARE(form.ColourPanel[i]->text(), QString("Colour"));
-      QCOMPARE(form.PaletteColours[i], kBlack);
+      QVERIFY(form.Ifo().Hex[i]->Text().isEmpty());
+      QCOMPARE(form.Ifo().Hex[i]->Tag(), i);
+      QCOMPARE(form.Ifo().ColourPanel[i]->Tag(), i);
+      QCOMPARE(form.Ifo().ColourPanel[i]->Colour(), kWhite);
+      QCOMPARE(form.Ifo().ColourPanel[i]->text(), QString("Colour"));
+      QCOMPARE(form.Palette()[i], kBlack);
     }
-    QVERIFY(form.FileNameIFO->text().isEmpty());
+    QVERIFY(form.Ifo().FileNameIFO->text().isEmpty());
     QVERIFY(!form.IfoDocument().HasData());
   }
 
@@ -99,109 +101,109 @@ class IfoTabTest : public QObject {
 
     // The first character typed into an empty field: FF FF FF at once, after exactly two
     // changes (the typed one and the canonical rewrite).
-    QSignalSpy changes(form.Hex[3], &HexEdit::Changed);
-    QTest::keyClick(form.Hex[3], Qt::Key_1);
-    QCOMPARE(form.Hex[3]->Text(), QString("FFFFFF"));
-    QCOMPARE(form.Hex[3]->text(), QString("FF FF FF "));
+    QSignalSpy changes(form.Ifo().Hex[3], &HexEdit::Changed);
+    QTest::keyClick(form.Ifo().Hex[3], Qt::Key_1);
+    QCOMPARE(form.Ifo().Hex[3]->Text(), QString("FFFFFF"));
+    QCOMPARE(form.Ifo().Hex[3]->text(), QString("FF FF FF "));
     QCOMPARE(changes.count(), 2);
-    QCOMPARE(form.ColourPanel[3]->Colour(), ffffff);
-    QCOMPARE(form.PaletteColours[3], ffffff);
-    QCOMPARE(form.ColourPanel[3]->CaptionColour(), kBlack);
+    QCOMPARE(form.Ifo().ColourPanel[3]->Colour(), ffffff);
+    QCOMPARE(form.Palette()[3], ffffff);
+    QCOMPARE(form.Ifo().ColourPanel[3]->CaptionColour(), kBlack);
 
     // Typing over a full field keeps the canonical text: letters upper-cased, non-hex as F.
-    form.Hex[3]->setCursorPosition(0);
-    QTest::keyClicks(form.Hex[3], "1g8");
-    QCOMPARE(form.Hex[3]->Text(), QString("1F8FFF"));
+    form.Ifo().Hex[3]->setCursorPosition(0);
+    QTest::keyClicks(form.Ifo().Hex[3], "1g8");
+    QCOMPARE(form.Ifo().Hex[3]->Text(), QString("1F8FFF"));
 
     // Deleting the last character of a full field.
-    form.Hex[4]->SetText("108080");
-    QCOMPARE(form.ColourPanel[4]->Colour(), kBlack);
-    QCOMPARE(form.ColourPanel[4]->CaptionColour(), kWhite);
-    form.Hex[4]->setCursorPosition(9);
-    QTest::keyClick(form.Hex[4], Qt::Key_Backspace);
-    QCOMPARE(form.Hex[4]->Text(), QString("FFFFFF"));
-    QCOMPARE(form.ColourPanel[4]->Colour(), ffffff);
-    QCOMPARE(form.PaletteColours[4], ffffff);
-    QCOMPARE(form.ColourPanel[4]->CaptionColour(), kBlack);
+    form.Ifo().Hex[4]->SetText("108080");
+    QCOMPARE(form.Ifo().ColourPanel[4]->Colour(), kBlack);
+    QCOMPARE(form.Ifo().ColourPanel[4]->CaptionColour(), kWhite);
+    form.Ifo().Hex[4]->setCursorPosition(9);
+    QTest::keyClick(form.Ifo().Hex[4], Qt::Key_Backspace);
+    QCOMPARE(form.Ifo().Hex[4]->Text(), QString("FFFFFF"));
+    QCOMPARE(form.Ifo().ColourPanel[4]->Colour(), ffffff);
+    QCOMPARE(form.Palette()[4], ffffff);
+    QCOMPARE(form.Ifo().ColourPanel[4]->CaptionColour(), kBlack);
 
     // Blanking a middle position turns it into F.
-    form.Hex[5]->SetText("108080");
-    form.Hex[5]->setCursorPosition(HexEdit::DisplayIndex(2));
-    QTest::keyClick(form.Hex[5], Qt::Key_Delete);
-    QCOMPARE(form.Hex[5]->Text(), QString("10F080"));
+    form.Ifo().Hex[5]->SetText("108080");
+    form.Ifo().Hex[5]->setCursorPosition(HexEdit::DisplayIndex(2));
+    QTest::keyClick(form.Ifo().Hex[5], Qt::Key_Delete);
+    QCOMPARE(form.Ifo().Hex[5]->Text(), QString("10F080"));
     const TColor expected = YCrCbToColour(0x10, 0xF0, 0x80);
-    QCOMPARE(form.ColourPanel[5]->Colour(), expected);
-    QCOMPARE(form.PaletteColours[5], expected);
+    QCOMPARE(form.Ifo().ColourPanel[5]->Colour(), expected);
+    QCOMPARE(form.Palette()[5], expected);
 
     // Other entries are untouched.
-    QVERIFY(form.Hex[6]->Text().isEmpty());
-    QCOMPARE(form.ColourPanel[6]->Colour(), kWhite);
-    QCOMPARE(form.PaletteColours[6], kBlack);
+    QVERIFY(form.Ifo().Hex[6]->Text().isEmpty());
+    QCOMPARE(form.Ifo().ColourPanel[6]->Colour(), kWhite);
+    QCOMPARE(form.Palette()[6], kBlack);
   }
 
   void PickingAPanelColourRewritesItsField() {
     WindowHarness window;
     TMainForm& form = *window.form;
-    form.Hex[7]->SetText("108080");
-    QCOMPARE(form.ColourPanel[7]->Colour(), kBlack);
+    form.Ifo().Hex[7]->SetText("108080");
+    QCOMPARE(form.Ifo().ColourPanel[7]->Colour(), kBlack);
 
     // White converts to EB 7F 7F and back to (253, 255, 252).
     window.dialogs.colourAnswers.push_back(QColor(255, 255, 255));
-    Click(form.ColourPanel[7]);
+    Click(form.Ifo().ColourPanel[7]);
     QCOMPARE(window.dialogs.colourRuns, 1);
     QCOMPARE(window.dialogs.lastColour, QColor(0, 0, 0));  // opened on the panel's colour
-    QCOMPARE(form.Hex[7]->Text(), QString("EB7F7F"));
-    QCOMPARE(form.ColourPanel[7]->Colour(), MakeColour(253, 255, 252));
-    QCOMPARE(form.PaletteColours[7], MakeColour(253, 255, 252));
-    QCOMPARE(form.ColourPanel[7]->CaptionColour(), kBlack);
+    QCOMPARE(form.Ifo().Hex[7]->Text(), QString("EB7F7F"));
+    QCOMPARE(form.Ifo().ColourPanel[7]->Colour(), MakeColour(253, 255, 252));
+    QCOMPARE(form.Palette()[7], MakeColour(253, 255, 252));
+    QCOMPARE(form.Ifo().ColourPanel[7]->CaptionColour(), kBlack);
 
     // White again: the text does not change, so the panel keeps pure white.
     window.dialogs.colourAnswers.push_back(QColor(255, 255, 255));
-    Click(form.ColourPanel[7]);
+    Click(form.Ifo().ColourPanel[7]);
     QCOMPARE(window.dialogs.lastColour, QColor(253, 255, 252));
-    QCOMPARE(form.Hex[7]->Text(), QString("EB7F7F"));
-    QCOMPARE(form.ColourPanel[7]->Colour(), kWhite);
-    QCOMPARE(form.PaletteColours[7], kWhite);
+    QCOMPARE(form.Ifo().Hex[7]->Text(), QString("EB7F7F"));
+    QCOMPARE(form.Ifo().ColourPanel[7]->Colour(), kWhite);
+    QCOMPARE(form.Palette()[7], kWhite);
 
     // A dark pick gets a white caption.
     window.dialogs.colourAnswers.push_back(QColor(0, 0, 255));
-    Click(form.ColourPanel[7]);
-    QCOMPARE(form.Hex[7]->Text(), QString("286DEF"));
-    QCOMPARE(form.ColourPanel[7]->Colour(), MakeColour(0, 0, 251));
-    QCOMPARE(form.ColourPanel[7]->CaptionColour(), kWhite);
+    Click(form.Ifo().ColourPanel[7]);
+    QCOMPARE(form.Ifo().Hex[7]->Text(), QString("286DEF"));
+    QCOMPARE(form.Ifo().ColourPanel[7]->Colour(), MakeColour(0, 0, 251));
+    QCOMPARE(form.Ifo().ColourPanel[7]->CaptionColour(), kWhite);
 
     // Green 170 comes back as 169, which takes white text; picked again it stays exact and
     // its caption turns black.
     window.dialogs.colourAnswers.push_back(QColor(0, 170, 0));
-    Click(form.ColourPanel[7]);
-    QCOMPARE(form.Hex[7]->Text(), QString("65414E"));
-    QCOMPARE(form.ColourPanel[7]->Colour(), MakeColour(0, 169, 0));
-    QCOMPARE(form.ColourPanel[7]->CaptionColour(), kWhite);
+    Click(form.Ifo().ColourPanel[7]);
+    QCOMPARE(form.Ifo().Hex[7]->Text(), QString("65414E"));
+    QCOMPARE(form.Ifo().ColourPanel[7]->Colour(), MakeColour(0, 169, 0));
+    QCOMPARE(form.Ifo().ColourPanel[7]->CaptionColour(), kWhite);
     window.dialogs.colourAnswers.push_back(QColor(0, 170, 0));
-    Click(form.ColourPanel[7]);
-    QCOMPARE(form.ColourPanel[7]->Colour(), MakeColour(0, 170, 0));
-    QCOMPARE(form.PaletteColours[7], MakeColour(0, 170, 0));
-    QCOMPARE(form.ColourPanel[7]->CaptionColour(), kBlack);
+    Click(form.Ifo().ColourPanel[7]);
+    QCOMPARE(form.Ifo().ColourPanel[7]->Colour(), MakeColour(0, 170, 0));
+    QCOMPARE(form.Palette()[7], MakeColour(0, 170, 0));
+    QCOMPARE(form.Ifo().ColourPanel[7]->CaptionColour(), kBlack);
     window.dialogs.colourAnswers.push_back(QColor(0, 0, 255));
-    Click(form.ColourPanel[7]);
+    Click(form.Ifo().ColourPanel[7]);
 
     // Cancelling changes nothing and draws nothing.
     MarkPreview(form);
     window.dialogs.colourAnswers.push_back(std::nullopt);
-    Click(form.ColourPanel[7]);
+    Click(form.Ifo().ColourPanel[7]);
     QCOMPARE(window.dialogs.colourRuns, 7);
-    QCOMPARE(form.Hex[7]->Text(), QString("286DEF"));
-    QCOMPARE(form.ColourPanel[7]->Colour(), MakeColour(0, 0, 251));
-    QCOMPARE(form.PaletteColours[7], MakeColour(0, 0, 251));
+    QCOMPARE(form.Ifo().Hex[7]->Text(), QString("286DEF"));
+    QCOMPARE(form.Ifo().ColourPanel[7]->Colour(), MakeColour(0, 0, 251));
+    QCOMPARE(form.Palette()[7], MakeColour(0, 0, 251));
     QVERIFY(!PreviewRedrawn(form));
   }
 
   void DefaultAppliesTheTableAndASecondDefaultKeepsExactColours() {
     WindowHarness window;
     TMainForm& form = *window.form;
-    PickItem(form.SettingsLogLevel, kWarnings);
-    form.Hex[0]->SetText("000000");
-    form.Hex[9]->SetText("ABCDEF");
+    PickItem(form.SettingsTab().SettingsLogLevel, kWarnings);
+    form.Ifo().Hex[0]->SetText("000000");
+    form.Ifo().Hex[9]->SetText("ABCDEF");
 
     const QStringList texts{"286DEF", "108080", "EB7F7F", "B47F7F", "1C76B8", "7D7F7F",
                             "51EF5A", "30B86D", "902235", "50505A", "718947", "D29210",
@@ -219,73 +221,73 @@ class IfoTabTest : public QObject {
         MakeColour(0, 128, 125)};
 
     MarkPreview(form);
-    form.DefaultIFO->click();
+    form.Ifo().DefaultIFO->click();
     QCOMPARE(HexTexts(form), texts);
     QCOMPARE(PanelColours(form), converted);
-    QCOMPARE(form.PaletteColours, converted);
+    QCOMPARE(form.Palette(), converted);
     QVERIFY(PreviewRedrawn(form));
 
     // The fields already read the table: no field changes, the exact colours stay.
-    form.DefaultIFO->click();
+    form.Ifo().DefaultIFO->click();
     QCOMPARE(HexTexts(form), texts);
     QCOMPARE(PanelColours(form), defaults);
-    QCOMPARE(form.PaletteColours, defaults);
-    QCOMPARE(form.ColourPanel[2]->Colour(), kWhite);
+    QCOMPARE(form.Palette(), defaults);
+    QCOMPARE(form.Ifo().ColourPanel[2]->Colour(), kWhite);
 
-    QCOMPARE(Lines(form.LogListBox), (QStringList{"WARNING - Default IFO values applied!!!",
-                                                  "WARNING - Default IFO values applied!!!"}));
+    QCOMPARE(Lines(form.LogListBox()), (QStringList{"WARNING - Default IFO values applied!!!",
+                                                    "WARNING - Default IFO values applied!!!"}));
     QVERIFY(!form.IfoDocument().HasData());  // the document is not touched
   }
 
   void OpenShowsThePaletteAndRestoreBringsItBack() {
     WindowHarness window;
     TMainForm& form = *window.form;
-    form.FileTypes->setCurrentWidget(form.FileIFO);
-    PickItem(form.SettingsLogLevel, kWarnings);
+    form.FileTypes()->setCurrentWidget(&form.Ifo());
+    PickItem(form.SettingsTab().SettingsLogLevel, kWarnings);
     const IfoPalette palette = SampleIfoPalette();
     const std::string path = WriteIfo(window.folder, "VTS_01_0.IFO", palette);
 
     window.dialogs.AnswerFile(path);
-    form.OpenIFO->click();
+    form.Ifo().OpenIFO->click();
     QCOMPARE(window.dialogs.lastFileDialog.filter, std::string("IFO files (*.ifo)|*.ifo"));
     QCOMPARE(window.dialogs.lastFileDialog.defaultExt, std::string("ifo"));
     QVERIFY(window.dialogs.lastFileDialog.kind == FileDialogKind::kOpen);
-    QCOMPARE(form.FileNameIFO->text().toStdString(), path);
+    QCOMPARE(form.Ifo().FileNameIFO->text().toStdString(), path);
     for (int i = 0; i < 16; ++i) {
-      QCOMPARE(form.Hex[i]->Text(), EntryText(palette[i]));
+      QCOMPARE(form.Ifo().Hex[i]->Text(), EntryText(palette[i]));
       const TColor colour =
           YCrCbToColour(palette[i] >> 16, (palette[i] >> 8) & 0xFF, palette[i] & 0xFF);
-      QCOMPARE(form.ColourPanel[i]->Colour(), colour);
-      QCOMPARE(form.PaletteColours[i], colour);
+      QCOMPARE(form.Ifo().ColourPanel[i]->Colour(), colour);
+      QCOMPARE(form.Palette()[i], colour);
     }
 
-    form.DefaultIFO->click();
-    QCOMPARE(form.Hex[0]->Text(), QString("286DEF"));
+    form.Ifo().DefaultIFO->click();
+    QCOMPARE(form.Ifo().Hex[0]->Text(), QString("286DEF"));
     MarkPreview(form);
-    form.RestoreIFO->click();
-    for (int i = 0; i < 16; ++i) QCOMPARE(form.Hex[i]->Text(), EntryText(palette[i]));
+    form.Ifo().RestoreIFO->click();
+    for (int i = 0; i < 16; ++i) QCOMPARE(form.Ifo().Hex[i]->Text(), EntryText(palette[i]));
     QVERIFY(PreviewRedrawn(form));
 
     const QString name = QString::fromStdString(path);
-    QCOMPARE(Lines(form.LogListBox),
-             (QStringList{"IFO file loaded [" + name + "]", "WARNING - Default IFO values applied!!!",
-                          "WARNING - IFO values restored from file!!!"}));
+    QCOMPARE(Lines(form.LogListBox()), (QStringList{"IFO file loaded [" + name + "]",
+                                                    "WARNING - Default IFO values applied!!!",
+                                                    "WARNING - IFO values restored from file!!!"}));
 
     // A cancelled open changes nothing and logs nothing.
     window.dialogs.CancelFile();
-    form.OpenIFO->click();
-    QCOMPARE(form.FileNameIFO->text(), name);
+    form.Ifo().OpenIFO->click();
+    QCOMPARE(form.Ifo().FileNameIFO->text(), name);
     QVERIFY(form.IfoDocument().HasData());
-    QCOMPARE(form.LogListBox->count(), 3);
+    QCOMPARE(form.LogListBox()->count(), 3);
   }
 
   void OpeningTheShownPaletteRepaintsNothing() {
     WindowHarness window;
     TMainForm& form = *window.form;
-    form.FileTypes->setCurrentWidget(form.FileIFO);
-    PickItem(form.SettingsLogLevel, kWarnings);
+    form.FileTypes()->setCurrentWidget(&form.Ifo());
+    PickItem(form.SettingsTab().SettingsLogLevel, kWarnings);
     const IfoPalette palette = SampleIfoPalette();
-    for (int i = 0; i < 16; ++i) form.Hex[i]->SetText(EntryText(palette[i]));
+    for (int i = 0; i < 16; ++i) form.Ifo().Hex[i]->SetText(EntryText(palette[i]));
     const auto panels = PanelColours(form);
     const std::string same = WriteIfo(window.folder, "same.ifo", palette);
     IfoPalette other = palette;
@@ -293,31 +295,32 @@ class IfoTabTest : public QObject {
     const std::string different = WriteIfo(window.folder, "other.ifo", other);
 
     PaintCounter counter;
-    form.ColourPalette->installEventFilter(&counter);
+    form.Top().ColourPalette->installEventFilter(&counter);
     QCoreApplication::processEvents();
     counter.paints = 0;
     std::vector<std::unique_ptr<QSignalSpy>> spies;
-    for (HexEdit* field : form.Hex) spies.push_back(std::make_unique<QSignalSpy>(field, &HexEdit::Changed));
+    for (HexEdit* field : form.Ifo().Hex)
+      spies.push_back(std::make_unique<QSignalSpy>(field, &HexEdit::Changed));
     MarkPreview(form);
 
     window.dialogs.AnswerFile(same);
-    form.OpenIFO->click();
+    form.Ifo().OpenIFO->click();
     QCoreApplication::processEvents();
     for (const auto& spy : spies) QCOMPARE(spy->count(), 0);
     QCOMPARE(counter.paints, 0);
     QVERIFY(!PreviewRedrawn(form));
     QCOMPARE(PanelColours(form), panels);
-    QCOMPARE(Lines(form.LogListBox).last(),
+    QCOMPARE(Lines(form.LogListBox()).last(),
              QString::fromStdString("IFO file loaded [" + same + "]"));
 
     // A palette that differs in one entry changes that field only, and redraws.
     window.dialogs.AnswerFile(different);
-    form.OpenIFO->click();
+    form.Ifo().OpenIFO->click();
     QCoreApplication::processEvents();
     for (int i = 0; i < 16; ++i) QCOMPARE(spies[i]->count(), i == 6 ? 1 : 0);
     QVERIFY(counter.paints > 0);
     QVERIFY(PreviewRedrawn(form));
-    QCOMPARE(form.PaletteColours[6], MakeColour(252, 0, 0));
+    QCOMPARE(form.Palette()[6], MakeColour(252, 0, 0));
     QCOMPARE(GridColour(form, 12, 0), qRgb(252, 0, 0) & 0xFFFFFF);
     QCOMPARE(GridColour(form, 13, 3), qRgb(252, 0, 0) & 0xFFFFFF);
   }
@@ -325,7 +328,7 @@ class IfoTabTest : public QObject {
   void AfterAFailedOpenSaveIsRefusedAndRestoreIsSilent() {
     WindowHarness window;
     TMainForm& form = *window.form;
-    PickItem(form.SettingsLogLevel, kWarnings);
+    PickItem(form.SettingsTab().SettingsLogLevel, kWarnings);
     const IfoPalette palette = SampleIfoPalette();
     const std::string good = WriteIfo(window.folder, "good.ifo", palette);
     IfoLayout vmg;
@@ -334,52 +337,52 @@ class IfoTabTest : public QObject {
     WriteFileBytes(bad, BuildIfo(SampleIfoPalette(), vmg));
 
     window.dialogs.AnswerFile(good);
-    form.OpenIFO->click();
-    form.Hex[2]->SetText("108080");
+    form.Ifo().OpenIFO->click();
+    form.Ifo().Hex[2]->SetText("108080");
     window.dialogs.AnswerFile(bad);
-    form.OpenIFO->click();
+    form.Ifo().OpenIFO->click();
 
-    QVERIFY(form.FileNameIFO->text().isEmpty());
+    QVERIFY(form.Ifo().FileNameIFO->text().isEmpty());
     QVERIFY(!form.IfoDocument().HasData());
-    QCOMPARE(Lines(form.LogListBox).last(),
+    QCOMPARE(Lines(form.LogListBox()).last(),
              QString::fromStdString("ERROR - Not a correct IFO file [" + bad + "]"));
-    QCOMPARE(form.Hex[0]->Text(), EntryText(palette[0]));
-    QCOMPARE(form.Hex[2]->Text(), QString("108080"));
-    QCOMPARE(form.PaletteColours[2], kBlack);
+    QCOMPARE(form.Ifo().Hex[0]->Text(), EntryText(palette[0]));
+    QCOMPARE(form.Ifo().Hex[2]->Text(), QString("108080"));
+    QCOMPARE(form.Palette()[2], kBlack);
 
     const int runs = window.dialogs.fileRuns;
-    form.SaveIFO->click();
+    form.Ifo().SaveIFO->click();
     QCOMPARE(window.dialogs.fileRuns, runs);
-    QCOMPARE(Lines(form.LogListBox).last(), QString("ERROR - Can't save no IFO file loaded!!!"));
+    QCOMPARE(Lines(form.LogListBox()).last(), QString("ERROR - Can't save no IFO file loaded!!!"));
 
-    const int lines = form.LogListBox->count();
-    form.RestoreIFO->click();
-    QCOMPARE(form.LogListBox->count(), lines);
-    QCOMPARE(form.Hex[2]->Text(), QString("108080"));
+    const int lines = form.LogListBox()->count();
+    form.Ifo().RestoreIFO->click();
+    QCOMPARE(form.LogListBox()->count(), lines);
+    QCOMPARE(form.Ifo().Hex[2]->Text(), QString("108080"));
   }
 
   void SaveWritesOnlyThePaletteAndProposesTheName() {
     WindowHarness window;
     TMainForm& form = *window.form;
-    PickItem(form.SettingsLogLevel, kWarnings);
+    PickItem(form.SettingsTab().SettingsLogLevel, kWarnings);
     const std::string path = WriteIfo(window.folder, "VTS_02_0.IFO");
     const Bytes original = ReadFileBytes(path);
     window.dialogs.AnswerFile(path);
-    form.OpenIFO->click();
+    form.Ifo().OpenIFO->click();
 
-    form.Hex[3]->SetText("2A5C91");
+    form.Ifo().Hex[3]->SetText("2A5C91");
     window.dialogs.colourAnswers.push_back(QColor(255, 0, 0));
-    Click(form.ColourPanel[12]);
-    QCOMPARE(form.Hex[12]->Text(), QString("51EF5A"));
+    Click(form.Ifo().ColourPanel[12]);
+    QCOMPARE(form.Ifo().Hex[12]->Text(), QString("51EF5A"));
 
     const std::string copy = window.folder.File("copy.ifo");
     window.dialogs.AnswerFile(copy);
-    form.SaveIFO->click();
+    form.Ifo().SaveIFO->click();
     QCOMPARE(window.dialogs.lastFileDialog.fileName, path);  // proposed: the opened file
     QCOMPARE(window.dialogs.lastFileDialog.filter, std::string("IFO Files (*.ifo)|*.ifo"));
     QCOMPARE(window.dialogs.lastFileDialog.defaultExt, std::string("ifo"));
     QVERIFY(window.dialogs.lastFileDialog.kind == FileDialogKind::kSave);
-    QCOMPARE(form.FileNameIFO->text().toStdString(), copy);
+    QCOMPARE(form.Ifo().FileNameIFO->text().toStdString(), copy);
 
     const Bytes saved = ReadFileBytes(copy);
     QCOMPARE(saved.size(), original.size());
@@ -402,16 +405,16 @@ class IfoTabTest : public QObject {
 
     // The next save proposes the name last chosen; saving onto the opened file replaces it.
     window.dialogs.AnswerFile(path);
-    form.SaveIFO->click();
+    form.Ifo().SaveIFO->click();
     QCOMPARE(window.dialogs.lastFileDialog.fileName, copy);
     QCOMPARE(ReadFileBytes(path), saved);
 
     // A cancelled save changes nothing, not even the name shown.
     window.dialogs.CancelFile();
-    form.SaveIFO->click();
-    QCOMPARE(form.FileNameIFO->text().toStdString(), path);
+    form.Ifo().SaveIFO->click();
+    QCOMPARE(form.Ifo().FileNameIFO->text().toStdString(), path);
 
-    QCOMPARE(Lines(form.LogListBox),
+    QCOMPARE(Lines(form.LogListBox()),
              (QStringList{QString::fromStdString("IFO file loaded [" + path + "]"),
                           QString::fromStdString("Data written to IFO file [" + copy + "]"),
                           QString::fromStdString("Data written to IFO file [" + path + "]")}));
@@ -420,13 +423,13 @@ class IfoTabTest : public QObject {
   void SaveEntryLinesNeedDetails() {
     WindowHarness window;
     TMainForm& form = *window.form;
-    PickItem(form.SettingsLogLevel, kDetails);
+    PickItem(form.SettingsTab().SettingsLogLevel, kDetails);
     const std::string path = WriteIfo(window.folder, "VTS_03_0.IFO");
     window.dialogs.AnswerFile(path);
-    form.OpenIFO->click();
+    form.Ifo().OpenIFO->click();
     window.dialogs.AnswerFile(window.folder.File("out.ifo"));
-    form.SaveIFO->click();
-    const QStringList lines = Lines(form.LogListBox);
+    form.Ifo().SaveIFO->click();
+    const QStringList lines = Lines(form.LogListBox());
     QCOMPARE(lines.filter(QRegularExpression("^Colour\\(\\d\\d\\)")).size(), 16);
     QVERIFY(lines.last().startsWith("Data written to IFO file ["));
   }
@@ -434,22 +437,22 @@ class IfoTabTest : public QObject {
   void GridAndPreviewFollowAHexChange() {
     WindowHarness window;
     TMainForm& form = *window.form;
-    form.SetMapIndex(0, 5);  // background on entry 5
-    form.SetMapIndex(2, 9);  // text on entry 9
-    form.Hex[9]->SetText("EB7F7F");
-    form.Hex[5]->SetText("000000");
-    form.Hex[5]->setCursorPosition(0);
-    QTest::keyClicks(form.Hex[5], "51EF5A");  // typed over a full field
-    QCOMPARE(form.Hex[5]->Text(), QString("51EF5A"));
+    form.Sup().SetMapIndex(0, 5);  // background on entry 5
+    form.Sup().SetMapIndex(2, 9);  // text on entry 9
+    form.Ifo().Hex[9]->SetText("EB7F7F");
+    form.Ifo().Hex[5]->SetText("000000");
+    form.Ifo().Hex[5]->setCursorPosition(0);
+    QTest::keyClicks(form.Ifo().Hex[5], "51EF5A");  // typed over a full field
+    QCOMPARE(form.Ifo().Hex[5]->Text(), QString("51EF5A"));
 
     const QRgb red = qRgb(252, 0, 0) & 0xFFFFFF;
-    QCOMPARE(form.PaletteColours[5], MakeColour(252, 0, 0));
+    QCOMPARE(form.Palette()[5], MakeColour(252, 0, 0));
     QCoreApplication::processEvents();
     QCOMPARE(GridColour(form, 10, 0), red);
     QCOMPARE(GridColour(form, 11, 2), red);
     QCOMPARE(GridColour(form, 18, 1), qRgb(253, 255, 252) & 0xFFFFFF);
     QCOMPARE(GridColour(form, 0, 0), 0u);  // entry 0 untouched: black
-    const QImage& picture = form.SampleImage->Picture();
+    const QImage& picture = form.Preview().SampleImage->Picture();
     QCOMPARE(picture.pixel(0, SampleView::kHeight - 1) & 0xFFFFFF, red);
     QVERIFY(CountColour(picture, qRgb(253, 255, 252)) > 0);
   }

@@ -1,5 +1,6 @@
 // The sample preview: which colours the picture holds for each mapping and width, where the
-// text starts, the see-through display, and when the preview's handlers draw and save.
+// text starts, the drawing at twice the pixel ratio, the see-through display, and when the
+// preview's handlers draw and save.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontInfo>
@@ -7,6 +8,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include "app/PreviewPanel.h"
 #include "app/SampleView.h"
 #include "tests/app/WindowHarness.h"
 
@@ -19,16 +21,16 @@ constexpr TColor kYellow = MakeColour(255, 255, 0);
 
 // Entries 0-3 in four distinct colours and the lists on 0 (background), 1, 2, 3.
 void UseFourColours(TMainForm& form) {
-  form.PaletteColours[0] = kBlue;
-  form.PaletteColours[1] = kRed;
-  form.PaletteColours[2] = kYellow;
-  form.PaletteColours[3] = kGreen;
-  for (int slot = 0; slot < 4; ++slot) form.SetMapIndex(slot, slot);
+  form.SetPaletteColour(0, kBlue);
+  form.SetPaletteColour(1, kRed);
+  form.SetPaletteColour(2, kYellow);
+  form.SetPaletteColour(3, kGreen);
+  for (int slot = 0; slot < 4; ++slot) form.Sup().SetMapIndex(slot, slot);
 }
 
 QImage Render(TMainForm& form) {
   form.RenderSample();
-  return form.SampleImage->Picture().copy();
+  return form.Preview().SampleImage->Picture().copy();
 }
 
 // Bounds of the pixels that differ from the bottom left pixel.
@@ -52,12 +54,13 @@ class PreviewTest : public QObject {
   void WithNoPaletteThePictureIsBlackAndCanBeAllSeeThrough() {
     WindowHarness window;
     TMainForm& form = *window.form;
-    const QImage& picture = form.SampleImage->Picture();
+    const QImage& picture = form.Preview().SampleImage->Picture();
     QCOMPARE(picture.size(), QSize(841, 89));
     QCOMPARE(ColoursOf(picture), QSet<QRgb>{0x000000});
-    form.TransBackground->click();
-    const QRgb face = form.SampleImage->palette().color(QPalette::Window).rgb() & 0xFFFFFF;
-    QCOMPARE(ColoursOf(form.SampleImage->Displayed()), QSet<QRgb>{face});
+    form.Preview().TransBackground->click();
+    const QRgb face =
+        form.Preview().SampleImage->palette().color(QPalette::Window).rgb() & 0xFFFFFF;
+    QCOMPARE(ColoursOf(form.Preview().SampleImage->Displayed()), QSet<QRgb>{face});
   }
 
   void EveryPixelIsOneOfTheFourSlotColours() {
@@ -71,8 +74,8 @@ class PreviewTest : public QObject {
     QVERIFY(CountColour(picture, Rgb(kRed)) > CountColour(picture, Rgb(kGreen)));
 
     // A bold or italic font draws too, still with slot colours only.
-    form.SampleTextFontDialog.font.bold = true;
-    form.SampleTextFontDialog.font.italic = true;
+    form.Preview().SampleTextFontDialog.font.bold = true;
+    form.Preview().SampleTextFontDialog.font.italic = true;
     QCOMPARE(ColoursOf(Render(form)).size(), 4);
   }
 
@@ -80,12 +83,12 @@ class PreviewTest : public QObject {
     WindowHarness window;
     TMainForm& form = *window.form;
     UseFourColours(form);
-    form.OutlineWidth->setValue(0);
+    form.Preview().OutlineWidth->setValue(0);
     QCOMPARE(ColoursOf(Render(form)), (QSet<QRgb>{Rgb(kBlue), Rgb(kYellow), Rgb(kGreen)}));
-    form.OutlineWidth->setValue(5);
-    form.AntialiasWidth->setValue(0);
+    form.Preview().OutlineWidth->setValue(5);
+    form.Preview().AntialiasWidth->setValue(0);
     QCOMPARE(ColoursOf(Render(form)), (QSet<QRgb>{Rgb(kBlue), Rgb(kRed), Rgb(kYellow)}));
-    form.OutlineWidth->setValue(0);
+    form.Preview().OutlineWidth->setValue(0);
     QCOMPARE(ColoursOf(Render(form)), (QSet<QRgb>{Rgb(kBlue), Rgb(kYellow)}));
   }
 
@@ -94,8 +97,8 @@ class PreviewTest : public QObject {
     TMainForm& form = *window.form;
     UseFourColours(form);
     for (int width : {1, 3, 10}) {
-      form.OutlineWidth->setValue(width);
-      form.AntialiasWidth->setValue(width);
+      form.Preview().OutlineWidth->setValue(width);
+      form.Preview().AntialiasWidth->setValue(width);
       const QImage picture = Render(form);
       QCOMPARE(CountColour(picture, Rgb(kRed)), 0);
       QVERIFY(CountColour(picture, Rgb(kGreen)) > 0);
@@ -106,7 +109,7 @@ class PreviewTest : public QObject {
     WindowHarness window;
     TMainForm& form = *window.form;
     UseFourColours(form);
-    form.SetMapIndex(2, 0);
+    form.Sup().SetMapIndex(2, 0);
     QCOMPARE(ColoursOf(Render(form)), (QSet<QRgb>{Rgb(kBlue), Rgb(kRed), Rgb(kGreen)}));
   }
 
@@ -115,7 +118,7 @@ class PreviewTest : public QObject {
     TMainForm& form = *window.form;
     UseFourColours(form);
     const QImage before = Render(form);
-    for (int slot = 0; slot < 4; ++slot) PickItem(form.IntLists[slot], 15 - 3 * slot);
+    for (int slot = 0; slot < 4; ++slot) PickItem(form.Sup().IntLists[slot], 15 - 3 * slot);
     QCOMPARE(Render(form), before);
   }
 
@@ -123,22 +126,57 @@ class PreviewTest : public QObject {
     WindowHarness window;
     TMainForm& form = *window.form;
     UseFourColours(form);
-    form.OutlineWidth->setValue(0);
-    form.AntialiasWidth->setValue(0);
-    form.SampleText->setText("H");
+    form.Preview().OutlineWidth->setValue(0);
+    form.Preview().AntialiasWidth->setValue(0);
+    form.Preview().SampleText->setText("H");
     const QRect ink = InkBounds(Render(form));
     QVERIFY2(ink.left() >= 10 && ink.left() <= 14, qPrintable(QString::number(ink.left())));
     // The cell's top is at 10; the capital's top lies a little below it.
     QVERIFY2(ink.top() >= 10 && ink.top() <= 22, qPrintable(QString::number(ink.top())));
     QVERIFY(ink.bottom() < 10 + 37 + 4);
 
-    form.SampleText->setText(QString(200, 'W'));
+    form.Preview().SampleText->setText(QString(200, 'W'));
     const QImage longText = Render(form);
     QCOMPARE(InkBounds(longText).right(), 840);
     QCOMPARE(longText.size(), QSize(841, 89));
 
-    form.SampleText->clear();
+    form.Preview().SampleText->clear();
     QCOMPARE(ColoursOf(Render(form)), QSet<QRgb>{Rgb(kBlue)});
+  }
+
+  // Without a window: the same sample on a plain picture and on one of twice the pixel ratio.
+  void AtTwiceThePixelRatioTheSampleIsDrawnFinerNotEnlarged() {
+    const std::array<TColor, 16> palette{kBlue, kRed, kYellow, kGreen};
+    const std::array<int, 4> entries{0, 1, 2, 3};
+    const QFont font = SampleQFont(FontSetting{"Arial", 28, false, false});
+    const QString text = "The Quick Brown Fox";
+    QImage one(841, 89, QImage::Format_RGB32);
+    DrawSample(one, palette, entries, SampleWidths{7, 1}, font, text);
+    QImage two(1682, 178, QImage::Format_RGB32);
+    two.setDevicePixelRatio(2);
+    DrawSample(two, palette, entries, SampleWidths{7, 1}, font, text);
+
+    const QSet<QRgb> slotColours{Rgb(kBlue), Rgb(kRed), Rgb(kYellow), Rgb(kGreen)};
+    QCOMPARE(ColoursOf(one), slotColours);
+    QCOMPARE(ColoursOf(two), slotColours);
+    // The same layout at twice the place, to a pixel or two.
+    const QRect inkOne = InkBounds(one);
+    const QRect inkTwo = InkBounds(two);
+    for (const auto& [fine, coarse] : {std::pair{inkTwo.left(), inkOne.left()},
+                                       std::pair{inkTwo.top(), inkOne.top()},
+                                       std::pair{inkTwo.right(), inkOne.right()},
+                                       std::pair{inkTwo.bottom(), inkOne.bottom()}})
+      QVERIFY2(std::abs(fine - 2 * coarse) <= 3, qPrintable(QString("%1 %2").arg(fine).arg(coarse)));
+    // An enlarged picture would be made of uniform 2 x 2 blocks; the finer one is not.
+    int mixedBlocks = 0;
+    for (int y = 0; y < two.height(); y += 2)
+      for (int x = 0; x < two.width(); x += 2) {
+        const QRgb corner = two.pixel(x, y);
+        if (two.pixel(x + 1, y) != corner || two.pixel(x, y + 1) != corner ||
+            two.pixel(x + 1, y + 1) != corner)
+          ++mixedBlocks;
+      }
+    QVERIFY2(mixedBlocks > 200, qPrintable(QString::number(mixedBlocks)));
   }
 
   void FontSizeInPointsDrawsAtNinetySixDotsPerInch() {
@@ -154,11 +192,11 @@ class PreviewTest : public QObject {
     WindowHarness window;
     TMainForm& form = *window.form;
     UseFourColours(form);
-    form.OutlineWidth->setValue(0);
-    form.AntialiasWidth->setValue(0);
-    form.SampleText->setText("H");
+    form.Preview().OutlineWidth->setValue(0);
+    form.Preview().AntialiasWidth->setValue(0);
+    form.Preview().SampleText->setText("H");
     const int at28 = InkBounds(Render(form)).height();
-    form.SampleTextFontDialog.font.size = 14;
+    form.Preview().SampleTextFontDialog.font.size = 14;
     const int at14 = InkBounds(Render(form)).height();
     QVERIFY2(at14 * 2 >= at28 - 2 && at14 * 2 <= at28 + 2,
              qPrintable(QString("%1 %2").arg(at14).arg(at28)));
@@ -170,38 +208,40 @@ class PreviewTest : public QObject {
     UseFourColours(form);
     const QImage picture = Render(form);
     // A palette change not yet drawn: the box must not draw it.
-    form.PaletteColours[2] = MakeColour(255, 0, 255);
-    form.TransBackground->click();
-    QVERIFY(form.SampleImage->Transparent());
-    QCOMPARE(form.SampleImage->Picture(), picture);
+    form.SetPaletteColour(2, MakeColour(255, 0, 255));
+    form.Preview().TransBackground->click();
+    QVERIFY(form.Preview().SampleImage->Transparent());
+    QCOMPARE(form.Preview().SampleImage->Picture(), picture);
     QCOMPARE(IniValues(window.IniPath()).at("GeneralSettings/BackGround"), std::string("1"));
-    const QImage shown = form.SampleImage->Displayed();
-    const QRgb face = form.SampleImage->palette().color(QPalette::Window).rgb() & 0xFFFFFF;
+    const QImage shown = form.Preview().SampleImage->Displayed();
+    const QRgb face =
+        form.Preview().SampleImage->palette().color(QPalette::Window).rgb() & 0xFFFFFF;
     QCOMPARE(CountColour(shown, Rgb(kBlue)), 0);
     QCOMPARE(CountColour(shown, face), CountColour(picture, Rgb(kBlue)));
     QCOMPARE(CountColour(shown, Rgb(kYellow)), CountColour(picture, Rgb(kYellow)));
 
     // The next drawing keeps the mode.
-    form.OutlineWidth->setValue(3);
-    QVERIFY(form.SampleImage->Transparent());
-    QCOMPARE(CountColour(form.SampleImage->Displayed(), Rgb(kBlue)), 0);
-    form.TransBackground->click();
-    QVERIFY(CountColour(form.SampleImage->Displayed(), Rgb(kBlue)) > 0);
+    form.Preview().OutlineWidth->setValue(3);
+    QVERIFY(form.Preview().SampleImage->Transparent());
+    QCOMPARE(CountColour(form.Preview().SampleImage->Displayed(), Rgb(kBlue)), 0);
+    form.Preview().TransBackground->click();
+    QVERIFY(CountColour(form.Preview().SampleImage->Displayed(), Rgb(kBlue)) > 0);
   }
 
   void PreviewHandlersDrawAndSave() {
     WindowHarness window;
     TMainForm& form = *window.form;
     UseFourColours(form);
-    const QImage stale = form.SampleImage->Picture().copy();  // drawn with the black palette
-    form.OutlineWidth->setValue(6);
-    QVERIFY(form.SampleImage->Picture() != stale);
+    const QImage stale =
+        form.Preview().SampleImage->Picture().copy();  // drawn with the black palette
+    form.Preview().OutlineWidth->setValue(6);
+    QVERIFY(form.Preview().SampleImage->Picture() != stale);
     QCOMPARE(IniValues(window.IniPath()).at("GeneralSettings/Outline"), std::string("6"));
 
-    form.PaletteColours[0] = kRed;
-    form.SampleText->end(false);
-    QTest::keyClick(form.SampleText, Qt::Key_Exclam);
-    QCOMPARE(form.SampleImage->Picture().pixel(0, 88) & 0xFFFFFF, Rgb(kRed));
+    form.SetPaletteColour(0, kRed);
+    form.Preview().SampleText->end(false);
+    QTest::keyClick(form.Preview().SampleText, Qt::Key_Exclam);
+    QCOMPARE(form.Preview().SampleImage->Picture().pixel(0, 88) & 0xFFFFFF, Rgb(kRed));
     QCOMPARE(IniValues(window.IniPath()).at("GeneralSettings/SampleText"),
              std::string("The Quick Brown Fox jumps over the Lazy Dog!!"));
   }
@@ -212,42 +252,42 @@ class PreviewTest : public QObject {
     UseFourColours(form);
     std::remove(window.IniPath().c_str());
 
-    form.SampleFont->click();  // nothing queued: cancelled
+    form.Preview().SampleFont->click();  // nothing queued: cancelled
     QCOMPARE(window.dialogs.fontRuns, 1);
     QCOMPARE(window.dialogs.lastFont.family(), QString("Arial"));
     QCOMPARE(window.dialogs.lastFont.pointSize(), 28);
     QVERIFY(!FileExists(window.IniPath()));
-    QCOMPARE(ColoursOf(form.SampleImage->Picture()), QSet<QRgb>{0x000000});
+    QCOMPARE(ColoursOf(form.Preview().SampleImage->Picture()), QSet<QRgb>{0x000000});
 
     // Confirming the same font draws and saves all the same, also with events off.
-    form.EventsEnabled = false;
+    form.SetEventsEnabled(false);
     window.dialogs.fontAnswers.push_back(window.dialogs.lastFont);
-    form.SampleFont->click();
+    form.Preview().SampleFont->click();
     QVERIFY(FileExists(window.IniPath()));
-    QCOMPARE(ColoursOf(form.SampleImage->Picture()).size(), 4);
-    form.EventsEnabled = true;
+    QCOMPARE(ColoursOf(form.Preview().SampleImage->Picture()).size(), 4);
+    form.SetEventsEnabled(true);
 
     // A family drawn through a substitute: OK on the substitute the dialog opened with keeps
     // the font, the picture and the file; a property really picked is taken.
-    form.SampleTextFontDialog.font.name = "Velmoran Missing Face";
+    form.Preview().SampleTextFontDialog.font.name = "Velmoran Missing Face";
     form.IniSettings().SaveSettings();
     const std::string saved = ReadText(window.IniPath());
     const QImage drawn = Render(form);
     QFont substitute(QFontInfo(QFont("Velmoran Missing Face")).family(), 28);
     window.dialogs.fontAnswers.push_back(substitute);
-    form.SampleFont->click();
+    form.Preview().SampleFont->click();
     QCOMPARE(ReadText(window.IniPath()), saved);
-    QCOMPARE(form.SampleImage->Picture(), drawn);
+    QCOMPARE(form.Preview().SampleImage->Picture(), drawn);
     substitute.setBold(true);
     window.dialogs.fontAnswers.push_back(substitute);
-    form.SampleFont->click();
-    QCOMPARE(form.SampleTextFontDialog.font.name, std::string("Velmoran Missing Face"));
-    QVERIFY(form.SampleTextFontDialog.font.bold);
+    form.Preview().SampleFont->click();
+    QCOMPARE(form.Preview().SampleTextFontDialog.font.name, std::string("Velmoran Missing Face"));
+    QVERIFY(form.Preview().SampleTextFontDialog.font.bold);
 
     QFont chosen("DejaVu Serif", 20);
     chosen.setItalic(true);
     window.dialogs.fontAnswers.push_back(chosen);
-    form.SampleFont->click();
+    form.Preview().SampleFont->click();
     const auto ini = IniValues(window.IniPath());
     QCOMPARE(ini.at("GeneralSettings/FontName"), std::string("DejaVu Serif"));
     QCOMPARE(ini.at("GeneralSettings/FontSize"), std::string("20"));

@@ -1,7 +1,11 @@
-// The program as started from a shell: without a display it says so and points to the CLI.
+// The program as started from a shell: without a display it says so and points to the CLI;
+// an exception that escapes start-up or the message loop ends it with exit code 1.
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTest>
+#include <stdexcept>
+
+#include "app/Fatal.h"
 
 class StartupTest : public QObject {
   Q_OBJECT
@@ -43,6 +47,18 @@ class StartupTest : public QObject {
         QVERIFY(out.contains("~/.config/velmoran/velmoran.INI"));
       }
     }
+  }
+
+  void AnEscapedExceptionIsShownAndEndsWithExitCodeOne() {
+    QStringList shown;
+    const auto show = [&shown](const QString& message) { shown << message; };
+    QCOMPARE(RunCatchingFatal([] { return 0; }, show), 0);
+    QCOMPARE(RunCatchingFatal([] { return 3; }, show), 3);  // the loop's own exit code
+    QVERIFY(shown.isEmpty());
+    QCOMPARE(RunCatchingFatal([]() -> int { throw std::runtime_error("no memory left"); }, show),
+             1);
+    QCOMPARE(RunCatchingFatal([]() -> int { throw 42; }, show), 1);
+    QCOMPARE(shown, (QStringList{"no memory left", QString()}));
   }
 };
 

@@ -44,10 +44,12 @@ QStringList Lines(const QListWidget* list) {
 }
 
 std::array<int, 4> Maps(TMainForm& form) {
-  return {form.MapIndex(0), form.MapIndex(1), form.MapIndex(2), form.MapIndex(3)};
+  return {form.Sup().MapIndex(0), form.Sup().MapIndex(1), form.Sup().MapIndex(2),
+          form.Sup().MapIndex(3)};
 }
 std::array<int, 4> Ints(TMainForm& form) {
-  return {form.IntIndex(0), form.IntIndex(1), form.IntIndex(2), form.IntIndex(3)};
+  return {form.Sup().IntIndex(0), form.Sup().IntIndex(1), form.Sup().IntIndex(2),
+          form.Sup().IntIndex(3)};
 }
 
 // The even cells of rows 0-3 that hold a text, as "column,row=text".
@@ -55,8 +57,11 @@ QStringList SupCells(TMainForm& form) {
   QStringList cells;
   for (int row = 0; row < 4; ++row)
     for (int column = 0; column < 32; column += 2)
-      if (!form.ColourPalette->Cell(column, row).isEmpty())
-        cells << QString("%1,%2=%3").arg(column).arg(row).arg(form.ColourPalette->Cell(column, row));
+      if (!form.Top().ColourPalette->Cell(column, row).isEmpty())
+        cells << QString("%1,%2=%3")
+                     .arg(column)
+                     .arg(row)
+                     .arg(form.Top().ColourPalette->Cell(column, row));
   return cells;
 }
 
@@ -75,99 +80,99 @@ class SupTabTest : public QObject {
   void OpenShowsTheFilesMappingEverywhere() {
     WindowHarness window;
     TMainForm& form = *window.form;
-    PickItem(form.SettingsLogLevel, 3);
+    PickItem(form.SettingsTab().SettingsLogLevel, 3);
     const SupFile sup = MakeSup(window.folder, "film.sup", 3);
-    form.PaletteColours[12] = MakeColour(255, 255, 0);
+    form.SetPaletteColour(12, MakeColour(255, 255, 0));
     window.dialogs.AnswerFile(sup.path);
-    form.OpenSUP->click();
+    form.Sup().OpenSUP->click();
 
     QCOMPARE(window.dialogs.lastFileDialog.filter, std::string("SUP files (*.sup)|*.sup"));
     QCOMPARE(window.dialogs.lastFileDialog.defaultExt, std::string("sup"));
     QVERIFY(window.dialogs.lastFileDialog.kind == FileDialogKind::kOpen);
-    QCOMPARE(form.FileNameSUP->text().toStdString(), sup.path);
-    QCOMPARE(form.SaveDialogSUP.fileName, sup.path);
+    QCOMPARE(form.Sup().FileNameSUP->text().toStdString(), sup.path);
+    QCOMPARE(form.Sup().SaveDialogSUP.fileName, sup.path);
     QCOMPARE(Maps(form), (std::array<int, 4>{1, 5, 12, 7}));
     QCOMPARE(Ints(form), (std::array<int, 4>{0, 3, 15, 9}));
-    QCOMPARE(form.TextMapFileSUP->text(), QString("12"));
-    QCOMPARE(form.AntialiasIntFileSUP->text(), QString("9"));
+    QCOMPARE(form.Sup().TextMapFileSUP->text(), QString("12"));
+    QCOMPARE(form.Sup().AntialiasIntFileSUP->text(), QString("9"));
     QCOMPARE(SupCells(form), (QStringList{"2,0=0", "10,1=3", "24,2=15", "14,3=9"}));
-    QCOMPARE(form.SubtitleCountSUP->text(), QString("3"));
-    QVERIFY(CountColour(form.SampleImage->Picture(), 0xFFFF00) > 0);  // text in entry 12
-    QCOMPARE(Lines(form.LogListBox).last(),
+    QCOMPARE(form.Sup().SubtitleCountSUP->text(), QString("3"));
+    QVERIFY(CountColour(form.Preview().SampleImage->Picture(), 0xFFFF00) > 0);  // text in entry 12
+    QCOMPARE(Lines(form.LogListBox()).last(),
              QString::fromStdString("SUP file loaded - [" + sup.path + "]"));
   }
 
   void CancelledOpenChangesNothing() {
     WindowHarness window;
     TMainForm& form = *window.form;
-    PickItem(form.SettingsLogLevel, 10);
+    PickItem(form.SettingsTab().SettingsLogLevel, 10);
     window.dialogs.CancelFile();
-    form.OpenSUP->click();
+    form.Sup().OpenSUP->click();
     QCOMPARE(window.dialogs.fileRuns, 1);
-    QVERIFY(form.FileNameSUP->text().isEmpty());
+    QVERIFY(form.Sup().FileNameSUP->text().isEmpty());
     QVERIFY(SupCells(form).isEmpty());
-    QCOMPARE(form.LogListBox->count(), 0);
+    QCOMPARE(form.LogListBox()->count(), 0);
   }
 
   void FailedOpenEmptiesTheNameAndTheDocumentButKeepsTheView() {
     WindowHarness window;
     TMainForm& form = *window.form;
-    PickItem(form.SettingsLogLevel, 4);
+    PickItem(form.SettingsTab().SettingsLogLevel, 4);
     const SupFile sup = MakeSup(window.folder, "good.sup", 2);
     WriteFileBytes(window.folder.File("bad.sup"), Bytes{'X', 'Y', 0, 0});
     window.dialogs.AnswerFile(sup.path);
     window.dialogs.AnswerFile(window.folder.File("bad.sup"));
-    form.OpenSUP->click();
-    form.OpenSUP->click();
+    form.Sup().OpenSUP->click();
+    form.Sup().OpenSUP->click();
 
-    QVERIFY(form.FileNameSUP->text().isEmpty());
+    QVERIFY(form.Sup().FileNameSUP->text().isEmpty());
     QVERIFY(!form.SupDocument().HasData());
     QCOMPARE(Maps(form), (std::array<int, 4>{1, 5, 12, 7}));
-    QCOMPARE(form.SubtitleCountSUP->text(), QString("2"));
+    QCOMPARE(form.Sup().SubtitleCountSUP->text(), QString("2"));
     QCOMPARE(SupCells(form).size(), 4);
-    QVERIFY(Lines(form.LogListBox).last().startsWith("ERROR - Not a SUP file ["));
+    QVERIFY(Lines(form.LogListBox()).last().startsWith("ERROR - Not a SUP file ["));
 
     // Save and Restore now behave as with nothing loaded.
     const int runs = window.dialogs.fileRuns;
-    form.SaveSUP->click();
+    form.Sup().SaveSUP->click();
     QCOMPARE(window.dialogs.fileRuns, runs);
-    QCOMPARE(Lines(form.LogListBox).last(), QString("ERROR - Can't save no SUP file loaded!!!"));
-    const int lines = form.LogListBox->count();
-    form.RestoreSUP->click();
-    QCOMPARE(form.LogListBox->count(), lines);
+    QCOMPARE(Lines(form.LogListBox()).last(), QString("ERROR - Can't save no SUP file loaded!!!"));
+    const int lines = form.LogListBox()->count();
+    form.Sup().RestoreSUP->click();
+    QCOMPARE(form.LogListBox()->count(), lines);
   }
 
   void NothingLoadedSaveRefusesAndRestoreIsSilent() {
     WindowHarness window;
     TMainForm& form = *window.form;
-    PickItem(form.SettingsLogLevel, 10);
-    form.RestoreSUP->click();
-    QCOMPARE(form.LogListBox->count(), 0);
+    PickItem(form.SettingsTab().SettingsLogLevel, 10);
+    form.Sup().RestoreSUP->click();
+    QCOMPARE(form.LogListBox()->count(), 0);
     QCOMPARE(Maps(form), (std::array<int, 4>{0, 0, 0, 0}));
-    form.SaveSUP->click();
+    form.Sup().SaveSUP->click();
     QCOMPARE(window.dialogs.fileRuns, 0);
-    QCOMPARE(Lines(form.LogListBox), QStringList{"ERROR - Can't save no SUP file loaded!!!"});
+    QCOMPARE(Lines(form.LogListBox()), QStringList{"ERROR - Can't save no SUP file loaded!!!"});
   }
 
   void DefaultThenRestoreReturnsToTheFilesMapping() {
     WindowHarness window;
     TMainForm& form = *window.form;
-    PickItem(form.SettingsLogLevel, 4);
+    PickItem(form.SettingsTab().SettingsLogLevel, 4);
     const SupFile sup = MakeSup(window.folder, "film.sup", 2);
     window.dialogs.AnswerFile(sup.path);
-    form.OpenSUP->click();
+    form.Sup().OpenSUP->click();
 
-    form.DefaultSUP->click();
+    form.Sup().DefaultSUP->click();
     QCOMPARE(Maps(form), (std::array<int, 4>{0, 1, 2, 3}));
     QCOMPARE(Ints(form), (std::array<int, 4>{0, 15, 15, 15}));
     QCOMPARE(SupCells(form), (QStringList{"0,0=0", "2,1=15", "4,2=15", "6,3=15"}));
-    QCOMPARE(form.TextMapFileSUP->text(), QString("12"));  // the file's values stay
+    QCOMPARE(form.Sup().TextMapFileSUP->text(), QString("12"));  // the file's values stay
 
-    form.RestoreSUP->click();
+    form.Sup().RestoreSUP->click();
     QCOMPARE(Maps(form), (std::array<int, 4>{1, 5, 12, 7}));
     QCOMPARE(Ints(form), (std::array<int, 4>{0, 3, 15, 9}));
     QCOMPARE(SupCells(form), (QStringList{"2,0=0", "10,1=3", "24,2=15", "14,3=9"}));
-    const QStringList lines = Lines(form.LogListBox);
+    const QStringList lines = Lines(form.LogListBox());
     QCOMPARE(lines.mid(lines.size() - 2), (QStringList{"WARNING - Default SUP values applied!!!",
                                                         "WARNING - SUP values restored from file!!!"}));
   }
@@ -175,9 +180,9 @@ class SupTabTest : public QObject {
   void DefaultWorksWithoutAFileAndDrawsThePreview() {
     WindowHarness window;
     TMainForm& form = *window.form;
-    form.PaletteColours[2] = MakeColour(0, 255, 0);
-    form.DefaultSUP->click();
-    QVERIFY(CountColour(form.SampleImage->Picture(), 0x00FF00) > 0);
+    form.SetPaletteColour(2, MakeColour(0, 255, 0));
+    form.Sup().DefaultSUP->click();
+    QVERIFY(CountColour(form.Preview().SampleImage->Picture(), 0x00FF00) > 0);
     QCOMPARE(SupCells(form).size(), 4);
     QVERIFY(!form.SupDocument().HasData());
   }
@@ -185,36 +190,36 @@ class SupTabTest : public QObject {
   void PickingAListMovesItsGridNumberAndRedraws() {
     WindowHarness window;
     TMainForm& form = *window.form;
-    form.DefaultSUP->click();
-    QCOMPARE(form.ColourPalette->Cell(4, 2), QString("15"));
-    form.PaletteColours[5] = MakeColour(255, 0, 255);
-    PickItem(form.TextMapSUP, 5);
-    QCOMPARE(form.ColourPalette->Cell(4, 2), QString());
-    QCOMPARE(form.ColourPalette->Cell(10, 2), QString("15"));
-    QVERIFY(CountColour(form.SampleImage->Picture(), 0xFF00FF) > 0);
-    QCOMPARE(form.TextMapFileSUP->text(), QString("0"));
+    form.Sup().DefaultSUP->click();
+    QCOMPARE(form.Top().ColourPalette->Cell(4, 2), QString("15"));
+    form.SetPaletteColour(5, MakeColour(255, 0, 255));
+    PickItem(form.Sup().TextMapSUP, 5);
+    QCOMPARE(form.Top().ColourPalette->Cell(4, 2), QString());
+    QCOMPARE(form.Top().ColourPalette->Cell(10, 2), QString("15"));
+    QVERIFY(CountColour(form.Preview().SampleImage->Picture(), 0xFF00FF) > 0);
+    QCOMPARE(form.Sup().TextMapFileSUP->text(), QString("0"));
     // Setting a list from code is no pick: grid and preview stay.
-    form.SetMapIndex(2, 9);
-    QCOMPARE(form.ColourPalette->Cell(10, 2), QString("15"));
-    QCOMPARE(form.ColourPalette->Cell(18, 2), QString());
+    form.Sup().SetMapIndex(2, 9);
+    QCOMPARE(form.Top().ColourPalette->Cell(10, 2), QString("15"));
+    QCOMPARE(form.Top().ColourPalette->Cell(18, 2), QString());
   }
 
   void SaveWritesTheChosenMappingIntoEverySubtitle() {
     WindowHarness window;
     TMainForm& form = *window.form;
-    PickItem(form.SettingsLogLevel, 3);
+    PickItem(form.SettingsTab().SettingsLogLevel, 3);
     const SupFile sup = MakeSup(window.folder, "film.sup", 3);
     window.dialogs.AnswerFile(sup.path);
-    form.OpenSUP->click();
-    form.DefaultSUP->click();
+    form.Sup().OpenSUP->click();
+    form.Sup().DefaultSUP->click();
 
     const std::string target = window.folder.File("remapped.sup");
     window.dialogs.AnswerFile(target);
-    form.SaveSUP->click();
+    form.Sup().SaveSUP->click();
     QCOMPARE(window.dialogs.lastFileDialog.fileName, sup.path);  // proposes the opened file
     QCOMPARE(window.dialogs.lastFileDialog.filter, std::string("SUP Files (*.sup)|*.sup"));
     QVERIFY(window.dialogs.lastFileDialog.kind == FileDialogKind::kSave);
-    QCOMPARE(form.FileNameSUP->text().toStdString(), target);
+    QCOMPARE(form.Sup().FileNameSUP->text().toStdString(), target);
 
     const Bytes written = ReadFileBytes(target);
     QCOMPARE(written.size(), sup.bytes.size());
@@ -229,14 +234,14 @@ class SupTabTest : public QObject {
     }
     QVERIFY(written == expected);  // every other byte, the marker packet's too, as read
     QVERIFY(ReadFileBytes(sup.path) == sup.bytes);
-    QCOMPARE(form.OutlineMapFileSUP->text(), QString("1"));
-    QCOMPARE(form.OutlineIntFileSUP->text(), QString("15"));
-    QVERIFY(Lines(form.LogListBox)
+    QCOMPARE(form.Sup().OutlineMapFileSUP->text(), QString("1"));
+    QCOMPARE(form.Sup().OutlineIntFileSUP->text(), QString("15"));
+    QVERIFY(Lines(form.LogListBox())
                 .contains(QString::fromStdString("Data written to SUP file [" + target + "]")));
 
     // Restore now goes back to the mapping just saved.
-    PickItem(form.BackgroundMapSUP, 9);
-    form.RestoreSUP->click();
+    PickItem(form.Sup().BackgroundMapSUP, 9);
+    form.Sup().RestoreSUP->click();
     QCOMPARE(Maps(form), (std::array<int, 4>{0, 1, 2, 3}));
   }
 
@@ -245,7 +250,7 @@ class SupTabTest : public QObject {
   void SubtitlesWithOtherColoursAreWarnedAbout() {
     WindowHarness window;
     TMainForm& form = *window.form;
-    PickItem(form.SettingsLogLevel, 4);  // warnings and the lines below them
+    PickItem(form.SettingsTab().SettingsLogLevel, 4);  // warnings and the lines below them
     const std::string path = window.folder.File("disc.sup");
     WriteFileBytes(path, SupBuilder()
                              .Marker()
@@ -254,13 +259,13 @@ class SupTabTest : public QObject {
                              .Add({.colour = 0x1234})
                              .Build());
     window.dialogs.AnswerFile(path);
-    form.OpenSUP->click();
-    QVERIFY(Lines(form.LogListBox)
+    form.Sup().OpenSUP->click();
+    QVERIFY(Lines(form.LogListBox())
                 .contains(QString::fromStdString("WARNING - 2 subtitles use other colours than the first [" + path + "]")));
     const std::string target = window.folder.File("out.sup");
     window.dialogs.AnswerFile(target);
-    form.SaveSUP->click();
-    QVERIFY(Lines(form.LogListBox)
+    form.Sup().SaveSUP->click();
+    QVERIFY(Lines(form.LogListBox())
                 .contains(QString::fromStdString("WARNING - 1 subtitles have later colour or contrast commands, "
                                                  "left unchanged [" + target + "]")));
   }
@@ -268,48 +273,48 @@ class SupTabTest : public QObject {
   void CancelledOrFailedSaveLeavesFilesAlone() {
     WindowHarness window;
     TMainForm& form = *window.form;
-    PickItem(form.SettingsLogLevel, 2);
+    PickItem(form.SettingsTab().SettingsLogLevel, 2);
     const SupFile sup = MakeSup(window.folder, "film.sup", 1);
     window.dialogs.AnswerFile(sup.path);
-    form.OpenSUP->click();
-    form.DefaultSUP->click();
+    form.Sup().OpenSUP->click();
+    form.Sup().DefaultSUP->click();
 
     window.dialogs.CancelFile();
-    form.SaveSUP->click();
-    QCOMPARE(form.FileNameSUP->text().toStdString(), sup.path);
-    QCOMPARE(form.LogListBox->count(), 0);
+    form.Sup().SaveSUP->click();
+    QCOMPARE(form.Sup().FileNameSUP->text().toStdString(), sup.path);
+    QCOMPARE(form.LogListBox()->count(), 0);
 
     const std::string nowhere = window.folder.File("missing/out.sup");
     window.dialogs.AnswerFile(nowhere);
-    form.SaveSUP->click();
-    QCOMPARE(form.FileNameSUP->text().toStdString(), nowhere);  // shown even when it fails
+    form.Sup().SaveSUP->click();
+    QCOMPARE(form.Sup().FileNameSUP->text().toStdString(), nowhere);  // shown even when it fails
     QVERIFY(!FileExists(nowhere));
-    QCOMPARE(form.LogListBox->count(), 1);
-    QVERIFY(Lines(form.LogListBox).last().startsWith("ERROR - "));
-    QCOMPARE(form.TextMapFileSUP->text(), QString("12"));  // the file's mapping stays
+    QCOMPARE(form.LogListBox()->count(), 1);
+    QVERIFY(Lines(form.LogListBox()).last().startsWith("ERROR - "));
+    QCOMPARE(form.Sup().TextMapFileSUP->text(), QString("12"));  // the file's mapping stays
     QVERIFY(ReadFileBytes(sup.path) == sup.bytes);
   }
 
   void MarkerOnlyFileLoadsWithNoSubtitles() {
     WindowHarness window;
     TMainForm& form = *window.form;
-    PickItem(form.SettingsLogLevel, 3);
+    PickItem(form.SettingsTab().SettingsLogLevel, 3);
     const SupFile first = MakeSup(window.folder, "film.sup", 2);
     window.dialogs.AnswerFile(first.path);
-    form.OpenSUP->click();
+    form.Sup().OpenSUP->click();
 
     const SupFile markerOnly = MakeSup(window.folder, "empty.sup", 0);
     window.dialogs.AnswerFile(markerOnly.path);
-    form.OpenSUP->click();
-    QCOMPARE(form.SubtitleCountSUP->text(), QString("0"));
-    QCOMPARE(form.FileNameSUP->text().toStdString(), markerOnly.path);
+    form.Sup().OpenSUP->click();
+    QCOMPARE(form.Sup().SubtitleCountSUP->text(), QString("0"));
+    QCOMPARE(form.Sup().FileNameSUP->text().toStdString(), markerOnly.path);
     QCOMPARE(Maps(form), (std::array<int, 4>{1, 5, 12, 7}));  // as the document held them
-    QCOMPARE(Lines(form.LogListBox).last(),
+    QCOMPARE(Lines(form.LogListBox()).last(),
              QString::fromStdString("SUP file loaded - [" + markerOnly.path + "]"));
 
     const std::string copy = window.folder.File("copy.sup");
     window.dialogs.AnswerFile(copy);
-    form.SaveSUP->click();
+    form.Sup().SaveSUP->click();
     QVERIFY(ReadFileBytes(copy) == markerOnly.bytes);
   }
 
@@ -326,9 +331,9 @@ class SupTabTest : public QObject {
         MakeColour(192, 192, 192), MakeColour(128, 0, 0),   MakeColour(0, 0, 255),
         MakeColour(255, 128, 0), MakeColour(0, 255, 0),     MakeColour(128, 0, 128),
         MakeColour(64, 64, 64)};
-    for (int i = 0; i < 16; ++i) form.PaletteColours[i] = palette[i];
+    for (int i = 0; i < 16; ++i) form.SetPaletteColour(i, palette[i]);
     form.RepaintPalette();
-    PickItem(form.SettingsLogLevel, 3);
+    PickItem(form.SettingsTab().SettingsLogLevel, 3);
 
     SupPacket packet;
     packet.colour = 0x2140;  // background 0, outline 4, text 1, antialias 2
@@ -336,7 +341,7 @@ class SupTabTest : public QObject {
     const std::string path = window.folder.File("Feature_English.sup");
     WriteFileBytes(path, SupBuilder().Marker().Add(12, packet).Build());
     window.dialogs.AnswerFile(path);
-    form.OpenSUP->click();
+    form.Sup().OpenSUP->click();
     QCoreApplication::processEvents();
 
     const QImage shot = form.grab().toImage();
@@ -346,7 +351,7 @@ class SupTabTest : public QObject {
     QCOMPARE(shot.pixel(112 + 31 * 20 + 18, 8 + 4 * 24 + 20) & 0xFFFFFF, QRgb(0xFFFFFF));
     // Preview: its own picture at (8, 584), black background in the corner.
     const QImage preview = shot.copy(8, 584, 841, 89);
-    QCOMPARE(preview, form.SampleImage->Displayed());
+    QCOMPARE(preview, form.Preview().SampleImage->Displayed());
     QCOMPARE(ColoursOf(preview), (QSet<QRgb>{0x000000, 0x000080, 0xFFFFFF, 0x808080}));
 
     const QByteArray target = qgetenv("VELMORAN_SCREENSHOT");

@@ -8,9 +8,9 @@
 #include <QTest>
 #include <vector>
 
-#include "app/Dialogs.h"
 #include "app/PaletteGrid.h"
 #include "app/SampleView.h"
+#include "tests/support/app/ScriptedDialogs.h"
 
 class ToolkitTest : public QObject {
   Q_OBJECT
@@ -67,7 +67,8 @@ class ToolkitTest : public QObject {
     dialogs.CancelFile();
     dialogs.fileAnswers.push_back(std::vector<std::string>{"/x/2.vob", "/x/1.vob"});
 
-    FileDialog open{FileDialogKind::kOpen, "SUP files (*.sup)|*.sup", "sup", "preset", {}};
+    FileDialog open = MakeFileDialog(FileDialogKind::kOpen, "SUP files (*.sup)|*.sup", "sup");
+    open.fileName = "preset";
     QVERIFY(dialogs.RunFileDialog(nullptr, open));
     QCOMPARE(open.fileName, std::string("/tmp/a.sup"));
     QCOMPARE(dialogs.lastFileDialog.fileName, std::string("preset"));  // as it was asked
@@ -75,7 +76,7 @@ class ToolkitTest : public QObject {
     QVERIFY(!dialogs.RunFileDialog(nullptr, open));
     QCOMPARE(open.fileName, std::string("/tmp/a.sup"));  // a cancel leaves the name
 
-    FileDialog many{FileDialogKind::kOpenMany, "VOB files (*.vob)|*.vob", "vob", {}, {}};
+    FileDialog many = MakeFileDialog(FileDialogKind::kOpenMany, "VOB files (*.vob)|*.vob", "vob");
     QVERIFY(dialogs.RunFileDialog(nullptr, many));
     QCOMPARE(many.fileNames.size(), std::size_t(2));
     QVERIFY(!dialogs.RunFileDialog(nullptr, many));  // nothing queued: cancelled

@@ -33,8 +33,11 @@ QStringList VobCells(TMainForm& form) {
   QStringList cells;
   for (int row = 0; row < 4; ++row)
     for (int column = 1; column < 32; column += 2)
-      if (!form.ColourPalette->Cell(column, row).isEmpty())
-        cells << QString("%1,%2=%3").arg(column).arg(row).arg(form.ColourPalette->Cell(column, row));
+      if (!form.Top().ColourPalette->Cell(column, row).isEmpty())
+        cells << QString("%1,%2=%3")
+                     .arg(column)
+                     .arg(row)
+                     .arg(form.Top().ColourPalette->Cell(column, row));
   return cells;
 }
 
@@ -94,8 +97,9 @@ class VobTabTest : public QObject {
     progress_ = new TProgressForm(form_);
     host_ = std::make_unique<QtProgressHost>(progress_, form_);
     previousHost_ = SetProgressHost(host_.get());
-    form_->SettingsLogLevel->setCurrentIndex(kLogWarning);  // errors, warnings and information
-    form_->FileTypes->setCurrentWidget(form_->FileVOB);
+    form_->SettingsTab().SettingsLogLevel->setCurrentIndex(
+        kLogWarning);  // errors, warnings and information
+    form_->FileTypes()->setCurrentWidget(&form_->Vob());
   }
 
   void cleanup() {
@@ -108,7 +112,7 @@ class VobTabTest : public QObject {
   void oneUnitFillsTheVobCellsOfItsSlots() {
     const std::string path = WriteVob(*files_, "one.vob", VobWith({{0x3210, 0xFFF0}}));
     window_->dialogs.AnswerFile(path);
-    form_->FileOpenVOB->click();
+    form_->Vob().FileOpenVOB->click();
 
     QCOMPARE(window_->dialogs.fileRuns, 1);
     const FileDialog& asked = window_->dialogs.lastFileDialog;
@@ -117,12 +121,13 @@ class VobTabTest : public QObject {
     QCOMPARE(QString::fromStdString(asked.defaultExt), QString("vob"));
 
     QCOMPARE(VobCells(*form_), kDiagonal);
-    QCOMPARE(Lines(form_->FileListVOB), QStringList{QString::fromStdString(path)});
+    QCOMPARE(Lines(form_->Vob().FileListVOB), QStringList{QString::fromStdString(path)});
     // The SUP side and the index row (in the VOB layout) are left alone.
     for (int column = 0; column < 32; column += 2)
-      for (int row = 0; row < 4; ++row) QVERIFY(form_->ColourPalette->Cell(column, row).isEmpty());
-    QCOMPARE(form_->ColourPalette->Cell(3, 4), QString("01"));
-    const QStringList log = Lines(form_->LogListBox);
+      for (int row = 0; row < 4; ++row)
+        QVERIFY(form_->Top().ColourPalette->Cell(column, row).isEmpty());
+    QCOMPARE(form_->Top().ColourPalette->Cell(3, 4), QString("01"));
+    const QStringList log = Lines(form_->LogListBox());
     QVERIFY(log.contains("Stopping after first subtitle found!!!"));
     QVERIFY(!log.contains("Finished with all files!!!"));
     QVERIFY(form_->isEnabled());
@@ -136,14 +141,14 @@ class VobTabTest : public QObject {
     const std::string a =
         WriteVob(*files_, "A.vob", VobWith({{0x3210, 0xFFF0}, {0xBA98, 0x5678}}));
     window_->dialogs.fileAnswers.push_back(std::vector<std::string>{c, b, a});
-    form_->LogListBox->clear();
-    form_->FileOpenVOB->click();
+    form_->LogListBox()->clear();
+    form_->Vob().FileOpenVOB->click();
 
-    QCOMPARE(Lines(form_->FileListVOB),
+    QCOMPARE(Lines(form_->Vob().FileListVOB),
              (QStringList{QString::fromStdString(a), QString::fromStdString(b),
                           QString::fromStdString(c)}));
     QCOMPARE(VobCells(*form_), kDiagonal);
-    QCOMPARE(Lines(form_->LogListBox),
+    QCOMPARE(Lines(form_->LogListBox()),
              (QStringList{QString("Processing VOB file [%1]").arg(QString::fromStdString(a)),
                           "Stopping after first subtitle found!!!"}));
   }
@@ -152,31 +157,31 @@ class VobTabTest : public QObject {
     // An earlier result, which the failed run must not leave behind.
     const std::string good = WriteVob(*files_, "b.vob", VobWith({{0x3210, 0xFFF0}}));
     window_->dialogs.AnswerFile(good);
-    form_->FileOpenVOB->click();
+    form_->Vob().FileOpenVOB->click();
     QCOMPARE(VobCells(*form_), kDiagonal);
 
     const std::string none = WriteVob(*files_, "a.vob", VobWith({}));
     window_->dialogs.fileAnswers.push_back(std::vector<std::string>{good, none});
-    form_->LogListBox->clear();
-    form_->FileOpenVOB->click();
-    QVERIFY(Lines(form_->FileListVOB).isEmpty());
+    form_->LogListBox()->clear();
+    form_->Vob().FileOpenVOB->click();
+    QVERIFY(Lines(form_->Vob().FileListVOB).isEmpty());
     QVERIFY(VobCells(*form_).isEmpty());
-    QCOMPARE(Lines(form_->LogListBox),
+    QCOMPARE(Lines(form_->LogListBox()),
              (QStringList{QString("Processing VOB file [%1]").arg(QString::fromStdString(none)),
                           "Found 0 subtitles!"}));
 
     // An empty file: nothing to read, no subtitle, the same ending; also with all files wanted.
-    form_->FirstSubtitleVOB->setChecked(false);
+    form_->Vob().FirstSubtitleVOB->setChecked(false);
     window_->dialogs.AnswerFile(good);
-    form_->FileOpenVOB->click();
+    form_->Vob().FileOpenVOB->click();
     QCOMPARE(VobCells(*form_), kDiagonal);
     const std::string empty = WriteVob(*files_, "0.vob", {});
     window_->dialogs.fileAnswers.push_back(std::vector<std::string>{empty, good});
-    form_->LogListBox->clear();
-    form_->FileOpenVOB->click();
-    QVERIFY(Lines(form_->FileListVOB).isEmpty());
+    form_->LogListBox()->clear();
+    form_->Vob().FileOpenVOB->click();
+    QVERIFY(Lines(form_->Vob().FileListVOB).isEmpty());
     QVERIFY(VobCells(*form_).isEmpty());
-    QCOMPARE(Lines(form_->LogListBox),
+    QCOMPARE(Lines(form_->LogListBox()),
              (QStringList{QString("Processing VOB file [%1]").arg(QString::fromStdString(empty)),
                           "Found 0 subtitles!"}));
     QVERIFY(form_->isEnabled());
@@ -184,16 +189,16 @@ class VobTabTest : public QObject {
   }
 
   void allFilesScannedWhenFirstOnlyIsOff() {
-    form_->FirstSubtitleVOB->click();  // the user's click: saved at once
-    QVERIFY(!form_->FirstSubtitleVOB->isChecked());
+    form_->Vob().FirstSubtitleVOB->click();  // the user's click: saved at once
+    QVERIFY(!form_->Vob().FirstSubtitleVOB->isChecked());
     QCOMPARE(IniValues(window_->IniPath()).at("VOB_Settings/FirstSubtitle"), std::string("0"));
 
     const std::string a = WriteVob(*files_, "a.vob", VobWith({{0x3210, 0xFFF0}, {0x3210, 0xFFF0}}));
     const std::string b = WriteVob(*files_, "b.vob", VobWith({{0xBA98, 0x5678}}));
     const std::string c = WriteVob(*files_, "c.vob", VobWith({{0x3210, 0xFFF0}, {0x4440, 0x9AB7}}));
     window_->dialogs.fileAnswers.push_back(std::vector<std::string>{c, a, b});
-    form_->LogListBox->clear();
-    form_->FileOpenVOB->click();
+    form_->LogListBox()->clear();
+    form_->Vob().FileOpenVOB->click();
 
     // The last file's own mapping: both its units, nothing of a or b. The later unit overwrites
     // what the earlier one recorded for the same entry and slot (entry 0, slot 0).
@@ -201,21 +206,21 @@ class VobTabTest : public QObject {
     QStringList cells = VobCells(*form_);
     cells.sort();
     QCOMPARE(cells, expected);
-    QCOMPARE(Lines(form_->FileListVOB).size(), 3);
+    QCOMPARE(Lines(form_->Vob().FileListVOB).size(), 3);
 
     const auto processing = [](const std::string& path) {
       return QString("Processing VOB file [%1]").arg(QString::fromStdString(path));
     };
-    QCOMPARE(Lines(form_->LogListBox),
+    QCOMPARE(Lines(form_->LogListBox()),
              (QStringList{processing(a), "Found 2 subtitles!", processing(b), "Found 1 subtitles!",
                           processing(c), "Found 2 subtitles!", "Finished with all files!!!"}));
 
-    form_->FirstSubtitleVOB->click();
+    form_->Vob().FirstSubtitleVOB->click();
     QCOMPARE(IniValues(window_->IniPath()).at("VOB_Settings/FirstSubtitle"), std::string("1"));
   }
 
   void cancelDuringTheSecondOfThreeFiles() {
-    form_->FirstSubtitleVOB->setChecked(false);
+    form_->Vob().FirstSubtitleVOB->setChecked(false);
     const std::string a = WriteVob(*files_, "a.vob", VobWith({{0x3210, 0xFFF0}}));
     const std::string b = SparseVob(*files_, "b.vob", 8LL << 30, VobWith({{0x4444, 0x9ABC}}));
     const std::string c = WriteVob(*files_, "c.vob", VobWith({{0xBA98, 0x5678}}));
@@ -233,49 +238,50 @@ class VobTabTest : public QObject {
       QTest::mouseClick(progress_->ProgressCancel, Qt::LeftButton);
     });
     watcher.start(2);
-    form_->FileOpenVOB->click();
+    form_->Vob().FileOpenVOB->click();
     watcher.stop();
 
     QVERIFY(clicked);
     QVERIFY(disabledWhenClicked);
-    const QStringList log = Lines(form_->LogListBox);
+    const QStringList log = Lines(form_->LogListBox());
     QCOMPARE(log.last(), QString("WARNING - Cancel button pressed process aborted!"));
     QVERIFY(log.contains(QString("Processing VOB file [%1]").arg(QString::fromStdString(b))));
     QVERIFY(!log.contains(QString("Processing VOB file [%1]").arg(QString::fromStdString(c))));
     QVERIFY(!log.contains("Finished with all files!!!"));
     QVERIFY(progress_->isHidden());
     QVERIFY(form_->isEnabled());
-    QVERIFY(Lines(form_->FileListVOB).isEmpty());
+    QVERIFY(Lines(form_->Vob().FileListVOB).isEmpty());
     QVERIFY(VobCells(*form_).isEmpty());
     QVERIFY(!form_->VobScanner().IsOpen());
 
     // The next run is not stopped by the flag the cancelled one left set.
     window_->dialogs.AnswerFile(c);
-    form_->FileOpenVOB->click();
+    form_->Vob().FileOpenVOB->click();
     QCOMPARE(VobCells(*form_), kUpper);
-    QCOMPARE(Lines(form_->LogListBox).last(), QString("Finished with all files!!!"));
+    QCOMPARE(Lines(form_->LogListBox()).last(), QString("Finished with all files!!!"));
   }
 
   void aFileThatCannotBeOpenedEndsTheRun() {
     const std::string good = WriteVob(*files_, "b.vob", VobWith({{0x3210, 0xFFF0}}));
     window_->dialogs.AnswerFile(good);
-    form_->FileOpenVOB->click();
+    form_->Vob().FileOpenVOB->click();
     QCOMPARE(VobCells(*form_), kDiagonal);
 
     // Gone since it was picked; and a folder, which is no file to scan.
     const std::string gone = files_->File("a.vob");
     window_->dialogs.fileAnswers.push_back(std::vector<std::string>{good, gone});
-    form_->FileOpenVOB->click();
-    QCOMPARE(Lines(form_->LogListBox).last(), QString("ERROR - Can't open [%1]").arg(QString::fromStdString(gone)));
-    QVERIFY(Lines(form_->FileListVOB).isEmpty());
+    form_->Vob().FileOpenVOB->click();
+    QCOMPARE(Lines(form_->LogListBox()).last(),
+             QString("ERROR - Can't open [%1]").arg(QString::fromStdString(gone)));
+    QVERIFY(Lines(form_->Vob().FileListVOB).isEmpty());
     QVERIFY(VobCells(*form_).isEmpty());
 
-    form_->FirstSubtitleVOB->setChecked(false);
+    form_->Vob().FirstSubtitleVOB->setChecked(false);
     window_->dialogs.fileAnswers.push_back(std::vector<std::string>{good, files_->Path()});
-    form_->FileOpenVOB->click();
-    QCOMPARE(Lines(form_->LogListBox).last(),
+    form_->Vob().FileOpenVOB->click();
+    QCOMPARE(Lines(form_->LogListBox()).last(),
              QString("ERROR - Can't open [%1]").arg(QString::fromStdString(files_->Path())));
-    QVERIFY(Lines(form_->FileListVOB).isEmpty());
+    QVERIFY(Lines(form_->Vob().FileListVOB).isEmpty());
     QVERIFY(VobCells(*form_).isEmpty());
     QVERIFY(progress_->isHidden());
     QVERIFY(form_->isEnabled());
@@ -284,15 +290,15 @@ class VobTabTest : public QObject {
   void cancellingTheDialogChangesNothing() {
     const std::string path = WriteVob(*files_, "one.vob", VobWith({{0xBA98, 0x5678}}));
     window_->dialogs.AnswerFile(path);
-    form_->FileOpenVOB->click();
-    const QStringList log = Lines(form_->LogListBox);
+    form_->Vob().FileOpenVOB->click();
+    const QStringList log = Lines(form_->LogListBox());
 
     window_->dialogs.CancelFile();
-    form_->FileOpenVOB->click();
+    form_->Vob().FileOpenVOB->click();
     QCOMPARE(window_->dialogs.fileRuns, 2);
     QCOMPARE(VobCells(*form_), kUpper);
-    QCOMPARE(Lines(form_->FileListVOB), QStringList{QString::fromStdString(path)});
-    QCOMPARE(Lines(form_->LogListBox), log);
+    QCOMPARE(Lines(form_->Vob().FileListVOB), QStringList{QString::fromStdString(path)});
+    QCOMPARE(Lines(form_->LogListBox()), log);
   }
 
   void theProgressWindowRunsOverADisabledMainWindow() {
@@ -322,7 +328,7 @@ class VobTabTest : public QObject {
       closeRefused = closeRefused && form_->isVisible();
     });
     watcher.start(1);
-    form_->FileOpenVOB->click();
+    form_->Vob().FileOpenVOB->click();
     watcher.stop();
 
     QVERIFY2(samples >= 3, qPrintable(QString::number(samples)));
@@ -333,7 +339,7 @@ class VobTabTest : public QObject {
     QVERIFY(progress_->isHidden());
     QVERIFY(form_->isEnabled());
     QCOMPARE(VobCells(*form_), kUpper);
-    QCOMPARE(Lines(form_->FileListVOB), QStringList{QString::fromStdString(path)});
+    QCOMPARE(Lines(form_->Vob().FileListVOB), QStringList{QString::fromStdString(path)});
     // Once the scan is over the window closes again.
     QVERIFY(form_->close());
   }
@@ -341,7 +347,7 @@ class VobTabTest : public QObject {
   void anErrorEscapingTheScanStillEndsTheRun() {
     const std::string good = WriteVob(*files_, "b.vob", VobWith({{0x3210, 0xFFF0}}));
     window_->dialogs.AnswerFile(good);
-    form_->FileOpenVOB->click();
+    form_->Vob().FileOpenVOB->click();
     QCOMPARE(VobCells(*form_), kDiagonal);
 
     // A log that fails on the first command line, in the middle of the scan.
@@ -366,7 +372,7 @@ class VobTabTest : public QObject {
     QVERIFY(form_->isEnabled());
     QVERIFY(!form_->VobScanner().IsOpen());
     QVERIFY(form_->VobScanner().NoUnitsHeld());
-    QVERIFY(Lines(form_->FileListVOB).isEmpty());
+    QVERIFY(Lines(form_->Vob().FileListVOB).isEmpty());
     QVERIFY(VobCells(*form_).isEmpty());
   }
 

@@ -12,9 +12,9 @@
 #include <sstream>
 #include <string>
 
-#include "app/Dialogs.h"
 #include "app/Unit1.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/app/ScriptedDialogs.h"
 
 // The window with its own folder; the settings file is <folder>/velmoran.INI.
 struct WindowHarness {

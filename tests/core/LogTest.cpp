@@ -1,4 +1,4 @@
-// The log's level rule, exact formatting and the 1000-line limit.
+// The log's level rule and exact formatting.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -45,19 +45,6 @@ TEST(Log, FormatsLikePrintfWithoutLimitAndKeepsPercentInArguments) {
   EXPECT_EQ(log.Lines()[1], "Colour Data =  210");
   EXPECT_EQ(log.Lines()[2], "ERROR - Can't open [/tmp/100%s%d.sup]");
   EXPECT_EQ(log.Lines()[3].size(), 5002u);
-}
-
-TEST(Log, KeepsTheNewestThousandLinesAndSelectsTheNewest) {
-  LogRecorder log(10);
-  ScopedLogTarget scoped(&log);
-  for (int i = 1; i <= 1000; ++i) LogMessage(3, "line %d", i);
-  EXPECT_EQ(log.LineCount(), 1000);
-  EXPECT_EQ(log.Selected(), 999);
-  LogMessage(3, "line %d", 1001);
-  EXPECT_EQ(log.LineCount(), 1000);
-  EXPECT_EQ(log.Lines().front(), "line 2");
-  EXPECT_EQ(log.Lines().back(), "line 1001");
-  EXPECT_EQ(log.Selected(), 999);
 }
 
 }  // namespace

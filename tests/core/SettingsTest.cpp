@@ -195,4 +195,26 @@ TEST(Settings, SaveKeepsForeignContentAndSurvivesAFailedWrite) {
   }
 }
 
+TEST(Settings, LastFoldersAreASectionOfTheirOwnWrittenWithTheFirstFolder) {
+  TempDir dir;
+  FakeControls controls;
+  CFileINI ini(controls, dir.File("velmoran"));
+  const std::string firstStart = ReadText(ini.IniFileName());
+  EXPECT_EQ(ini.LastFolder("OpenDialogSUP"), "");
+
+  ini.SaveLastFolder("OpenDialogSUP", "/films/a b=c");
+  EXPECT_EQ(ReadText(ini.IniFileName()), firstStart + "[LastFolders]\nOpenDialogSUP=/films/a b=c\n");
+  EXPECT_EQ(ini.LastFolder("OpenDialogSUP"), "/films/a b=c");
+  EXPECT_EQ(ini.LastFolder("SaveDialogSUP"), "");
+
+  // A settings save keeps the section; a folder with a line break is not kept (a value is
+  // one line); a second folder joins the section.
+  const std::string withOne = ReadText(ini.IniFileName());
+  ini.SaveSettings();
+  ini.SaveLastFolder("OpenDialogSUP", "/dvd\nVIDEO_TS");
+  EXPECT_EQ(ReadText(ini.IniFileName()), withOne);
+  ini.SaveLastFolder("OpenDialogIFO", "/disc/VIDEO_TS");
+  EXPECT_EQ(ReadText(ini.IniFileName()), withOne + "OpenDialogIFO=/disc/VIDEO_TS\n");
+}
+
 }  // namespace

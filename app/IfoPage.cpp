@@ -1,0 +1,111 @@
+// The IFO tab: sixteen palette entries as hex fields and colour panels, and the tab's buttons.
+#include "app/IfoPage.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "app/ColourPanel.h"
+#include "app/HexEdit.h"
+#include "app/Look.h"
+#include "files/Fileifo.h"
+
+namespace {
+
+// The palette Default applies, entry 0 to 15.
+constexpr std::array<TColor, 16> kDefaultPalette = {
+    0xFF0000,  // blue
+    0x000000,  // black
+    0xFFFFFF,  // white
+    0xC0C0C0,  // silver
+    0x800000,  // navy
+    0x808080,  // gray
+    0x0000FF,  // red
+    0x000080,  // maroon
+    0x00FF00,  // lime
+    0x008000,  // green
+    0x008080,  // olive
+    0x00FFFF,  // yellow
+    0xFF00FF,  // fuchsia
+    0x800080,  // purple
+    0xFFFF00,  // aqua
+    0x808000,  // teal
+};
+
+bool IsEntry(int index) { return index >= 0 && index < 16; }
+
+}  // namespace
+
+IfoPage::IfoPage(QTabWidget* tabs) {
+  tabs->addTab(this, "IFO File");
+  FileNameIFO = MakeEdit(this, QRect(8, 8, 817, kEditHeight), QString(), true);
+  UseFaceColour(FileNameIFO);
+  Memo1 = MakeNote(this, QRect(8, 40, 401, 209),
+                   {"*** WARNING ***", "", "Please be aware that it is not possible to get ",
+                    "the conversion between RGB<->YCbCr to be 100% ",
+                    "as rounding and clipping errors are introduced.", "",
+                    "This means that as you switch between colours ",
+                    "and hex values the hex values/colours may drift!"});
+
+  // Entries 0-7 in the left column, 8-15 in the right, one row of 32 pixels each.
+  for (int i = 0; i < 16; ++i) {
+    const int left = i < 8 ? 424 : 632;
+    const int top = 40 + 32 * (i % 8);
+    MakeLabel(this, TwoDigits(i), QRect(left, top, 22, 25));
+    Hex[i] = new HexEdit(this);
+    Hex[i]->setObjectName("Hex" + TwoDigits(i));
+    Hex[i]->setGeometry(left + 24, top, i == 0 ? 81 : 80, kEditHeight);
+    Hex[i]->SetTag(i);
+    ColourPanel[i] = new ColourPanelBox("Colour", this);
+    ColourPanel[i]->setObjectName("ColourPanel" + TwoDigits(i));
+    ColourPanel[i]->setGeometry(left + 112, top, 81, 25);
+    ColourPanel[i]->SetTag(i);
+  }
+
+  OpenIFO = MakeButton(this, "Open IFO", 8);
+  SaveIFO = MakeButton(this, "Save IFO", 112);
+  DefaultIFO = MakeButton(this, "Default", 216);
+  RestoreIFO = MakeButton(this, "Restore", 320);
+  OpenIFO->setDefault(true);
+}
+
+std::string IfoPage::HexText(int index) const {
+  return IsEntry(index) ? Hex[index]->Text().toStdString() : std::string();
+}
+
+void IfoPage::SetHexText(int index, const std::string& text) {
+  if (IsEntry(index)) Hex[index]->SetText(QString::fromStdString(text));
+}
+
+TColor IfoPage::HexColour(int index) const {
+  // A text shorter than six characters gives the colour of Y = Cr = Cb = -1.
+  const std::string text = HexText(index);
+  return YCrCbToColour(HexTextY(text), HexTextCr(text), HexTextCb(text));
+}
+
+void IfoPage::MakeHexCanonical(int index) {
+  // A short text reads as -1 three times over, whose first six hex digits are FFFFFF.
+  const std::string text = HexText(index);
+  SetHexText(index, FormatHexText(HexTextY(text), HexTextCr(text), HexTextCb(text)));
+}
+
+void IfoPage::PanelToHex(int index) {
+  if (!IsEntry(index)) return;
+  const TColor colour = ColourPanel[index]->Colour();
+  SetHexText(index, FormatHexText(ColourToY(colour), ColourToCr(colour), ColourToCb(colour)));
+}
+
+void IfoPage::HexToPanel(int index) {
+  if (!IsEntry(index)) return;
+  ColourPanelBox* panel = ColourPanel[index];
+  panel->SetColour(HexColour(index));
+  panel->SetCaptionColour(ContrastTextColour(panel->Colour()));
+}
+
+void IfoPage::ApplyDefaultColours() {
+  for (int i = 0; i < 16; ++i) ColourPanel[i]->SetColour(kDefaultPalette[i]);
+}
+
+void IfoPage::ShowFileName(const std::string& name) {
+  FileNameIFO->setText(QString::fromStdString(name));
+}
