@@ -19,6 +19,7 @@
 #include "core/Progress.h"
 #include "files/Filevob.h"
 #include "tests/support/IfoBuilder.h"
+#include "tests/support/Recorders.h"
 #include "tests/support/VobBuilder.h"
 
 extern char** environ;

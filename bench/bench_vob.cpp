@@ -17,6 +17,7 @@
 #include "core/Log.h"
 #include "core/Progress.h"
 #include "files/Filevob.h"
+#include "tests/support/Recorders.h"
 #include "tests/support/VobBuilder.h"
 
 namespace {

@@ -3,7 +3,6 @@
 
 #include <cstdarg>
 #include <cstddef>
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -34,24 +33,6 @@ void LogMessage(int level, const char* format, ...) __attribute__((format(printf
 // printf into a std::string of exactly the needed length.
 std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string FormatTextV(const char* format, std::va_list args);
-
-// A log target held in memory: the lines and a chosen level.
-class LogRecorder : public LogTarget {
- public:
-  explicit LogRecorder(int level = kLogAll) : level_(level) {}
-  int ChosenLevel() const override { return level_; }
-  void AppendLine(const std::string& line) override { lines_.push_back(line); }
-
-  int LineCount() const { return static_cast<int>(lines_.size()); }
-  void SetLevel(int level) { level_ = level; }
-  const std::deque<std::string>& Lines() const { return lines_; }
-  std::vector<std::string> LineList() const { return {lines_.begin(), lines_.end()}; }
-  void Clear() { lines_.clear(); }
-
- private:
-  int level_;
-  std::deque<std::string> lines_;
-};
 
 // Registers a target for the lifetime of this object and restores the previous one after.
 class ScopedLogTarget {

@@ -61,12 +61,3 @@ class IfoTabValues : public IfoTab {
   }
   std::array<std::string, 16> hex{};
 };
-
-// Grid cells held in memory.
-class GridCellValues : public PaletteGridCells {
- public:
-  void SetGridCell(int column, int row, const std::string& text) override {
-    if (column >= 0 && column < 32 && row >= 0 && row < 5) cells[row][column] = text;
-  }
-  std::array<std::array<std::string, 32>, 5> cells{};
-};

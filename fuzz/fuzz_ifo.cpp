@@ -7,6 +7,7 @@
 #include "files/Fileifo.h"
 #include "files/Tabs.h"
 #include "fuzz/FuzzFile.h"
+#include "tests/support/Recorders.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const FuzzFile input("in.ifo");

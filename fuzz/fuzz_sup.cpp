@@ -8,6 +8,7 @@
 #include "files/Filesup.h"
 #include "files/Tabs.h"
 #include "fuzz/FuzzFile.h"
+#include "tests/support/Recorders.h"
 #include "tests/support/SubpictureDecoder.h"
 
 namespace {

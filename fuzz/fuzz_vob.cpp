@@ -8,6 +8,7 @@
 #include "files/Filevob.h"
 #include "files/Tabs.h"
 #include "fuzz/FuzzFile.h"
+#include "tests/support/Recorders.h"
 
 namespace {
 

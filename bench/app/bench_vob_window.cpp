@@ -36,6 +36,7 @@
 #include "core/Log.h"
 #include "core/Progress.h"
 #include "files/Filevob.h"
+#include "tests/support/Recorders.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VobBuilder.h"
 #include "tests/support/app/ScriptedDialogs.h"

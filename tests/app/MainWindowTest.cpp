@@ -18,6 +18,7 @@
 #include "app/SampleView.h"
 #include "core/FileIO.h"
 #include "tests/app/WindowHarness.h"
+#include "tests/support/Recorders.h"
 #include "tests/support/SupBuilder.h"
 
 namespace {

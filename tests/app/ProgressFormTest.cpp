@@ -18,6 +18,7 @@
 #include "core/Progress.h"
 #include "files/Filevob.h"
 #include "tests/app/PaintCounter.h"
+#include "tests/support/Recorders.h"
 
 namespace {
 

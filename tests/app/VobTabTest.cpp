@@ -18,6 +18,7 @@
 #include "app/Unit2.h"
 #include "core/Progress.h"
 #include "tests/app/WindowHarness.h"
+#include "tests/support/Recorders.h"
 #include "tests/support/VobBuilder.h"
 
 namespace {

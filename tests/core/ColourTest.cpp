@@ -3,6 +3,7 @@
 
 #include "core/Colour.h"
 #include "core/Log.h"
+#include "tests/support/Recorders.h"
 
 namespace {
 

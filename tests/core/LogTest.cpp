@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/Log.h"
+#include "tests/support/Recorders.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/Progress.h"
+#include "tests/support/Recorders.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "core/FileIO.h"
 #include "core/Log.h"
 #include "files/Filesup.h"
+#include "tests/support/Recorders.h"
 #include "tests/support/SubpictureDecoder.h"
 #include "tests/support/SupBuilder.h"
 #include "tests/support/TempDir.h"

@@ -14,6 +14,7 @@
 #include "core/Log.h"
 #include "files/Fileifo.h"
 #include "files/Tabs.h"
+#include "tests/support/Recorders.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/PosixOnly.h"
 

@@ -6,6 +6,7 @@
 #include "core/Log.h"
 #include "files/Fileifo.h"
 #include "files/PaletteFile.h"
+#include "tests/support/Recorders.h"
 #include "tests/support/TempDir.h"
 
 namespace {

@@ -19,6 +19,7 @@
 #include "core/EntryRemap.h"
 #include "files/Filesup.h"
 #include "files/Filevob.h"
+#include "tests/support/Recorders.h"
 #include "tests/support/SubpictureDecoder.h"
 #include "tests/support/SupBuilder.h"
 #include "tests/support/TempDir.h"
