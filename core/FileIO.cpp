@@ -231,6 +231,38 @@ bool AtomicFile::Commit() {
   return true;
 }
 
+int OpenForPatching(const std::string& path) {
+  if (Fails(FileStep::kCreate)) return -1;
+  struct stat info {};
+  if (StatPath(path, info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  return OpenForUpdate(path);
+}
+
+bool ReadAt(int fd, std::int64_t offset, std::uint8_t* bytes, std::size_t size) {
+  while (size > 0) {
+    const ssize_t got = ReadAtOffset(fd, offset, bytes, size);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    bytes += got;
+    offset += got;
+    size -= static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
+bool WriteAt(int fd, std::int64_t offset, const std::uint8_t* bytes, std::size_t size) {
+  while (size > 0) {
+    if (Fails(FileStep::kWrite)) return false;
+    const ssize_t put = WriteAtOffset(fd, offset, bytes, size);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    bytes += put;
+    offset += put;
+    size -= static_cast<std::size_t>(put);
+  }
+  return true;
+}
+
 SaveResult SaveFileAtomically(const std::string& path, ByteView bytes,
                               AtomicFile::Durability durability) {
   AtomicFile file(path, durability);

@@ -79,6 +79,13 @@ class AtomicFile {
 SaveResult SaveFileAtomically(const std::string& path, ByteView bytes,
                               AtomicFile::Durability durability = AtomicFile::Durability::kFlush);
 
+// A file changed where it stands, a few bytes at a time. OpenForPatching opens an existing
+// regular file for reading and writing (-1 when it can't; the fault hook's kCreate counts);
+// ReadAt and WriteAt move exactly `size` bytes at `offset` or fail (WriteAt asks kWrite).
+int OpenForPatching(const std::string& path);
+bool ReadAt(int fd, std::int64_t offset, std::uint8_t* bytes, std::size_t size);
+bool WriteAt(int fd, std::int64_t offset, const std::uint8_t* bytes, std::size_t size);
+
 // Fault injection for tests: the hook is asked before each step and makes it fail by
 // returning true. kRename is asked only when a temporary file replaces the target.
 enum class FileStep { kCreate, kWrite, kFlush, kRename };
