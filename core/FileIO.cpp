@@ -209,6 +209,41 @@ bool AtomicFile::Write(ByteView bytes) {
   return true;
 }
 
+bool AtomicFile::CopyFrom(int fd, std::int64_t offset, std::uint64_t length) {
+  if (fd_ < 0) return false;
+  bool inKernel = method_ != Method::kDirect;
+  std::vector<std::uint8_t> buffer;
+  while (length > 0) {
+    if (Fails(FileStep::kWrite)) return false;
+    const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(length, std::uint64_t{1} << 23));
+    if (inKernel) {
+      const ssize_t put = CopyFileBytes(fd, offset, fd_, chunk);
+      if (put < 0 && errno == EINTR) continue;
+      if (put > 0) {
+        offset += put;
+        length -= static_cast<std::uint64_t>(put);
+        written_ += static_cast<std::uint64_t>(put);
+        continue;
+      }
+      if (put == 0) return false;  // the source ended early
+      inKernel = false;  // no such call here, or not between these files: copy through memory
+    }
+    buffer.resize(std::min<std::size_t>(chunk, std::size_t{1} << 20));
+    if (!ReadAt(fd, offset, buffer.data(), buffer.size()) || !Write(buffer)) return false;
+    offset += static_cast<std::int64_t>(buffer.size());
+    length -= buffer.size();
+  }
+  return true;
+}
+
+bool AtomicFile::WriteAt(std::int64_t offset, ByteView bytes) {
+  if (fd_ < 0 || method_ == Method::kDirect ||
+      offset + static_cast<std::int64_t>(bytes.size()) > static_cast<std::int64_t>(written_)) {
+    return false;
+  }
+  return ::WriteAt(fd_, offset, bytes.data(), bytes.size());
+}
+
 bool AtomicFile::Commit() {
   if (fd_ < 0) return false;
   if (Fails(FileStep::kFlush)) return false;

@@ -59,6 +59,11 @@ class AtomicFile {
 
   bool Create();
   bool Write(ByteView bytes);
+  // Writes `length` bytes of the open file `fd` from `offset`, as Write would, copied inside the
+  // kernel where it can; false when they can't all be read or written.
+  bool CopyFrom(int fd, std::int64_t offset, std::uint64_t length);
+  // Overwrites bytes already written, at `offset` from the start; not for kDirect.
+  bool WriteAt(std::int64_t offset, ByteView bytes);
   bool Commit();
   void Discard();
   Method method() const { return method_; }

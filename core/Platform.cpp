@@ -77,6 +77,11 @@ ssize_t WriteAtOffset(int fd, std::int64_t offset, const void* buffer, std::size
   return ::_write(fd, buffer, static_cast<unsigned>(size));
 }
 
+ssize_t CopyFileBytes(int, std::int64_t, int, std::size_t) {
+  errno = ENOSYS;
+  return -1;
+}
+
 void AdviseSequentialRead(int) {}
 
 int StatPath(const std::string& path, struct stat& info) {
@@ -166,6 +171,11 @@ ssize_t ReadAtOffset(int fd, std::int64_t offset, void* buffer, std::size_t size
 
 ssize_t WriteAtOffset(int fd, std::int64_t offset, const void* buffer, std::size_t size) {
   return ::pwrite(fd, buffer, size, static_cast<off_t>(offset));
+}
+
+ssize_t CopyFileBytes(int in, std::int64_t offset, int out, std::size_t size) {
+  off_t from = static_cast<off_t>(offset);
+  return ::copy_file_range(in, &from, out, nullptr, size, 0);
 }
 
 void AdviseSequentialRead(int fd) { ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL); }

@@ -27,7 +27,7 @@
 
 namespace {
 
-constexpr std::size_t kCopyChunk = std::size_t{1} << 20;
+constexpr std::int64_t kCopyStep = std::int64_t{16} << 20;  // between looks for a Ctrl-C
 
 long long At(std::int64_t offset) { return static_cast<long long>(offset); }
 
@@ -155,54 +155,43 @@ bool VobRemap::WriteCopy(const std::string& out) const {
     LogMessage(kLogError, "ERROR - Can't open [%s]", plan.path.c_str());
     return false;
   }
-  AdviseSequentialRead(in.fd);
+  const std::int64_t size = info.st_size;
   AtomicFile target(out);
   if (!target.Create()) {
     LogMessage(kLogError, "ERROR - Can't Create [%s]", out.c_str());
     return false;
   }
-  ProgressStart(info.st_size, "Writing VOB file [%s]", out.c_str());
+  ProgressStart(size, "Writing VOB file [%s]", out.c_str());
   struct End {
     ~End() { ProgressEnd(); }
   } end;
-  const std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kCopyChunk]);
-  std::int64_t offset = 0;
-  auto next = plan.patches.begin();
-  for (;;) {
+  // The bytes to change are put in once the whole file is copied; it is copied inside the kernel,
+  // in steps that leave room for a Ctrl-C.
+  if (target.method() == AtomicFile::Method::kDirect) {
+    LogMessage(kLogError, "ERROR - Can't write a VOB copy to a device or FIFO [%s]", out.c_str());
+    return false;
+  }
+  for (std::int64_t offset = 0; offset < size; offset += kCopyStep) {
     if (PumpMessages()) {
       LogMessage(kLogWarning, "WARNING - Cancel button pressed process aborted!");
       return false;
     }
     ProgressStep(offset, nullptr);
-    std::size_t held = 0;
-    while (held < kCopyChunk) {
-      const ssize_t got = ReadSome(in.fd, buffer.get() + held, kCopyChunk - held);
-      if (got < 0) {
-        LogMessage(kLogError, "ERROR - Can't read from file [%s]", plan.path.c_str());
-        return false;
-      }
-      if (got == 0) break;
-      held += static_cast<std::size_t>(got);
-    }
-    if (held == 0) break;
-    const std::int64_t end = offset + static_cast<std::int64_t>(held);
-    for (; next != plan.patches.end() && next->offset < end; ++next) {
-      std::uint8_t& byte = buffer[static_cast<std::size_t>(next->offset - offset)];
-      if (byte != next->before) {
-        LogMessage(kLogError, "ERROR - File changed since it was scanned [%s]", plan.path.c_str());
-        return false;
-      }
-      byte = next->after;
-    }
-    if (!target.Write(ByteView(buffer.get(), held))) {
+    if (!target.CopyFrom(in.fd, offset, static_cast<std::uint64_t>(std::min(kCopyStep, size - offset)))) {
       LogMessage(kLogError, "ERROR - Can't write to file [%s]", out.c_str());
       return false;
     }
-    offset = end;
   }
-  if (next != plan.patches.end()) {
-    LogMessage(kLogError, "ERROR - File changed since it was scanned [%s]", plan.path.c_str());
-    return false;
+  for (const VobPatch& patch : plan.patches) {
+    std::uint8_t byte = 0;
+    if (!ReadAt(in.fd, patch.offset, &byte, 1) || byte != patch.before) {
+      LogMessage(kLogError, "ERROR - File changed since it was scanned [%s]", plan.path.c_str());
+      return false;
+    }
+    if (!target.WriteAt(patch.offset, ByteView(&patch.after, 1))) {
+      LogMessage(kLogError, "ERROR - Can't write to file [%s]", out.c_str());
+      return false;
+    }
   }
   if (!target.Commit()) {
     LogMessage(kLogError, "ERROR - Can't write to file [%s]", out.c_str());
