@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdio>
 #include <limits>
@@ -20,6 +21,7 @@ const char* const kUsageText =
     "  ifo show FILE|DIR [--json] [--all] [--pgc N] [--format yuv|rgb|idx]\n"
     "  ifo set FILE -o OUT [--pgc N|all] [--palette H0,...,H15 | --palette-file F] [--entry I=HEX]... [--no-bup]\n"
     "  vob scan [--all] [--json] [--units] FILE|DIR...\n"
+    "  vob remap FILE... [-o OUT] [--stream N] --entries A=B[,A=B...] [--contrast A=K[,A=K...]]\n"
     "  colour to-ycrcb R,G,B\n"
     "  colour to-rgb HEX\n"
     "  --help, --version\n"
@@ -231,4 +233,29 @@ std::vector<std::string> FolderFiles(const std::string& folder, const std::strin
     return fa != fb ? fa < fb : a < b;
   });
   return names;
+}
+
+namespace {
+
+// "A=B,A=B...": each A (0-15) at most once, B in 0-15, into `table`.
+void ParsePairs(const std::string& text, const std::string& what, std::array<int, 16>& table) {
+  std::array<bool, 16> given{};
+  for (const std::string& item : SplitCommas(text)) {
+    const std::size_t equals = item.find('=');
+    if (equals == std::string::npos) throw UsageError(what + ": '" + item + "' is not A=B");
+    const int from = ParseInt(item.substr(0, equals), 0, 15, what);
+    const int to = ParseInt(item.substr(equals + 1), 0, 15, what);
+    if (given[from]) throw UsageError(what + ": entry " + std::to_string(from) + " given twice");
+    given[from] = true;
+    table[from] = to;
+  }
+}
+
+}  // namespace
+
+EntryMap EntryMapOptions(const CommandLine& line) {
+  EntryMap map;
+  ParsePairs(line.Required("--entries", "--entries"), "--entries", map.entry);
+  if (const auto contrast = line.Value("--contrast")) ParsePairs(*contrast, "--contrast", map.contrast);
+  return map;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/EntryRemap.h"
 #include "core/Log.h"
 
 using Args = std::vector<std::string>;
@@ -107,6 +108,10 @@ class CommandLine {
 // `command` ("sup remap").
 CommandLine ParseCommandLine(const Args& args, const std::vector<OptionSpec>& options,
                              const std::string& command);
+
+// The entry remap of --entries A=B[,A=B...] (required) and --contrast A=K[,A=K...]: each A
+// (0-15) at most once per option, B and K in 0-15.
+EntryMap EntryMapOptions(const CommandLine& line);
 
 // The files in `folder` whose names end in `extension` (".IFO"; letter case ignored), as
 // folder/name, sorted by name ignoring case. Empty when there are none or the folder can't be read.

@@ -86,20 +86,6 @@ int Show(const Args& args) {
   return kExitOk;
 }
 
-// "A=B,A=B...": each A (0-15) at most once, B in 0-15, into `table`.
-void ParsePairs(const std::string& text, const std::string& what, std::array<int, 16>& table) {
-  std::array<bool, 16> given{};
-  for (const std::string& item : SplitCommas(text)) {
-    const std::size_t equals = item.find('=');
-    if (equals == std::string::npos) throw UsageError(what + ": '" + item + "' is not A=B");
-    const int from = ParseInt(item.substr(0, equals), 0, 15, what);
-    const int to = ParseInt(item.substr(equals + 1), 0, 15, what);
-    if (given[from]) throw UsageError(what + ": entry " + std::to_string(from) + " given twice");
-    given[from] = true;
-    table[from] = to;
-  }
-}
-
 int Remap(const Args& args) {
   const CommandLine line = ParseCommandLine(args,
                                             {{"-o", true},
@@ -117,9 +103,7 @@ int Remap(const Args& args) {
   SupTabValues tab;
   CFileSUP sup(tab);
   if (byEntry) {
-    EntryMap map;
-    ParsePairs(line.Required("--entries", "--entries"), "--entries", map.entry);
-    if (const auto contrast = line.Value("--contrast")) ParsePairs(*contrast, "--contrast", map.contrast);
+    const EntryMap map = EntryMapOptions(line);
     if (sup.Load(file) < 0) return kExitFailed;
     return sup.SaveEntryRemap(out, map) ? kExitOk : kExitFailed;
   }

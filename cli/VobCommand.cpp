@@ -1,4 +1,5 @@
-// velmoran-cli vob scan: the VOB tab's scan, one file at a time, with Ctrl-C as its Cancel.
+// velmoran-cli vob scan: the VOB tab's scan, one file at a time, with Ctrl-C as its Cancel;
+// vob remap: the entry remap of the subtitle units inside VOB files.
 #include <array>
 #include <csignal>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include "core/Platform.h"
 #include "core/Progress.h"
 #include "files/Filevob.h"
+#include "files/VobRemap.h"
 
 namespace {
 
@@ -199,17 +201,10 @@ void PrintJson(const std::vector<FileResult>& results, bool units) {
   std::fputs(out.c_str(), stdout);
 }
 
-int RunScan(const Args& args) {
-  const CommandLine line =
-      ParseCommandLine(args, {{"--all"}, {"--json"}, {"--units"}}, "vob scan");
-  const bool all = line.Has("--all");
-  const bool json = line.Has("--json");
-  const bool units = line.Has("--units");
-  if (units && !json) line.Fail("--units needs --json");
-  if (line.Operands().empty()) line.Fail("a VOB file is missing");
-  // A folder stands for its VOB files in name order.
-  Args files;
-  for (const std::string& operand : line.Operands()) {
+// The operands with each folder standing for its VOB files in name order; false (logged) for
+// a folder without any.
+bool ExpandFolders(const Args& operands, Args& files) {
+  for (const std::string& operand : operands) {
     struct stat info {};
     if (StatPath(operand, info) != 0 || !S_ISDIR(info.st_mode)) {
       files.push_back(operand);
@@ -218,10 +213,23 @@ int RunScan(const Args& args) {
     const std::vector<std::string> found = FolderFiles(operand, ".VOB");
     if (found.empty()) {
       LogMessage(kLogError, "ERROR - No VOB files in folder [%s]", operand.c_str());
-      return kExitFailed;
+      return false;
     }
     files.insert(files.end(), found.begin(), found.end());
   }
+  return true;
+}
+
+int RunScan(const Args& args) {
+  const CommandLine line =
+      ParseCommandLine(args, {{"--all"}, {"--json"}, {"--units"}}, "vob scan");
+  const bool all = line.Has("--all");
+  const bool json = line.Has("--json");
+  const bool units = line.Has("--units");
+  if (units && !json) line.Fail("--units needs --json");
+  if (line.Operands().empty()) line.Fail("a VOB file is missing");
+  Args files;
+  if (!ExpandFolders(line.Operands(), files)) return kExitFailed;
 
   gInterrupted = 0;
   InterruptGuard guard;
@@ -251,10 +259,39 @@ int RunScan(const Args& args) {
   return kExitOk;
 }
 
+int RunRemap(const Args& args) {
+  const CommandLine line = ParseCommandLine(
+      args, {{"-o", true}, {"--stream", true}, {"--entries", true}, {"--contrast", true}},
+      "vob remap");
+  const EntryMap map = EntryMapOptions(line);
+  const auto streamText = line.Value("--stream");
+  const int stream = streamText ? ParseInt(*streamText, 0, kSubpictureStreams - 1, "--stream") : -1;
+  const auto out = line.Value("-o");
+  if (line.Operands().empty()) line.Fail("a VOB file is missing");
+  Args files;
+  if (!ExpandFolders(line.Operands(), files)) return kExitFailed;
+  if (out && files.size() != 1) line.Fail("-o needs exactly one FILE");
+
+  gInterrupted = 0;
+  InterruptGuard guard;
+  TerminalProgress progress(IsTerminal(2));
+  ScopedProgressHost host(&progress);
+  StderrLog::ScopedStatusLine bar(&progress);
+  VobRemap remap(map, stream);
+  const bool done = remap.Plan(files) && (out ? remap.WriteCopy(*out) : remap.WriteInPlace());
+  if (!done) return gInterrupted != 0 || CancelRequested() ? kExitCancelled : kExitFailed;
+  for (const VobFilePlan& plan : remap.Plans()) {
+    std::printf("file: %s\nremapped: %d\n", plan.path.c_str(), plan.remapped);
+  }
+  return kExitOk;
+}
+
 }  // namespace
 
 int RunVobCommand(const Args& args) {
-  if (args.empty()) throw UsageError("vob: a subcommand is missing (scan)");
-  if (args[0] != "scan") throw UsageError("vob: unknown subcommand '" + args[0] + "'");
-  return RunScan(Args(args.begin() + 1, args.end()));
+  if (args.empty()) throw UsageError("vob: a subcommand is missing (scan or remap)");
+  const Args rest(args.begin() + 1, args.end());
+  if (args[0] == "scan") return RunScan(rest);
+  if (args[0] == "remap") return RunRemap(rest);
+  throw UsageError("vob: unknown subcommand '" + args[0] + "'");
 }

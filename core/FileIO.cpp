@@ -231,6 +231,41 @@ bool AtomicFile::Write(ByteView bytes) {
   return true;
 }
 
+bool AtomicFile::CopyFrom(int fd, std::int64_t offset, std::uint64_t length) {
+  if (fd_ < 0) return false;
+  bool inKernel = method_ != Method::kDirect;
+  std::vector<std::uint8_t> buffer;
+  while (length > 0) {
+    if (Fails(FileStep::kWrite)) return false;
+    const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(length, std::uint64_t{1} << 23));
+    if (inKernel) {
+      const ssize_t put = CopyFileBytes(fd, offset, fd_, chunk);
+      if (put < 0 && errno == EINTR) continue;
+      if (put > 0) {
+        offset += put;
+        length -= static_cast<std::uint64_t>(put);
+        written_ += static_cast<std::uint64_t>(put);
+        continue;
+      }
+      if (put == 0) return false;  // the source ended early
+      inKernel = false;  // no such call here, or not between these files: copy through memory
+    }
+    buffer.resize(std::min<std::size_t>(chunk, std::size_t{1} << 20));
+    if (!ReadAt(fd, offset, buffer.data(), buffer.size()) || !Write(buffer)) return false;
+    offset += static_cast<std::int64_t>(buffer.size());
+    length -= buffer.size();
+  }
+  return true;
+}
+
+bool AtomicFile::WriteAt(std::int64_t offset, ByteView bytes) {
+  if (fd_ < 0 || method_ == Method::kDirect ||
+      offset + static_cast<std::int64_t>(bytes.size()) > static_cast<std::int64_t>(written_)) {
+    return false;
+  }
+  return ::WriteAt(fd_, offset, bytes.data(), bytes.size());
+}
+
 bool AtomicFile::Commit() {
   if (fd_ < 0) return false;
   if (Fails(FileStep::kFlush)) return false;
@@ -250,6 +285,38 @@ bool AtomicFile::Commit() {
     temp_.clear();  // now the target itself
   }
   method_ = Method::kNone;
+  return true;
+}
+
+int OpenForPatching(const std::string& path) {
+  if (Fails(FileStep::kCreate)) return -1;
+  struct stat info {};
+  if (StatPath(path, info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  return OpenForUpdate(path);
+}
+
+bool ReadAt(int fd, std::int64_t offset, std::uint8_t* bytes, std::size_t size) {
+  while (size > 0) {
+    const ssize_t got = ReadAtOffset(fd, offset, bytes, size);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    bytes += got;
+    offset += got;
+    size -= static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
+bool WriteAt(int fd, std::int64_t offset, const std::uint8_t* bytes, std::size_t size) {
+  while (size > 0) {
+    if (Fails(FileStep::kWrite)) return false;
+    const ssize_t put = WriteAtOffset(fd, offset, bytes, size);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    bytes += put;
+    offset += put;
+    size -= static_cast<std::size_t>(put);
+  }
   return true;
 }
 

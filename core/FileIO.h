@@ -67,6 +67,11 @@ class AtomicFile {
 
   bool Create();
   bool Write(ByteView bytes);
+  // Writes `length` bytes of the open file `fd` from `offset`, as Write would, copied inside the
+  // kernel where it can; false when they can't all be read or written.
+  bool CopyFrom(int fd, std::int64_t offset, std::uint64_t length);
+  // Overwrites bytes already written, at `offset` from the start; not for kDirect.
+  bool WriteAt(std::int64_t offset, ByteView bytes);
   bool Commit();
   void Discard();
   Method method() const { return method_; }
@@ -86,6 +91,13 @@ class AtomicFile {
 // Create, Write and Commit in one call.
 SaveResult SaveFileAtomically(const std::string& path, ByteView bytes,
                               AtomicFile::Durability durability = AtomicFile::Durability::kFlush);
+
+// A file changed where it stands, a few bytes at a time. OpenForPatching opens an existing
+// regular file for reading and writing (-1 when it can't; the fault hook's kCreate counts);
+// ReadAt and WriteAt move exactly `size` bytes at `offset` or fail (WriteAt asks kWrite).
+int OpenForPatching(const std::string& path);
+bool ReadAt(int fd, std::int64_t offset, std::uint8_t* bytes, std::size_t size);
+bool WriteAt(int fd, std::int64_t offset, const std::uint8_t* bytes, std::size_t size);
 
 // Fault injection for tests: the hook is asked before each step and makes it fail by
 // returning true. kRename is asked only when a temporary file replaces the target.

@@ -62,6 +62,26 @@ int OpenForWriting(const std::string& path) {
   return ::_wopen(WidePath(path).c_str(), _O_WRONLY | _O_BINARY | _O_NOINHERIT);
 }
 
+int OpenForUpdate(const std::string& path) {
+  return ::_wopen(WidePath(path).c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT);
+}
+
+// The C runtime has no pread or pwrite: seek, then read or write.
+ssize_t ReadAtOffset(int fd, std::int64_t offset, void* buffer, std::size_t size) {
+  if (::_lseeki64(fd, offset, SEEK_SET) != offset) return -1;
+  return ::_read(fd, buffer, static_cast<unsigned>(size));
+}
+
+ssize_t WriteAtOffset(int fd, std::int64_t offset, const void* buffer, std::size_t size) {
+  if (::_lseeki64(fd, offset, SEEK_SET) != offset) return -1;
+  return ::_write(fd, buffer, static_cast<unsigned>(size));
+}
+
+ssize_t CopyFileBytes(int, std::int64_t, int, std::size_t) {
+  errno = ENOSYS;
+  return -1;
+}
+
 void AdviseSequentialRead(int) {}
 
 int StatPath(const std::string& path, struct stat& info) {
@@ -141,6 +161,21 @@ int OpenForReading(const std::string& path) { return ::open(path.c_str(), O_RDON
 
 int OpenForWriting(const std::string& path) {
   return ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+}
+
+int OpenForUpdate(const std::string& path) { return ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY); }
+
+ssize_t ReadAtOffset(int fd, std::int64_t offset, void* buffer, std::size_t size) {
+  return ::pread(fd, buffer, size, static_cast<off_t>(offset));
+}
+
+ssize_t WriteAtOffset(int fd, std::int64_t offset, const void* buffer, std::size_t size) {
+  return ::pwrite(fd, buffer, size, static_cast<off_t>(offset));
+}
+
+ssize_t CopyFileBytes(int in, std::int64_t offset, int out, std::size_t size) {
+  off_t from = static_cast<off_t>(offset);
+  return ::copy_file_range(in, &from, out, nullptr, size, 0);
 }
 
 void AdviseSequentialRead(int fd) { ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL); }

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,6 +21,14 @@ inline constexpr const char* kPathSeparators = "/";
 // child processes, and on Windows they are binary.
 int OpenForReading(const std::string& path);
 int OpenForWriting(const std::string& path);
+// Opens an existing file for reading and writing where it stands.
+int OpenForUpdate(const std::string& path);
+// read(2) and write(2) at an offset, leaving no file position to rely on: pread and pwrite.
+ssize_t ReadAtOffset(int fd, std::int64_t offset, void* buffer, std::size_t size);
+ssize_t WriteAtOffset(int fd, std::int64_t offset, const void* buffer, std::size_t size);
+// Copies up to `size` bytes from `offset` of `in` to the file position of `out` inside the
+// kernel (copy_file_range); -1 with errno ENOSYS where there is no such call.
+ssize_t CopyFileBytes(int in, std::int64_t offset, int out, std::size_t size);
 // Tells the system the file will be read from start to end (nothing on Windows).
 void AdviseSequentialRead(int fd);
 // stat(2) of a UTF-8 path; 0 on success.

@@ -202,36 +202,58 @@ std::optional<CFileVOB::Packet> CFileVOB::ParsePacket() const {
   return packet;
 }
 
+bool CFileVOB::LoseUnit(int stream, const char* why) {
+  std::optional<Unit>& slot = units_[static_cast<std::size_t>(stream)];
+  // Where the lost unit began; the current block when none was under way.
+  const int part = slot ? 0 : part_;
+  const std::int64_t offset = slot ? slot->offset : blockOffset_;
+  slot.reset();
+  if (sink_ != nullptr && !sink_->UnitLost(stream, part, offset, why)) sinkStopped_ = true;
+  return !sinkStopped_;
+}
+
 const CFileVOB::Unit* CFileVOB::Assemble(const Packet& packet) {
   std::optional<Unit>& slot = units_[static_cast<std::size_t>(packet.stream)];
   if (packet.damaged) {
-    slot.reset();
+    LoseUnit(packet.stream, "damaged packet");
     return nullptr;
   }
   if (packet.startsUnit) {
-    slot.reset();  // an unfinished unit of this stream is dropped
-    if (packet.data.size() < 2) return nullptr;
+    if (slot) LoseUnit(packet.stream, "cut short by the next unit");  // dropped unfinished
+    if (packet.data.size() < 2) {
+      LoseUnit(packet.stream, "damaged packet");
+      return nullptr;
+    }
     slot = Unit();
     slot->bytes.assign(ReadBigEndianUnchecked(packet.data.data(), 2), 0);
     slot->stream = packet.stream;
     slot->offset = blockOffset_;
     slot->pts = packet.pts;
   } else if (!slot) {
+    if (sink_ != nullptr && !sink_->StrayPacket(packet.stream, blockOffset_)) sinkStopped_ = true;
     return nullptr;
   }
   Unit& unit = *slot;
   const std::size_t fill = static_cast<std::size_t>(unit.fill);
   if (packet.data.size() > unit.bytes.size() - fill) {
-    slot.reset();
+    LoseUnit(packet.stream, "a packet runs past the unit's size");
     return nullptr;
   }
   std::memcpy(unit.bytes.data() + fill, packet.data.data(), packet.data.size());
   unit.fill += static_cast<std::int32_t>(packet.data.size());
-  if (collectUnits_ && !packet.data.empty()) {
+  if ((collectUnits_ || sink_ != nullptr) && !packet.data.empty()) {
     unit.pieces.push_back({part_, blockOffset_ + (packet.data.data() - block_),
                            static_cast<std::uint32_t>(packet.data.size())});
   }
   return packet.endsUnit ? &unit : nullptr;
+}
+
+int CFileVOB::CompleteUnit(const Unit& unit) {
+  if (sink_ == nullptr) return TakeUnit(unit);
+  const ByteView bytes(unit.bytes.data(), static_cast<std::size_t>(unit.fill));
+  if (sink_->UnitComplete(unit.stream, bytes, unit.pieces)) return 1;
+  sinkStopped_ = true;
+  return -1;
 }
 
 int CFileVOB::Scan(bool firstOnly) {
@@ -253,10 +275,16 @@ int CFileVOB::Scan(bool firstOnly) {
   } finish{*this};
 
   int subtitles = 0;
+  sinkStopped_ = false;
   Loop loop = RunBlocks(firstOnly, false, subtitles);
   if (loop == Loop::kEnd && !nextPart_.empty() && !NoUnitsHeld()) {
     if (!OpenNextPart()) return -1;
     loop = RunBlocks(firstOnly, true, subtitles);
+  }
+  if (loop == Loop::kEnd) {
+    for (int s = 0; s < kSubpictureStreams; ++s) {
+      if (units_[static_cast<std::size_t>(s)] && !LoseUnit(s, "not complete at the end of the file")) return -1;
+    }
   }
   if (loop == Loop::kFailed) return -1;
   if (loop == Loop::kStop) {
@@ -315,13 +343,14 @@ CFileVOB::Loop CFileVOB::RunBlocks(bool firstOnly, bool continuation, int& subti
       // Only the units that began in the scanned file are completed here.
       if (!units_[static_cast<std::size_t>(packet->stream)]) continue;
       if (packet->startsUnit) {
-        DropUnit(packet->stream);
+        if (!LoseUnit(packet->stream, "cut short by a unit of the next part")) return Loop::kFailed;
         continue;
       }
     }
     const Unit* unit = Assemble(*packet);
+    if (sinkStopped_) return Loop::kFailed;
     if (unit == nullptr) continue;
-    const int taken = TakeUnit(*unit);
+    const int taken = CompleteUnit(*unit);
     DropUnit(packet->stream);
     if (taken < 0) return Loop::kFailed;
     if (taken == 0) continue;

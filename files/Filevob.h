@@ -54,6 +54,20 @@ struct VobStreamUsage {
   VobUsage usage;
 };
 
+// Receives, during a scan, every complete unit with where its bytes lie, and every unit lost.
+// A scan given a sink leaves the units to it: they are not evaluated, counted or recorded.
+// Returning false from any call ends the scan as failed.
+class VobUnitSink {
+ public:
+  virtual ~VobUnitSink() = default;
+  virtual bool UnitComplete(int stream, ByteView unit, const std::vector<UnitPiece>& pieces) = 0;
+  // A unit lost (damaged packet, overrun, cut short): `offset` of the block where it was lost,
+  // in `part`, and why.
+  virtual bool UnitLost(int stream, int part, std::int64_t offset, const char* why) = 0;
+  // A packet that continues a unit not under way: one begun before the scanned file, or lost.
+  virtual bool StrayPacket(int stream, std::int64_t offset) = 0;
+};
+
 // A unit under way at the end of a part is completed from at most this much of the next part.
 constexpr std::int64_t kMaxContinuationBytes = std::int64_t{16} << 20;
 
@@ -72,6 +86,8 @@ class CFileVOB {
   void SetNextPart(const std::string& path) { nextPart_ = path; }
   // Whether Scan records the facts of every unit it counts (off by default).
   void SetCollectUnits(bool collect) { collectUnits_ = collect; }
+  // The sink the next scans hand their units to, or nullptr (the default): see VobUnitSink.
+  void SetUnitSink(VobUnitSink* sink) { sink_ = sink; }
   // Scans the open file: the number of subtitles counted, or -1 when cancelled or failed.
   // Always closes the file and frees every unit before it returns.
   int Scan(bool firstOnly);
@@ -132,6 +148,10 @@ class CFileVOB {
   // Evaluates a complete unit: 1 counted, 0 not counted (marker), -1 a command is missing.
   int TakeUnit(const Unit& unit);
   void DropUnit(int stream);
+  // Drops the unit under way of the stream, telling the sink why; false when the sink stops.
+  bool LoseUnit(int stream, const char* why);
+  // Hands a complete unit to the sink or evaluates it: as TakeUnit.
+  int CompleteUnit(const Unit& unit);
   // The block loop over the open file, or (continuation) over the next part until the units
   // under way are complete: kEnd at its end, kStop after the first subtitle with firstOnly,
   // kFailed when cancelled or failed (logged).
@@ -147,6 +167,8 @@ class CFileVOB {
   std::int64_t size_ = 0;  // of the open file when it was opened; kUnknownSize for a pipe
   std::string nextPart_;
   bool collectUnits_ = false;
+  VobUnitSink* sink_ = nullptr;
+  bool sinkStopped_ = false;
   std::array<VobStreamUsage, kSubpictureStreams> streams_;
   std::vector<VobUnitFacts> facts_;
   int part_ = 0;                  // 0 the file scanned, 1 the next part

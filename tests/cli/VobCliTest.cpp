@@ -1,4 +1,5 @@
-// velmoran-cli vob scan through the executable: output, JSON, failures, usage, Ctrl-C.
+// velmoran-cli vob scan and vob remap through the executable: output, JSON, failures, usage,
+// Ctrl-C.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -201,12 +202,47 @@ TEST_F(VobCliTest, AFileThatCannotBeScannedStopsTheRun) {
 TEST_F(VobCliTest, UsageErrors) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"vob"}, {"vob", "scan"}, {"vob", "list", one_},
-        {"vob", "scan", "--first", one_}, {"vob", "scan", "--all"}}) {
+        {"vob", "scan", "--first", one_}, {"vob", "scan", "--all"}, {"vob", "remap", one_},
+        {"vob", "remap", "--entries", "1=2"}, {"vob", "remap", one_, "--entries", "1=16"},
+        {"vob", "remap", one_, "--stream", "32", "--entries", "1=2"},
+        {"vob", "remap", one_, two_, "-o", dir_.File("out.vob"), "--entries", "1=2"}}) {
     const Outcome r = RunCli(args);
     EXPECT_EQ(r.status, 2) << args.back();
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("usage:"), std::string::npos);
   }
+}
+
+TEST_F(VobCliTest, RemapPrintsEachFileAndChangesOnlyTheChosenStream) {
+  const std::string out = dir_.File("out.vob");
+  const Bytes two = ReadFileBytes(two_);
+  Outcome r = RunCli({"vob", "remap", two_, "-o", out, "--stream", "1", "--entries", "9=4,10=5,0=7",
+                      "--contrast", "9=3"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "file: " + two_ + "\nremapped: 1\n");
+  EXPECT_EQ(ReadFileBytes(two_), two);
+  // Stream 1: colour A9A9 -> 5454, contrast 5F5F -> 5353 where the colour was 9; stream 0 stays.
+  EXPECT_EQ(ReadFileBytes(out), VobBuilder()
+                                    .NavPack()
+                                    .Unit(0, MakeSubpictureUnit(0x3210, 0xFFF0))
+                                    .VideoPack()
+                                    .Unit(1, MakeSubpictureUnit(0x5454, 0x5353, 4000))
+                                    .Data());
+
+  r = RunCli({"vob", "remap", one_, two_, "--entries", "4=1"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "file: " + one_ + "\nremapped: 1\nfile: " + two_ + "\nremapped: 0\n");
+  EXPECT_EQ(ReadFileBytes(one_), VobBuilder().Unit(0, MakeSubpictureUnit(0x1111, 0x7777)).Data());
+  EXPECT_EQ(ReadFileBytes(two_), two);
+
+  // A file that can't be remapped fails the run: no file changes.
+  const std::string cut = dir_.File("cut.vob");
+  WriteFileBytes(cut, VobBuilder::UnitBlocks(0, MakeSubpictureUnit(0x1111, 0x7777, 3000))[0]);
+  r = RunCli({"--log-level", "2", "vob", "remap", one_, cut, "--entries", "1=4"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "ERROR - Stream 0 unit at 00000000: not complete at the end of the file [" + cut + "]\n");
+  EXPECT_EQ(ReadFileBytes(one_), VobBuilder().Unit(0, MakeSubpictureUnit(0x1111, 0x7777)).Data());
 }
 
 TEST_F(VobCliTest, CtrlCCancelsTheScanWithStatus130) {
@@ -235,6 +271,15 @@ TEST_F(VobCliTest, CtrlCCancelsTheScanWithStatus130) {
       << "the third file is not scanned";
   EXPECT_EQ(c.out, "file: " + one_ + "\nsubtitles: 1\n" + Table({{4, "04  7  7  7  7"}}))
       << "the first file's result, nothing after the interrupted one";
+
+  // A remap cancelled while it plans writes nothing.
+  const Bytes one = ReadFileBytes(one_);
+  const Outcome remap = RunCli({"vob", "remap", one_, big, "--entries", "4=1"}, [&](const std::string& err) {
+    return err.find("Processing VOB file [" + big + "]") != std::string::npos;
+  });
+  EXPECT_EQ(remap.status, 130) << remap.err;
+  EXPECT_EQ(remap.out, "");
+  EXPECT_EQ(ReadFileBytes(one_), one);
 }
 
 // Standard error has room for the first log line only, so the scan waits to write its last one

@@ -1,7 +1,7 @@
 // Files made by real DVD tools: an MPEG-2 program stream from ffmpeg, two subtitle streams
 // muxed in by spumux, and the title set that dvdauthor makes of it. The VOB scanner's count and
 // usage table are checked against the subpicture units that ffprobe lists, parsed here on their
-// own; SUP files made of those units go through the entry remap.
+// own; SUP files made of those units, and the VOB files themselves, go through the entry remap.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -19,6 +19,7 @@
 #include "core/EntryRemap.h"
 #include "files/Filesup.h"
 #include "files/Filevob.h"
+#include "files/VobRemap.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/SubpictureDecoder.h"
 #include "tests/support/SupBuilder.h"
@@ -206,6 +207,34 @@ class VobRealFilesTest : public ::testing::Test {
   }
   std::string Cd() const { return "cd '" + dir_.Path() + "' && "; }
 
+  // The title set in dvd/ split into split/VTS_01_1.VOB and split/VTS_01_2.VOB at the pack after
+  // the first packet of a unit that spans several packets, as an authoring tool splits at a
+  // fixed byte. `startedBefore`: units whose first packet lies before the cut.
+  void SplitTitleSet(int& startedBefore) {
+    const Bytes whole = ReadFileBytes(F("dvd/VIDEO_TS/VTS_01_1.VOB"));
+    std::size_t cut = 0;
+    startedBefore = 0;
+    for (std::size_t at = 0; at + 2048 <= whole.size(); at += 2048) {
+      if (!IsSubpicturePack(whole, at) || (whole[at + 21] & 0x80) == 0) continue;
+      ++startedBefore;
+      if ((whole[at + 18] << 8 | whole[at + 19]) >= 2028) {
+        cut = at + 2048;
+        break;
+      }
+    }
+    ASSERT_NE(cut, 0u) << "a unit of several packets";
+    ASSERT_TRUE(Shell("mkdir -p '" + F("split") + "'"));
+    for (const auto& [name, from, to] : {std::make_tuple(std::string("VTS_01_1.VOB"), std::size_t{0}, cut),
+                                         std::make_tuple(std::string("VTS_01_2.VOB"), cut, whole.size())}) {
+      WriteFileBytes(F("split/" + name), Bytes(whole.begin() + static_cast<std::ptrdiff_t>(from),
+                                               whole.begin() + static_cast<std::ptrdiff_t>(to)));
+    }
+  }
+  static bool IsSubpicturePack(const Bytes& file, std::size_t at) {
+    const std::uint8_t* b = file.data() + at;
+    return b[14] == 0 && b[15] == 0 && b[16] == 1 && b[17] == 0xBD && (b[23 + b[22]] & 0xE0) == 0x20;
+  }
+
   TempDir dir_;
 };
 
@@ -245,29 +274,8 @@ TEST_F(VobRealFilesTest, CountAndUsageMatchTheUnitsOfSpumuxAndDvdauthorFiles) {
     EXPECT_EQ(log.Lines().back(), "Stopping after first subtitle found!!!");
   }
 
-  // The title set split into two parts at the pack after the first packet of a unit that spans
-  // several packets, as an authoring tool splits at a fixed byte.
-  const Bytes whole = ReadFileBytes(F("dvd/VIDEO_TS/VTS_01_1.VOB"));
-  std::size_t cut = 0;
-  int startedBefore = 0;  // units whose first packet lies before the cut
-  for (std::size_t at = 0; at + 2048 <= whole.size(); at += 2048) {
-    const std::uint8_t* b = whole.data() + at;
-    const bool subpicture = b[14] == 0 && b[15] == 0 && b[16] == 1 && b[17] == 0xBD &&
-                            (b[23 + b[22]] & 0xE0) == 0x20;
-    if (!subpicture || (b[21] & 0x80) == 0) continue;
-    ++startedBefore;
-    if ((b[18] << 8 | b[19]) >= 2028) {
-      cut = at + 2048;
-      break;
-    }
-  }
-  ASSERT_NE(cut, 0u) << "a unit of several packets";
-  ASSERT_TRUE(Shell("mkdir -p '" + F("split") + "'"));
-  for (const auto& [name, from, to] : {std::make_tuple(std::string("VTS_01_1.VOB"), std::size_t{0}, cut),
-                                       std::make_tuple(std::string("VTS_01_2.VOB"), cut, whole.size())}) {
-    WriteFileBytes(F("split/" + name), Bytes(whole.begin() + static_cast<std::ptrdiff_t>(from),
-                                             whole.begin() + static_cast<std::ptrdiff_t>(to)));
-  }
+  int startedBefore = 0;
+  ASSERT_NO_FATAL_FAILURE(SplitTitleSet(startedBefore));
   LogRecorder log(kLogWarning);
   ScopedLogTarget scopedLog(&log);
   ProgressRecorder progress;
@@ -331,6 +339,77 @@ TEST_F(VobRealFilesTest, EntryRemapOfSupFilesFromRealUnitsTranslatesEveryPixel) 
       at += 10 + unit.size();
     }
   }
+}
+
+// vob remap of every subtitle stream of spumux's, dvdauthor's and ffmpeg's files: ffprobe's units
+// after it show the same pictures with every entry translated; `cmp -l` lists only bytes inside
+// subpicture packets' data, as many as the units' own bytes that changed; the title set remapped
+// in two parts equals the whole remapped at once.
+TEST_F(VobRealFilesTest, VobRemapTranslatesEveryPixelAndChangesOnlyCommandBytes) {
+  ASSERT_NO_FATAL_FAILURE(MakeSubtitledStream());
+  ASSERT_TRUE(Shell(Cd() + "VIDEO_FORMAT=PAL dvdauthor -o dvd -t sub1.mpg >>tools.log 2>&1 && "
+                           "ffmpeg -nostdin -hide_banner -y -canvas_size 720x576 -i sub1.mpg -map 0:v -map 0:a"
+                           " -map 0:s:0 -c:v copy -c:a copy -c:s dvdsub -f vob ff.vob >>tools.log 2>&1 && "
+                           "ffmpeg -nostdin -hide_banner -y -canvas_size 720x576 -i sub1.mpg -map 0:v"
+                           " -map 0:s:0 -c:v copy -c:s dvdsub -f vob cut.vob >>tools.log 2>&1"))
+      << ToolLog();
+  EntryMap map;
+  for (int i = 0; i < 16; ++i) map.entry[i] = (i + 5) % 16;
+  map.contrast[2] = 9;
+  LogRecorder log(kLogWarning);
+  ScopedLogTarget scopedLog(&log);
+  ProgressRecorder progress;
+  ScopedProgressHost scopedProgress(&progress);
+  for (const std::string& file : {F("sub1.mpg"), F("dvd/VIDEO_TS/VTS_01_1.VOB"), F("ff.vob")}) {
+    SCOPED_TRACE(file);
+    VobRemap remap(map, -1);
+    ASSERT_TRUE(remap.Plan({file}) && remap.WriteCopy(F("out.vob"))) << log.LineList().back();
+    const std::vector<Bytes> before = ProbeUnits(file, F("probe.txt"));
+    const std::vector<Bytes> after = ProbeUnits(F("out.vob"), F("probe.txt"));
+    ASSERT_EQ(after.size(), before.size());
+    ASSERT_GE(before.size(), 3u);
+    EXPECT_EQ(remap.Plans()[0].remapped, static_cast<int>(before.size()));
+    std::size_t unitBytesChanged = 0;
+    for (std::size_t u = 0; u < before.size(); ++u) {
+      ASSERT_EQ(after[u].size(), before[u].size());
+      EXPECT_EQ(CompareEntryRemap(before[u], after[u], map.entry, map.contrast), "") << u;
+      for (std::size_t i = 0; i < before[u].size(); ++i) unitBytesChanged += before[u][i] != after[u][i];
+    }
+    ASSERT_FALSE(Shell("cmp -l '" + file + "' '" + F("out.vob") + "' > '" + F("cmp.txt") + "'"));
+    const Bytes original = ReadFileBytes(file);
+    std::ifstream cmp(F("cmp.txt"));
+    std::size_t position = 0;
+    std::string octalBefore;
+    std::string octalAfter;
+    std::size_t changed = 0;
+    while (cmp >> position >> octalBefore >> octalAfter) {
+      const std::size_t at = position - 1;  // cmp counts from 1
+      const std::size_t block = at / 2048 * 2048;
+      ASSERT_TRUE(IsSubpicturePack(original, block)) << at;
+      EXPECT_GE(at, block + 24 + original[block + 22]) << "past the PES header and substream id";
+      ++changed;
+    }
+    EXPECT_EQ(changed, unitBytesChanged);
+    EXPECT_GT(changed, 0u);
+  }
+
+  // Without the audio, ffmpeg ends the file inside the last subtitle: refused.
+  EXPECT_FALSE(VobRemap(map, -1).Plan({F("cut.vob")}));
+  EXPECT_NE(log.LineList().back().find("not complete at the end of the file"), std::string::npos);
+
+  // The title set in two parts, remapped in place together, equals it remapped whole.
+  int startedBefore = 0;
+  ASSERT_NO_FATAL_FAILURE(SplitTitleSet(startedBefore));
+  VobRemap whole(map, -1);
+  ASSERT_TRUE(whole.Plan({F("dvd/VIDEO_TS/VTS_01_1.VOB")}) && whole.WriteCopy(F("out.vob")));
+  VobRemap parts(map, -1);
+  ASSERT_TRUE(parts.Plan({F("split/VTS_01_1.VOB"), F("split/VTS_01_2.VOB")}) && parts.WriteInPlace())
+      << log.LineList().back();
+  Bytes joined = ReadFileBytes(F("split/VTS_01_1.VOB"));
+  const Bytes second = ReadFileBytes(F("split/VTS_01_2.VOB"));
+  joined.insert(joined.end(), second.begin(), second.end());
+  EXPECT_TRUE(joined == ReadFileBytes(F("out.vob")));
+  EXPECT_EQ(parts.Plans()[0].remapped + parts.Plans()[1].remapped, 5);
 }
 
 }  // namespace

@@ -1,0 +1,275 @@
+// Remapping the subtitle units inside VOB files by palette entry, in place in their packs.
+//
+// The plan: each file is scanned (CFileVOB with a unit sink), completed from the next file when
+// that is its next part. Every complete unit of the chosen streams is walked and translated by
+// PlanEntryRemap; each byte that changes is placed in its file through the unit's pieces, so a
+// command list that straddles two packs or two parts is patched where each byte lies. Only
+// those bytes change: pack and PES headers, stuffing and every other pack stay as they were.
+//
+// In place, files are patched where they stand rather than copied and renamed: a title set's
+// parts are up to 1 GiB each and only a few bytes per unit change. Every file is opened for
+// writing and every byte to change read back and compared with the plan first; the writes come
+// after, each remembered, and a failed write or a Ctrl-C puts back everything written so far, in
+// every file, before the run ends. Hard links, permissions and owners stay as they are.
+#include "files/VobRemap.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+
+#include "core/FileIO.h"
+#include "core/Log.h"
+#include "core/Platform.h"
+#include "core/Progress.h"
+#include "files/Filevob.h"
+
+namespace {
+
+constexpr std::int64_t kCopyStep = std::int64_t{16} << 20;  // between looks for a Ctrl-C
+
+long long At(std::int64_t offset) { return static_cast<long long>(offset); }
+
+// Plans the units one scan hands over, into the plan of the file scanned and of its next part.
+class PlanSink : public VobUnitSink {
+ public:
+  PlanSink(const EntryMap& map, int stream) : map_(map), stream_(stream) {}
+
+  // Starts the scan of `here`; `next` is its next part's plan, or nullptr.
+  void Begin(VobFilePlan& here, VobFilePlan* next) {
+    here_ = &here;
+    next_ = next;
+    continued_ = continuesNext_;
+    continuesNext_.fill(false);
+    started_.fill(false);
+  }
+  bool AnyUnit() const { return anyUnit_; }
+
+  bool UnitComplete(int stream, ByteView unit, const std::vector<UnitPiece>& pieces) override {
+    if (!Chosen(stream)) return true;
+    started_[static_cast<std::size_t>(stream)] = true;
+    anyUnit_ = true;
+    ++here_->units;
+    // The pack that holds the unit's first packet, as for a unit lost.
+    const std::int64_t start = pieces.empty() ? 0 : pieces.front().offset / kVobBlockSize * kVobBlockSize;
+    patches_.clear();
+    const UnitWalk walk = PlanEntryRemap(unit, map_, patches_);
+    if (walk.error != WalkError::kNone) {
+      LogMessage(kLogError, "ERROR - Can't walk the commands of the stream %d unit at %08llX: %s [%s]",
+                 stream, At(start), WalkErrorText(walk.error), here_->path.c_str());
+      return false;
+    }
+    if (!patches_.empty()) ++here_->remapped;
+    for (const BytePatch& patch : patches_) {
+      // The pieces hold every byte of the unit, in order.
+      std::size_t before = 0;
+      for (const UnitPiece& piece : pieces) {
+        if (patch.at < before + piece.length) {
+          VobFilePlan& plan = piece.part == 0 ? *here_ : *next_;
+          plan.patches.push_back({piece.offset + static_cast<std::int64_t>(patch.at - before),
+                                  patch.before, patch.after});
+          break;
+        }
+        before += piece.length;
+      }
+    }
+    if (!pieces.empty() && pieces.back().part == 1) continuesNext_[static_cast<std::size_t>(stream)] = true;
+    return true;
+  }
+
+  bool UnitLost(int stream, int part, std::int64_t offset, const char* why) override {
+    if (!Chosen(stream)) return true;
+    const std::string& file = part == 0 || next_ == nullptr ? here_->path : next_->path;
+    LogMessage(kLogError, "ERROR - Stream %d unit at %08llX: %s [%s]", stream, At(offset), why,
+               file.c_str());
+    return false;
+  }
+
+  // The packets at the start of a part that finish the previous part's last unit are expected.
+  bool StrayPacket(int stream, std::int64_t offset) override {
+    const auto s = static_cast<std::size_t>(stream);
+    if (!Chosen(stream) || (continued_[s] && !started_[s])) return true;
+    LogMessage(kLogError, "ERROR - Stream %d packet at %08llX continues a unit that did not begin "
+               "in the files given [%s]", stream, At(offset), here_->path.c_str());
+    return false;
+  }
+
+ private:
+  bool Chosen(int stream) const { return stream_ < 0 || stream == stream_; }
+
+  const EntryMap& map_;
+  int stream_;
+  VobFilePlan* here_ = nullptr;
+  VobFilePlan* next_ = nullptr;
+  std::array<bool, kSubpictureStreams> continued_{};      // a unit of the previous file ends here
+  std::array<bool, kSubpictureStreams> continuesNext_{};  // a unit of this file ends in the next
+  std::array<bool, kSubpictureStreams> started_{};        // a unit of this file was seen
+  bool anyUnit_ = false;
+  std::vector<BytePatch> patches_;
+};
+
+// Closes a descriptor when it goes.
+struct Descriptor {
+  int fd = -1;
+  ~Descriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+}  // namespace
+
+bool VobRemap::Plan(const std::vector<std::string>& paths) {
+  plans_.assign(paths.size(), VobFilePlan());
+  for (std::size_t i = 0; i < paths.size(); ++i) plans_[i].path = paths[i];
+  PlanSink sink(map_, stream_);
+  CFileVOB vob;
+  vob.SetUnitSink(&sink);
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    const bool hasNext = i + 1 < paths.size() && IsNextVobPart(paths[i], paths[i + 1]);
+    sink.Begin(plans_[i], hasNext ? &plans_[i + 1] : nullptr);
+    if (!vob.Open(paths[i])) return false;
+    if (hasNext) vob.SetNextPart(paths[i + 1]);
+    if (vob.Scan(false) < 0) return false;
+  }
+  if (!sink.AnyUnit()) {
+    if (stream_ < 0) {
+      LogMessage(kLogError, "ERROR - No subtitle units in the files given");
+    } else {
+      LogMessage(kLogError, "ERROR - No subtitle units of stream %d in the files given", stream_);
+    }
+    return false;
+  }
+  for (VobFilePlan& plan : plans_) {
+    std::sort(plan.patches.begin(), plan.patches.end(),
+              [](const VobPatch& a, const VobPatch& b) { return a.offset < b.offset; });
+  }
+  return true;
+}
+
+bool VobRemap::WriteCopy(const std::string& out) const {
+  const VobFilePlan& plan = plans_.front();
+  Descriptor in{OpenForReading(plan.path)};
+  struct stat info {};
+  if (in.fd < 0 || ::fstat(in.fd, &info) != 0) {
+    LogMessage(kLogError, "ERROR - Can't open [%s]", plan.path.c_str());
+    return false;
+  }
+  const std::int64_t size = info.st_size;
+  AtomicFile target(out);
+  if (!target.Create()) {
+    LogMessage(kLogError, "ERROR - Can't Create [%s]", out.c_str());
+    return false;
+  }
+  ProgressStart(size, "Writing VOB file [%s]", out.c_str());
+  struct End {
+    ~End() { ProgressEnd(); }
+  } end;
+  // The bytes to change are put in once the whole file is copied; it is copied inside the kernel,
+  // in steps that leave room for a Ctrl-C.
+  if (target.method() == AtomicFile::Method::kDirect) {
+    LogMessage(kLogError, "ERROR - Can't write a VOB copy to a device or FIFO [%s]", out.c_str());
+    return false;
+  }
+  for (std::int64_t offset = 0; offset < size; offset += kCopyStep) {
+    if (PumpMessages()) {
+      LogMessage(kLogWarning, "WARNING - Cancel button pressed process aborted!");
+      return false;
+    }
+    ProgressStep(offset, nullptr);
+    if (!target.CopyFrom(in.fd, offset, static_cast<std::uint64_t>(std::min(kCopyStep, size - offset)))) {
+      LogMessage(kLogError, "ERROR - Can't write to file [%s]", out.c_str());
+      return false;
+    }
+  }
+  for (const VobPatch& patch : plan.patches) {
+    std::uint8_t byte = 0;
+    if (!ReadAt(in.fd, patch.offset, &byte, 1) || byte != patch.before) {
+      LogMessage(kLogError, "ERROR - File changed since it was scanned [%s]", plan.path.c_str());
+      return false;
+    }
+    if (!target.WriteAt(patch.offset, ByteView(&patch.after, 1))) {
+      LogMessage(kLogError, "ERROR - Can't write to file [%s]", out.c_str());
+      return false;
+    }
+  }
+  if (!target.Commit()) {
+    LogMessage(kLogError, "ERROR - Can't write to file [%s]", out.c_str());
+    return false;
+  }
+  return true;
+}
+
+namespace {
+
+// A stretch of neighbouring bytes to change in one file: one write each way.
+struct Run {
+  std::size_t file = 0;
+  std::int64_t offset = 0;
+  std::vector<std::uint8_t> before;
+  std::vector<std::uint8_t> after;
+};
+
+}  // namespace
+
+bool VobRemap::WriteInPlace() const {
+  std::vector<Descriptor> files(plans_.size());
+  std::vector<Run> runs;
+  for (std::size_t f = 0; f < plans_.size(); ++f) {
+    const VobFilePlan& plan = plans_[f];
+    if (plan.patches.empty()) continue;
+    files[f].fd = OpenForPatching(plan.path);
+    if (files[f].fd < 0) {
+      LogMessage(kLogError, "ERROR - Can't open [%s] for writing", plan.path.c_str());
+      return false;
+    }
+    for (const VobPatch& patch : plan.patches) {
+      if (runs.empty() || runs.back().file != f ||
+          runs.back().offset + static_cast<std::int64_t>(runs.back().after.size()) != patch.offset) {
+        runs.push_back({f, patch.offset, {}, {}});
+      }
+      runs.back().before.push_back(patch.before);
+      runs.back().after.push_back(patch.after);
+    }
+  }
+  std::vector<std::uint8_t> now;
+  for (const Run& run : runs) {
+    now.resize(run.before.size());
+    if (!ReadAt(files[run.file].fd, run.offset, now.data(), now.size()) || now != run.before) {
+      LogMessage(kLogError, "ERROR - File changed since it was scanned [%s]",
+                 plans_[run.file].path.c_str());
+      return false;
+    }
+  }
+
+  std::size_t written = 0;
+  const auto putBack = [&] {
+    bool back = true;
+    while (written > 0) {
+      const Run& run = runs[--written];
+      back = WriteAt(files[run.file].fd, run.offset, run.before.data(), run.before.size()) && back;
+    }
+    for (const Descriptor& file : files) back = (file.fd < 0 || FlushFileData(file.fd)) && back;
+    if (!back) LogMessage(kLogError, "ERROR - Can't put back every byte written; the files are damaged");
+    return false;
+  };
+  for (; written < runs.size(); ++written) {
+    const Run& run = runs[written];
+    if (PumpMessages()) {
+      LogMessage(kLogWarning, "WARNING - Cancel button pressed process aborted!");
+      return putBack();
+    }
+    if (!WriteAt(files[run.file].fd, run.offset, run.after.data(), run.after.size())) {
+      LogMessage(kLogError, "ERROR - Can't write to file [%s]", plans_[run.file].path.c_str());
+      ++written;  // part of it may be written
+      return putBack();
+    }
+  }
+  for (std::size_t f = 0; f < files.size(); ++f) {
+    if (files[f].fd >= 0 && !FlushFileData(files[f].fd)) {
+      LogMessage(kLogError, "ERROR - Can't write to file [%s]", plans_[f].path.c_str());
+      return putBack();
+    }
+  }
+  return true;
+}
