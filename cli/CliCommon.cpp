@@ -123,12 +123,12 @@ CommandLine ParseCommandLine(const Args& args, const std::vector<OptionSpec>& op
     }
     const std::size_t equals = word.rfind("--", 0) == 0 ? word.find('=') : std::string::npos;
     const std::string name = word.substr(0, equals);
-    const auto spec = std::find_if(options.begin(), options.end(),
-                                   [&](const OptionSpec& o) { return name == o.name; });
-    if (spec == options.end()) line.Fail("unknown option '" + name + "'");
+    const auto option = std::find_if(options.begin(), options.end(),
+                                     [&](const OptionSpec& o) { return name == o.name; });
+    if (option == options.end()) line.Fail("unknown option '" + name + "'");
     std::vector<std::string>& values = line.options_[name];
-    if (!values.empty() && !spec->repeats) line.Fail(name + " given twice");
-    if (!spec->takesValue) {
+    if (!values.empty() && !option->repeats) line.Fail(name + " given twice");
+    if (!option->takesValue) {
       if (equals != std::string::npos) line.Fail(name + " takes no value");
       values.emplace_back();
       continue;
