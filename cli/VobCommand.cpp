@@ -278,7 +278,8 @@ int RunRemap(const Args& args) {
   ScopedProgressHost host(&progress);
   StderrLog::ScopedStatusLine bar(&progress);
   VobRemap remap(map, stream);
-  const bool done = remap.Plan(files) && (out ? remap.WriteCopy(*out) : remap.WriteInPlace());
+  const bool done =
+      out ? remap.PlanAndWriteCopy(files.front(), *out) : remap.Plan(files) && remap.WriteInPlace();
   if (!done) return gInterrupted != 0 || CancelRequested() ? kExitCancelled : kExitFailed;
   for (const VobFilePlan& plan : remap.Plans()) {
     std::printf("file: %s\nremapped: %d\n", plan.path.c_str(), plan.remapped);

@@ -17,7 +17,10 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "core/FileIO.h"
 #include "core/Log.h"
@@ -147,45 +150,73 @@ bool VobRemap::Plan(const std::vector<std::string>& paths) {
   return true;
 }
 
-bool VobRemap::WriteCopy(const std::string& out) const {
-  const VobFilePlan& plan = plans_.front();
-  Descriptor in{OpenForReading(plan.path)};
+bool VobRemap::PlanAndWriteCopy(const std::string& path, const std::string& out) {
+  Descriptor in{OpenForReading(path)};
   struct stat info {};
   if (in.fd < 0 || ::fstat(in.fd, &info) != 0) {
-    LogMessage(kLogError, "ERROR - Can't open [%s]", plan.path.c_str());
+    LogMessage(kLogError, "ERROR - Can't open [%s]", path.c_str());
     return false;
   }
   const std::int64_t size = info.st_size;
-  AtomicFile target(out);
+  // A new copy, as cp makes it: renamed into place only when complete, but not forced to the
+  // disk first. The source is never written, so a power cut can cost only this copy.
+  AtomicFile target(out, AtomicFile::Durability::kNoFlush);
   if (!target.Create()) {
     LogMessage(kLogError, "ERROR - Can't Create [%s]", out.c_str());
     return false;
   }
-  ProgressStart(size, "Writing VOB file [%s]", out.c_str());
-  struct End {
-    ~End() { ProgressEnd(); }
-  } end;
-  // The bytes to change are put in once the whole file is copied; it is copied inside the kernel,
-  // in steps that leave room for a Ctrl-C.
   if (target.method() == AtomicFile::Method::kDirect) {
     LogMessage(kLogError, "ERROR - Can't write a VOB copy to a device or FIFO [%s]", out.c_str());
     return false;
   }
-  for (std::int64_t offset = 0; offset < size; offset += kCopyStep) {
+
+  // The kernel copies the file while the scan plans it; the changed bytes go in once both are
+  // done. Every way out stops and joins the copy; an uncommitted target leaves `out` alone.
+  std::atomic<bool> stop{false};
+  std::atomic<bool> finished{false};
+  std::atomic<bool> copied{true};
+  std::atomic<std::int64_t> position{0};
+  std::thread copier([&] {
+    for (std::int64_t offset = 0; offset < size && !stop; offset += kCopyStep) {
+      const std::int64_t length = std::min(kCopyStep, size - offset);
+      if (!target.CopyFrom(in.fd, offset, static_cast<std::uint64_t>(length))) {
+        copied = false;
+        break;
+      }
+      position = offset + length;
+    }
+    finished = true;
+  });
+  struct Join {
+    std::thread& thread;
+    std::atomic<bool>& stop;
+    ~Join() {
+      stop = true;
+      thread.join();
+    }
+  } join{copier, stop};
+
+  if (!Plan({path})) return false;
+  ProgressStart(size, "Writing VOB file [%s]", out.c_str());
+  struct End {
+    ~End() { ProgressEnd(); }
+  } end;
+  while (!finished) {
     if (PumpMessages()) {
       LogMessage(kLogWarning, "WARNING - Cancel button pressed process aborted!");
       return false;
     }
-    ProgressStep(offset, nullptr);
-    if (!target.CopyFrom(in.fd, offset, static_cast<std::uint64_t>(std::min(kCopyStep, size - offset)))) {
-      LogMessage(kLogError, "ERROR - Can't write to file [%s]", out.c_str());
-      return false;
-    }
+    ProgressStep(position, nullptr);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  for (const VobPatch& patch : plan.patches) {
+  if (!copied || position != size) {
+    LogMessage(kLogError, "ERROR - Can't write to file [%s]", out.c_str());
+    return false;
+  }
+  for (const VobPatch& patch : plans_.front().patches) {
     std::uint8_t byte = 0;
     if (!ReadAt(in.fd, patch.offset, &byte, 1) || byte != patch.before) {
-      LogMessage(kLogError, "ERROR - File changed since it was scanned [%s]", plan.path.c_str());
+      LogMessage(kLogError, "ERROR - File changed since it was scanned [%s]", path.c_str());
       return false;
     }
     if (!target.WriteAt(patch.offset, ByteView(&patch.after, 1))) {

@@ -36,9 +36,10 @@ class VobRemap {
   bool Plan(const std::vector<std::string>& paths);
   const std::vector<VobFilePlan>& Plans() const { return plans_; }
 
-  // Copies the one file planned to `out` with its bytes changed, as a safe save: `out` is
-  // replaced only once the copy is complete.
-  bool WriteCopy(const std::string& out) const;
+  // Plans one file as Plan does while it is copied beside `out`, then puts the changed bytes into
+  // the copy and replaces `out` with it: a safe save, `out` is replaced only once the copy is
+  // complete. The copy is renamed into place unflushed, as cp leaves its copy.
+  bool PlanAndWriteCopy(const std::string& path, const std::string& out);
   // Changes the planned bytes of every file where they stand. Every file is opened and every
   // byte checked against the plan before the first write; when a write fails or the run is
   // cancelled, every byte written so far is put back.

@@ -363,7 +363,7 @@ TEST_F(VobRealFilesTest, VobRemapTranslatesEveryPixelAndChangesOnlyCommandBytes)
   for (const std::string& file : {F("sub1.mpg"), F("dvd/VIDEO_TS/VTS_01_1.VOB"), F("ff.vob")}) {
     SCOPED_TRACE(file);
     VobRemap remap(map, -1);
-    ASSERT_TRUE(remap.Plan({file}) && remap.WriteCopy(F("out.vob"))) << log.LineList().back();
+    ASSERT_TRUE(remap.PlanAndWriteCopy(file, F("out.vob"))) << log.LineList().back();
     const std::vector<Bytes> before = ProbeUnits(file, F("probe.txt"));
     const std::vector<Bytes> after = ProbeUnits(F("out.vob"), F("probe.txt"));
     ASSERT_EQ(after.size(), before.size());
@@ -401,7 +401,7 @@ TEST_F(VobRealFilesTest, VobRemapTranslatesEveryPixelAndChangesOnlyCommandBytes)
   int startedBefore = 0;
   ASSERT_NO_FATAL_FAILURE(SplitTitleSet(startedBefore));
   VobRemap whole(map, -1);
-  ASSERT_TRUE(whole.Plan({F("dvd/VIDEO_TS/VTS_01_1.VOB")}) && whole.WriteCopy(F("out.vob")));
+  ASSERT_TRUE(whole.PlanAndWriteCopy(F("dvd/VIDEO_TS/VTS_01_1.VOB"), F("out.vob")));
   VobRemap parts(map, -1);
   ASSERT_TRUE(parts.Plan({F("split/VTS_01_1.VOB"), F("split/VTS_01_2.VOB")}) && parts.WriteInPlace())
       << log.LineList().back();

@@ -37,7 +37,8 @@ class VobRemapTest : public ::testing::Test {
   bool Remap(const std::vector<std::string>& paths, int stream = -1, const std::string& out = "") {
     remap_ = VobRemap(TestMap(), stream);
     log_.Clear();
-    return remap_.Plan(paths) && (out.empty() ? remap_.WriteInPlace() : remap_.WriteCopy(out));
+    if (!out.empty()) return paths.size() == 1 && remap_.PlanAndWriteCopy(paths.front(), out);
+    return remap_.Plan(paths) && remap_.WriteInPlace();
   }
   std::string Write(const std::string& name, const Bytes& bytes) {
     WriteFileBytes(dir_.File(name), bytes);
