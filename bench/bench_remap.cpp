@@ -73,8 +73,12 @@ int main() {
     const std::vector<std::string> remap = {VELMORAN_CLI_PATH, "--log-level", "2", "vob", "remap",
                                             big, "--entries", "1=5,5=1"};
     Execute({"cat", big});  // into the page cache
-    // Every run starts with nothing left to write back, so none pays for the one before it.
+    // Every run starts with nothing left to write back, and a copy starts with no old file to
+    // replace, so none pays for the one before it.
     const auto settled = [&](const std::vector<std::string>& command) {
+      std::error_code ignored;
+      fs::remove(copy, ignored);
+      fs::remove(out, ignored);
       Execute({"sync"});
       return Execute(command);
     };
