@@ -3,9 +3,6 @@
 // sets. The files are made here and deleted after.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -15,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "core/Log.h"
 #include "core/Progress.h"
 #include "files/Filevob.h"
@@ -22,28 +20,7 @@
 #include "tests/support/Recorders.h"
 #include "tests/support/VobBuilder.h"
 
-extern char** environ;
-
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-class QuietHost : public ProgressHost {
- public:
-  void SetMaximum(std::int64_t) override {}
-  void SetPosition(std::int64_t position) override { benchmark::DoNotOptimize(position); }
-  void SetText(const std::string&) override {}
-  void DisableMainWindow() override {}
-  void ShowWindow() override {}
-  void HideWindow() override {}
-  void EnableMainWindow() override {}
-  bool EventWaiting() override { return false; }
-  bool DispatchEvent() override { return true; }
-};
 
 // Megabytes [from, to) of the mixed stream, the last cut after `extraBlocks` blocks of the next
 // megabyte (or the first begun there): a split inside the unit at blocks 5-7 of that megabyte.
@@ -60,7 +37,7 @@ bool WriteRange(const std::string& path, const Bytes& mb, std::size_t megabytes,
 
 double PlainRead(const std::vector<std::string>& paths) {
   std::vector<char> buffer(128 * 1024);  // what cat reads at a time
-  const auto start = Clock::now();
+  const auto start = BenchClock::now();
   long long total = 0;
   for (const std::string& path : paths) {
     const int fd = ::open(path.c_str(), O_RDONLY);
@@ -85,37 +62,14 @@ int ScanParts(const std::string& first, const std::string& second) {
   return b < 0 ? -1 : a + b;
 }
 
-template <typename F>
-double Best(int runs, F f) {
-  double best = 1e9;
-  for (int i = 0; i < runs; ++i) best = std::min(best, f());
-  return best;
-}
-
 long ScanRss(const std::string& first, const std::string& second, bool scan) {
-  const pid_t pid = ::fork();
-  if (pid == 0) ::_exit(!scan || ScanParts(first, second) >= 0 ? 0 : 1);
-  int status = 0;
-  struct rusage usage {};
-  ::wait4(pid, &status, 0, &usage);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? usage.ru_maxrss : -1;
+  return RunChild([&] { return !scan || ScanParts(first, second) >= 0; }).maxRssKiB;
 }
 
+// The time of one run of velmoran-cli; a failed run never counts as the best.
 double RunCli(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  const auto start = Clock::now();
-  pid_t pid = 0;
-  int status = -1;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) ::waitpid(pid, &status, 0);
-  const double seconds = Seconds(start);
-  posix_spawn_file_actions_destroy(&actions);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : 1e9;
+  const ChildRun run = RunProgram(args);
+  return run.seconds < 0 ? 1e9 : run.seconds;
 }
 
 }  // namespace
@@ -142,7 +96,7 @@ int main() {
     const double read = Best(5, [&] { return PlainRead({first, second}); });
     int count = 0;
     const double scan = Best(5, [&] {
-      const auto start = Clock::now();
+      const auto start = BenchClock::now();
       count = ScanParts(first, second);
       return Seconds(start);
     });

@@ -1,9 +1,5 @@
 // vob remap of a 1 GiB VOB through velmoran-cli: -o against cp of the same file, in place against a
 // durable copy (cp, then sync of the copy), and the remap's memory; files made here, deleted after.
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -11,39 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "tests/support/VobBuilder.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-struct Run {
-  double seconds = -1;
-  long maxRssKiB = -1;
-};
-
-// Runs the program and waits: its time, and its peak resident set; -1 when it failed.
-Run Execute(std::vector<std::string> args) {
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  const auto start = Clock::now();
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    if (std::freopen("/dev/null", "w", stdout) == nullptr) ::_exit(127);
-    ::execvp(argv[0], argv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  struct rusage usage {};
-  ::wait4(pid, &status, 0, &usage);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return {};
-  return {std::chrono::duration<double>(Clock::now() - start).count(), usage.ru_maxrss};
-}
+using Run = ChildRun;
 
 // The best time of `runs`, and the largest resident set seen.
 template <typename F>
-Run Best(int runs, F f) {
+Run BestRun(int runs, F f) {
   Run best{1e9, 0};
   for (int i = 0; i < runs; ++i) {
     const Run r = f();
@@ -72,26 +45,26 @@ int main() {
     // Entries 1 and 5 swap: every run in place changes the file again.
     const std::vector<std::string> remap = {VELMORAN_CLI_PATH, "--log-level", "2", "vob", "remap",
                                             big, "--entries", "1=5,5=1"};
-    Execute({"cat", big});  // into the page cache
+    RunProgram({"cat", big});  // into the page cache
     // Every run starts with nothing left to write back, and a copy starts with no old file to
     // replace, so none pays for the one before it.
     const auto settled = [&](const std::vector<std::string>& command) {
       std::error_code ignored;
       fs::remove(copy, ignored);
       fs::remove(out, ignored);
-      Execute({"sync"});
-      return Execute(command);
+      RunProgram({"sync"});
+      return RunProgram(command);
     };
     std::vector<std::string> remapCopyCommand = remap;
     remapCopyCommand.insert(remapCopyCommand.end(), {"-o", out});
-    const Run cp = Best(3, [&] { return settled({"cp", big, copy}); });
-    const Run remapCopy = Best(3, [&] { return settled(remapCopyCommand); });
-    const Run durable = Best(3, [&] {
+    const Run cp = BestRun(3, [&] { return settled({"cp", big, copy}); });
+    const Run remapCopy = BestRun(3, [&] { return settled(remapCopyCommand); });
+    const Run durable = BestRun(3, [&] {
       const Run c = settled({"cp", big, copy});
-      const Run s = Execute({"sync", copy});
+      const Run s = RunProgram({"sync", copy});
       return c.seconds < 0 || s.seconds < 0 ? Run{} : Run{c.seconds + s.seconds, c.maxRssKiB};
     });
-    const Run inPlace = Best(3, [&] { return settled(remap); });
+    const Run inPlace = BestRun(3, [&] { return settled(remap); });
     if (cp.seconds < 0 || remapCopy.seconds < 0 || durable.seconds < 0 || inPlace.seconds < 0) {
       std::fprintf(stderr, "bench_remap: a run failed\n");
       status = 1;

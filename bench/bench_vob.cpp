@@ -2,8 +2,6 @@
 // scan's memory, on files of 1 GiB and 256 MiB made here and deleted after.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -14,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "core/Log.h"
 #include "core/Progress.h"
 #include "files/Filevob.h"
@@ -22,25 +21,11 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
 // The CLI's host without its terminal bar: a look-up is one read of a flag.
 volatile std::sig_atomic_t gInterrupt = 0;
-class CliLikeHost : public ProgressHost {
+class CliLikeHost : public QuietHost {
  public:
-  void SetMaximum(std::int64_t) override {}
-  void SetPosition(std::int64_t position) override { benchmark::DoNotOptimize(position); }
-  void SetText(const std::string&) override {}
-  void DisableMainWindow() override {}
-  void ShowWindow() override {}
-  void HideWindow() override {}
-  void EnableMainWindow() override {}
   bool EventWaiting() override { return gInterrupt != 0; }
-  bool DispatchEvent() override { return true; }
 };
 
 // The window's host without Qt: the same throttle, a dispatch that finds nothing to do.
@@ -61,7 +46,7 @@ class ThrottledHost : public CliLikeHost {
 
 double PlainRead(const std::string& path, std::size_t size) {
   std::vector<char> buffer(size);
-  const auto start = Clock::now();
+  const auto start = BenchClock::now();
   const int fd = ::open(path.c_str(), O_RDONLY);
   long long total = 0;
   ssize_t got = 0;
@@ -74,35 +59,22 @@ double PlainRead(const std::string& path, std::size_t size) {
 double TimedScan(const std::string& path, ProgressHost& host, int* count) {
   ScopedProgressHost scoped(&host);
   CFileVOB vob;
-  const auto start = Clock::now();
+  const auto start = BenchClock::now();
   if (!vob.Open(path)) return -1;
   *count = vob.Scan(false);
   return Seconds(start);
 }
 
-template <typename F>
-double Best(int runs, F f) {
-  double best = 1e9;
-  for (int i = 0; i < runs; ++i) best = std::min(best, f());
-  return best;
-}
-
-// Max resident set of a child that scans the file whole, in KiB.
+// Max resident set of a child that scans the file whole (or only starts), in KiB.
 long ScanRss(const std::string& path, bool scan) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    if (scan) {
-      CliLikeHost host;
-      ScopedProgressHost scoped(&host);
-      CFileVOB vob;
-      if (!vob.Open(path) || vob.Scan(false) < 0) ::_exit(1);
-    }
-    ::_exit(0);
-  }
-  int status = 0;
-  struct rusage usage {};
-  ::wait4(pid, &status, 0, &usage);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? usage.ru_maxrss : -1;
+  return RunChild([&] {
+           if (!scan) return true;
+           CliLikeHost host;
+           ScopedProgressHost scoped(&host);
+           CFileVOB vob;
+           return vob.Open(path) && vob.Scan(false) >= 0;
+         })
+      .maxRssKiB;
 }
 
 }  // namespace
@@ -135,7 +107,7 @@ int main() {
     // The pump alone, with the throttled host: nanoseconds per call.
     ScopedProgressHost scopedHost(&throttled);
     const int calls = 20'000'000;
-    const auto pumpStart = Clock::now();
+    const auto pumpStart = BenchClock::now();
     for (int i = 0; i < calls; ++i) benchmark::DoNotOptimize(PumpMessages());
     const double pumpNs = Seconds(pumpStart) * 1e9 / calls;
 

@@ -1,0 +1,52 @@
+// What the file benchmarks share: a clock, a progress host that never waits, the best of
+// several runs, and child processes measured for time and peak memory.
+#include "bench/BenchSupport.h"
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+double Seconds(BenchClock::time_point since) {
+  return std::chrono::duration<double>(BenchClock::now() - since).count();
+}
+
+void QuietHost::SetPosition(std::int64_t position) { benchmark::DoNotOptimize(position); }
+
+namespace {
+
+ChildRun Measure(const std::function<void()>& child) {
+  const auto start = BenchClock::now();
+  const pid_t pid = ::fork();
+  if (pid < 0) return {};
+  if (pid == 0) {
+    child();
+    ::_exit(127);
+  }
+  int status = 0;
+  struct rusage usage {};
+  if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    return {};
+  }
+  return {Seconds(start), usage.ru_maxrss};
+}
+
+}  // namespace
+
+ChildRun RunChild(const std::function<bool()>& work) {
+  return Measure([&] { ::_exit(work() ? 0 : 1); });
+}
+
+ChildRun RunProgram(std::vector<std::string> args) {
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  return Measure([&] {
+    if (std::freopen("/dev/null", "w", stdout) == nullptr || std::freopen("/dev/null", "w", stderr) == nullptr) {
+      return;
+    }
+    ::execvp(argv[0], argv.data());
+  });
+}

@@ -1,0 +1,47 @@
+// What the file benchmarks share: a clock, a progress host that never waits, the best of
+// several runs, and child processes measured for time and peak memory.
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/Progress.h"
+
+using BenchClock = std::chrono::steady_clock;
+
+double Seconds(BenchClock::time_point since);
+
+// The command-line tool's host without its terminal bar: no event ever waits.
+class QuietHost : public ProgressHost {
+ public:
+  void SetMaximum(std::int64_t) override {}
+  void SetPosition(std::int64_t position) override;
+  void SetText(const std::string&) override {}
+  void DisableMainWindow() override {}
+  void ShowWindow() override {}
+  void HideWindow() override {}
+  void EnableMainWindow() override {}
+  bool EventWaiting() override { return false; }
+  bool DispatchEvent() override { return true; }
+};
+
+// The shortest of `runs` timings.
+template <typename F>
+double Best(int runs, F f) {
+  double best = 1e9;
+  for (int i = 0; i < runs; ++i) best = std::min(best, f());
+  return best;
+}
+
+// A child process's wall time and peak resident set; seconds is -1 when it failed.
+struct ChildRun {
+  double seconds = -1;
+  long maxRssKiB = -1;
+};
+// Runs `work` in a child process; it fails when `work` returns false.
+ChildRun RunChild(const std::function<bool()>& work);
+// Runs a program with standard output and error sent to /dev/null.
+ChildRun RunProgram(std::vector<std::string> args);
