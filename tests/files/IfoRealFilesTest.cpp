@@ -77,16 +77,25 @@ std::vector<std::vector<std::string>> LsdvdPalettes(const std::string& disc) {
   return titles;
 }
 
-TEST(IfoRealFiles, DvdauthorPaletteMatchesLsdvdAndSurvivesASave) {
-  for (const char* tool : {"ffmpeg", "dvdauthor", "lsdvd"}) {
-    if (!OnPath(tool)) GTEST_SKIP() << tool << " is not installed (Debian package " << tool << ")";
+// Discs authored by the real tools from one short video, in.mpg in the test's folder; skipped
+// where the tools are missing.
+class IfoRealFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* tool : {"ffmpeg", "dvdauthor", "lsdvd"}) {
+      if (!OnPath(tool)) GTEST_SKIP() << tool << " is not installed (Debian package " << tool << ")";
+    }
+    int status = 0;
+    Shell("ffmpeg -v error -f lavfi -i testsrc=duration=0.4:size=720x576:rate=25 -target pal-dvd "
+          "-an -y '" + dir.File("in.mpg") + "' 2>&1",
+          status);
+    ASSERT_EQ(status, 0) << "ffmpeg failed";
   }
   TempDir dir;
+};
+
+TEST_F(IfoRealFiles, DvdauthorPaletteMatchesLsdvdAndSurvivesASave) {
   int status = 0;
-  Shell("ffmpeg -v error -f lavfi -i testsrc=duration=0.4:size=720x576:rate=25 -target pal-dvd "
-        "-an -y '" + dir.File("in.mpg") + "' 2>&1",
-        status);
-  ASSERT_EQ(status, 0) << "ffmpeg failed";
 
   // Two titles with different palettes; the document reads the first program chain's.
   std::vector<std::uint32_t> first, second, changed;
@@ -155,16 +164,8 @@ TEST(IfoRealFiles, DvdauthorPaletteMatchesLsdvdAndSurvivesASave) {
 // A disc with a manager menu, two title sets, several titles with different palettes and title
 // set menus: every title's palette agrees with lsdvd; every chain is listed; a save of every
 // chain of the first title set changes only palette bytes, and its twin follows.
-TEST(IfoRealFiles, EveryProgramChainOfADiscWithMenusAndTwoTitleSets) {
-  for (const char* tool : {"ffmpeg", "dvdauthor", "lsdvd"}) {
-    if (!OnPath(tool)) GTEST_SKIP() << tool << " is not installed (Debian package " << tool << ")";
-  }
-  TempDir dir;
+TEST_F(IfoRealFiles, EveryProgramChainOfADiscWithMenusAndTwoTitleSets) {
   int status = 0;
-  Shell("ffmpeg -v error -f lavfi -i testsrc=duration=0.4:size=720x576:rate=25 -target pal-dvd "
-        "-an -y '" + dir.File("in.mpg") + "' 2>&1",
-        status);
-  ASSERT_EQ(status, 0) << "ffmpeg failed";
   std::vector<std::vector<std::uint32_t>> palettes(5);
   for (std::uint32_t k = 0; k < 5; ++k) {
     std::string text;
