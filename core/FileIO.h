@@ -68,7 +68,8 @@ enum class SaveResult { kOk, kCreateFailed, kWriteFailed };
 //
 // The common case replaces the target: the bytes go to a temporary file beside it, which is
 // flushed and renamed over the target with the target's permissions, owner, group and extended
-// attributes (ACLs among them), each read back before the first byte is written. Destroying an
+// attributes (ACLs among them), all set before the first byte is written and the permissions,
+// owner and group read back. Destroying an
 // uncommitted save removes the temporary file and leaves the target as it was. Where renaming
 // would be wrong, the target is written where it is, as any program writing to it would:
 // - a target that is not a regular file (a device, a FIFO) is written directly, never replaced;
