@@ -31,7 +31,9 @@ std::string TemporaryName(const std::string& base) {
   while (keep > 0 && keep < base.size() && (static_cast<unsigned char>(base[keep]) & 0xC0) == 0x80) {
     --keep;
   }
-  return "." + base.substr(0, keep) + kSuffix;
+  std::string name = ".";
+  name.append(base, 0, keep);
+  return name + kSuffix;
 }
 
 constexpr std::size_t kPipeReadSize = std::size_t{1} << 16;
