@@ -121,7 +121,7 @@ CommandLine ParseCommandLine(const Args& args, const std::vector<OptionSpec>& op
       optionsEnded = true;
       continue;
     }
-    const std::size_t equals = word.rfind("--", 0) == 0 ? word.find('=') : std::string::npos;
+    const std::size_t equals = word.find('=');
     const std::string name = word.substr(0, equals);
     const auto option = std::find_if(options.begin(), options.end(),
                                      [&](const OptionSpec& o) { return name == o.name; });

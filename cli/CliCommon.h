@@ -103,7 +103,7 @@ class CommandLine {
 // The one rule for options, shared by every command: a word that starts with '-' and is longer
 // than one character is an option, up to a word "--", after which every word is an operand
 // ("-" alone is an operand too). An option's value is the next word, or what follows '=' in
-// "--name=value". Unknown options, a missing value, a value given to an option that takes none
+// "--name=value" and "-o=value". Unknown options, a missing value, a value given to an option that takes none
 // and an option given twice that may not repeat are usage errors, each worded once and naming
 // `command` ("sup remap").
 CommandLine ParseCommandLine(const Args& args, const std::vector<OptionSpec>& options,

@@ -108,7 +108,7 @@ int Show(const Args& args) {
       if (json) {
         out += (f ? ", " : "") + AllChains(files[f], ifo, true);
       } else {
-        out += "file: " + files[f] + "\n" + AllChains(files[f], ifo, false);
+        out += "file: " + OneLine(files[f]) + "\n" + AllChains(files[f], ifo, false);
       }
     }
     if (json) out += "]}\n";

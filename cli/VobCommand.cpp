@@ -76,7 +76,7 @@ class TerminalProgress : public ProgressHost, public StatusLine {
                        : 0;
     if (value != shown_) Draw(value);
   }
-  void SetText(const std::string& text) override { text_ = text; }
+  void SetText(const std::string& text) override { text_ = OneLine(text); }
   void DisableMainWindow() override {}
   void ShowWindow() override {
     if (draw_) Draw(0);
@@ -151,7 +151,7 @@ std::string JsonUsage(const VobUsage& usage) {
 }
 
 void PrintText(const FileResult& r) {
-  std::printf("file: %s\nsubtitles: %d\n", r.file.c_str(), r.subtitles);
+  std::printf("file: %s\nsubtitles: %d\n", OneLine(r.file).c_str(), r.subtitles);
   for (int i = 0; i < 16; ++i) {
     std::printf("%02d", i);
     for (int s = 0; s < kSlotCount; ++s) {
@@ -282,7 +282,7 @@ int RunRemap(const Args& args) {
       out ? remap.PlanAndWriteCopy(files.front(), *out) : remap.Plan(files) && remap.WriteInPlace();
   if (!done) return gInterrupted != 0 || CancelRequested() ? kExitCancelled : kExitFailed;
   for (const VobFilePlan& plan : remap.Plans()) {
-    std::printf("file: %s\nremapped: %d\n", plan.path.c_str(), plan.remapped);
+    std::printf("file: %s\nremapped: %d\n", OneLine(plan.path).c_str(), plan.remapped);
   }
   return kExitOk;
 }

@@ -1,7 +1,9 @@
 // velmoran-cli: the window's file work from the command line.
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 
@@ -16,9 +18,22 @@ int Usage(const std::string& message) {
   return kExitUsage;
 }
 
-}  // namespace
+// Standard output flushed and closed: results that did not all reach it (a full disk, a device
+// that takes nothing) fail a command that worked, with the system's reason.
+int FinishStandardOutput(int status) {
+  errno = 0;
+  const bool written = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+  const int reason = errno;
+  // A standard output that was never open (EBADF) took nothing: a write would have failed above.
+  const bool closed = std::fclose(stdout) == 0 || errno == EBADF;
+  if (written && closed) return status;
+  const int shown = !written ? reason : errno;
+  std::fprintf(stderr, "velmoran-cli: standard output: %s\n",
+               shown != 0 ? std::strerror(shown) : "write error");
+  return status == kExitOk ? kExitFailed : status;
+}
 
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   const std::vector<std::string> all = ProgramArguments(argc, argv);
   Args args(all.empty() ? all.end() : all.begin() + 1, all.end());
   UseBinaryStandardStreams();
@@ -69,3 +84,7 @@ int main(int argc, char** argv) {
     return kExitFailed;
   }
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return FinishStandardOutput(Run(argc, argv)); }

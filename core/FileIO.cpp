@@ -20,24 +20,21 @@ std::int64_t gReadFaultOffset = -1;
 
 bool Fails(FileStep step) { return gFaultHook && gFaultHook(step); }
 
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
+// The longest file name most file systems hold, in bytes.
+constexpr std::size_t kMaxNameBytes = 255;
 
- private:
-  int fd_;
-};
+// "." + the name + ".velmoran-XXXXXX", the name cut short (at a UTF-8 character boundary) where
+// the whole would be longer than a file name may be.
+std::string TemporaryName(const std::string& base) {
+  static const std::string kSuffix = ".velmoran-XXXXXX";
+  std::size_t keep = std::min(base.size(), kMaxNameBytes - 1 - kSuffix.size());
+  while (keep > 0 && keep < base.size() && (static_cast<unsigned char>(base[keep]) & 0xC0) == 0x80) {
+    --keep;
+  }
+  std::string name = ".";
+  name.append(base, 0, keep);
+  return name + kSuffix;
+}
 
 constexpr std::size_t kPipeReadSize = std::size_t{1} << 16;
 
@@ -59,6 +56,19 @@ ReadResult ReadToEnd(int fd, std::vector<std::uint8_t>& bytes, std::uint64_t max
 }
 
 }  // namespace
+
+FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = other.release();
+  }
+  return *this;
+}
+
+bool FileDescriptor::Close() {
+  if (fd_ < 0) return true;
+  return ::close(release()) == 0;
+}
 
 void SetFileFaultHook(FileFaultHook hook) { gFaultHook = std::move(hook); }
 
@@ -127,8 +137,11 @@ bool LoadDocumentBytes(const std::string& fileName, std::vector<std::uint8_t>& b
     case ReadResult::kOpenFailed:
       LogMessage(kLogError, "ERROR - Can't open [%s]", fileName.c_str());
       return false;
-    case ReadResult::kReadFailed:
     case ReadResult::kTooLarge:
+      LogMessage(kLogError, "ERROR - File too large (limit %llu bytes) [%s]",
+                 static_cast<unsigned long long>(maxSize), fileName.c_str());
+      return false;
+    case ReadResult::kReadFailed:
       break;
   }
   LogMessage(kLogError, "ERROR - Can't read [%s]", fileName.c_str());
@@ -154,52 +167,73 @@ void AtomicFile::Discard() {
     RemoveFile(temp_);
     temp_.clear();
   }
+  if (createdTarget_) RemoveFile(target_);  // made by this save, which did not finish
+  createdTarget_ = false;
   method_ = Method::kNone;
   written_ = 0;
 }
 
-// A temporary file beside the target, with the given permissions.
-bool AtomicFile::CreateNew(unsigned mode) {
+// An empty temporary file beside the target.
+bool AtomicFile::CreateTemporary() {
   const std::size_t slash = target_.find_last_of(kPathSeparators);
   const std::string dir = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
   const std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
   if (base.empty()) return false;
-  std::string temp = dir + "." + base + ".velmoran-XXXXXX";
+  std::string temp = dir + TemporaryName(base);
   fd_ = CreateUniqueFile(temp);
   if (fd_ < 0) return false;
   temp_ = temp;
   method_ = Method::kReplace;
-  SetFileMode(fd_, mode);
   return true;
 }
 
+// A new file: a temporary file with the given permissions, or, when it can't take them, the
+// file itself, created with them as a shell's redirection creates it.
+bool AtomicFile::CreateNew(unsigned mode) {
+  if (!CreateTemporary()) return false;
+  if (!Fails(FileStep::kAttributes) && SetFileMode(fd_, mode)) return true;
+  Discard();
+  fd_ = CreateNewFile(target_, mode);
+  if (fd_ < 0) return false;
+  createdTarget_ = true;
+  method_ = Method::kInPlace;
+  return true;
+}
+
+// The temporary file takes what the target `from` has: owner and group first (a change of
+// owner clears set-id bits and file capabilities), then the extended attributes with the ACLs,
+// then the permissions; all read back. False when any of them can't be kept.
+bool AtomicFile::TakeAttributes(int from, const struct stat& info) {
+  if (Fails(FileStep::kAttributes)) return false;
+  struct stat made {};
+  if (::fstat(fd_, &made) != 0) return false;
+  // Only a privileged user may give another user's file back to its owner.
+  if ((made.st_uid != info.st_uid || made.st_gid != info.st_gid) &&
+      !SetFileOwner(fd_, info.st_uid, info.st_gid)) {
+    return false;
+  }
+  return CopyExtendedAttributes(from, fd_) && SetFileMode(fd_, info.st_mode & 07777) &&
+         HasOwnerAndMode(fd_, info);
+}
+
 // An existing regular file the user may write: replaced by a temporary file where that keeps
-// every name, the permissions, the owner and the group; otherwise rewritten in place.
+// every name, the permissions, the owner, the group and the attributes; otherwise rewritten in
+// place.
 bool AtomicFile::ReplaceOrRewrite(const struct stat& info) {
   FileDescriptor inPlace(OpenForWriting(target_));
-  if (inPlace.get() < 0) return false;  // as any program writing to it would fail
-  bool replace = info.st_nlink <= 1 && CreateNew(info.st_mode & 07777);
-  if (replace) {
-    struct stat made {};
-    if (::fstat(fd_, &made) != 0) {
-      replace = false;
-    } else if (made.st_uid != info.st_uid || made.st_gid != info.st_gid) {
-      // Only a privileged user may give another user's file back to its owner; chown clears
-      // the set-id bits, so the permissions go on again after it.
-      replace = SetFileOwner(fd_, info.st_uid, info.st_gid) &&
-                SetFileMode(fd_, info.st_mode & 07777);
-    }
-    if (!replace) Discard();
+  if (!inPlace.valid()) return false;  // as any program writing to it would fail
+  if (LinkCount(inPlace.get()) <= 1 && CreateTemporary() && TakeAttributes(inPlace.get(), info)) {
+    return true;
   }
-  if (!replace) {
-    fd_ = inPlace.release();
-    method_ = Method::kInPlace;
-  }
+  Discard();
+  fd_ = inPlace.release();
+  method_ = Method::kInPlace;
   return true;
 }
 
 bool AtomicFile::Create() {
   Discard();
+  touched_ = false;
   if (Fails(FileStep::kCreate)) return false;
   struct stat info {};
   if (StatPath(target_, info) != 0) {
@@ -225,6 +259,7 @@ bool AtomicFile::Write(ByteView bytes) {
     const ssize_t put = ::write(fd_, bytes.data() + done, chunk);
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) return false;
+    if (method_ != Method::kReplace) touched_ = true;
     done += static_cast<std::size_t>(put);
     written_ += static_cast<std::uint64_t>(put);
   } while (done < bytes.size());
@@ -242,6 +277,7 @@ bool AtomicFile::CopyFrom(int fd, std::int64_t offset, std::uint64_t length) {
       const ssize_t put = CopyFileBytes(fd, offset, fd_, chunk);
       if (put < 0 && errno == EINTR) continue;
       if (put > 0) {
+        if (method_ != Method::kReplace) touched_ = true;
         offset += put;
         length -= static_cast<std::uint64_t>(put);
         written_ += static_cast<std::uint64_t>(put);
@@ -263,6 +299,7 @@ bool AtomicFile::WriteAt(std::int64_t offset, ByteView bytes) {
       offset + static_cast<std::int64_t>(bytes.size()) > static_cast<std::int64_t>(written_)) {
     return false;
   }
+  if (method_ != Method::kReplace) touched_ = true;
   return ::WriteAt(fd_, offset, bytes.data(), bytes.size());
 }
 
@@ -281,11 +318,36 @@ bool AtomicFile::Commit() {
   fd_ = -1;
   if (::close(fd) != 0) return false;
   if (method_ == Method::kReplace) {
-    if (Fails(FileStep::kRename) || !ReplaceFileWith(temp_, target_)) return false;
+    errno = 0;
+    if (Fails(FileStep::kRename) || !ReplaceFileWith(temp_, target_)) {
+      // A mount point (a bind-mounted file) can't be renamed over, but can be written.
+      return errno == EBUSY && RewriteFromTemporary();
+    }
     temp_.clear();  // now the target itself
   }
+  touched_ = true;
+  createdTarget_ = false;
   method_ = Method::kNone;
   return true;
+}
+
+// Writes the complete temporary file into the target where it stands, then removes it.
+bool AtomicFile::RewriteFromTemporary() {
+  const FileDescriptor from(OpenForReading(temp_));
+  fd_ = OpenForWriting(target_);
+  if (!from.valid() || fd_ < 0) return false;
+  method_ = Method::kInPlace;
+  const std::uint64_t size = written_;
+  written_ = 0;
+  if (!CopyFrom(from.get(), 0, size) || !Commit()) return false;
+  RemoveFile(temp_);
+  temp_.clear();
+  return true;
+}
+
+bool IsDeviceOrFifo(const std::string& path) {
+  struct stat info {};
+  return StatPath(path, info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
 }
 
 int OpenForPatching(const std::string& path) {

@@ -12,6 +12,32 @@
 
 #include "core/Core.h"
 
+// Owns one open file descriptor and closes it when it goes; moved, never copied.
+class FileDescriptor {
+ public:
+  FileDescriptor() = default;
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() { Close(); }
+  FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.release()) {}
+  FileDescriptor& operator=(FileDescriptor&& other) noexcept;
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  // Gives the descriptor up without closing it.
+  int release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+  // Closes the descriptor held, if any; false when close(2) reports an error.
+  bool Close();
+
+ private:
+  int fd_ = -1;
+};
+
 enum class ReadResult { kOk, kOpenFailed, kReadFailed, kTooLarge };
 
 // Reads the whole file into `bytes` (replacing what it held). A regular file larger than
@@ -22,8 +48,8 @@ ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& byt
                          std::uint64_t maxSize);
 
 // The load of a document: reads the whole file into `bytes`, or empties them and logs
-// "ERROR - Can't open [FILE]" (no such file, a folder) or "ERROR - Can't read [FILE]" (a read
-// error, or larger than `maxSize`).
+// "ERROR - Can't open [FILE]" (no such file, a folder), "ERROR - Can't read [FILE]" (a read
+// error) or "ERROR - File too large (limit N bytes) [FILE]" (larger than `maxSize`).
 bool LoadDocumentBytes(const std::string& fileName, std::vector<std::uint8_t>& bytes,
                        std::uint64_t maxSize);
 // Empties `bytes` and gives their memory back: a refused or replaced document holds nothing.
@@ -41,16 +67,22 @@ enum class SaveResult { kOk, kCreateFailed, kWriteFailed };
 // between Create and Write.
 //
 // The common case replaces the target: the bytes go to a temporary file beside it, which is
-// flushed and renamed over the target with the target's permissions, owner and group. Destroying
-// an uncommitted save removes the temporary file and leaves the target as it was. Where renaming
+// flushed and renamed over the target with the target's permissions, owner, group and extended
+// attributes (ACLs among them), all set before the first byte is written and the permissions,
+// owner and group read back. Destroying an
+// uncommitted save removes the temporary file and leaves the target as it was. Where renaming
 // would be wrong, the target is written where it is, as any program writing to it would:
 // - a target that is not a regular file (a device, a FIFO) is written directly, never replaced;
 // - a file with several names (hard links) is rewritten in place, so every name sees the save;
-// - a file whose folder refuses the temporary file, or whose owner or group the new file could
-//   not take, is rewritten in place.
-// An in-place write that fails part way leaves the new bytes up to the failure and the old ones
-// after it. Either way a target the user may not write fails at Create, and a symbolic link is
-// followed: the file it names is saved, the link stays.
+// - a file whose folder refuses the temporary file, or whose permissions, owner, group or
+//   attributes the new file could not take, is rewritten in place;
+// - a file that can't be renamed over because it is a mount point (a bind-mounted file) is
+//   rewritten in place from the complete temporary file at Commit.
+// A new file whose temporary file can't take the usual permissions is created directly, and
+// removed again when the save is not committed. An in-place write that fails part way leaves the
+// new bytes up to the failure and the old ones after it. Either way a target the user may not
+// write fails at Create, and symbolic links are followed as open(2) follows them: the file they
+// name is saved, or created when it does not exist yet, and the links stay.
 class AtomicFile {
  public:
   // kNoFlush skips forcing the data to disk: a replaced file still never appears half-written
@@ -75,10 +107,16 @@ class AtomicFile {
   bool Commit();
   void Discard();
   Method method() const { return method_; }
+  // Whether any byte of the target may have changed: false while a temporary file is still
+  // being written or nothing has been written where the target stands.
+  bool TargetTouched() const { return touched_; }
 
  private:
+  bool CreateTemporary();
   bool CreateNew(unsigned mode);
   bool ReplaceOrRewrite(const struct stat& info);
+  bool TakeAttributes(int from, const struct stat& info);
+  bool RewriteFromTemporary();
 
   std::string target_;
   std::string temp_;
@@ -86,7 +124,12 @@ class AtomicFile {
   Method method_ = Method::kNone;
   std::uint64_t written_ = 0;
   Durability durability_;
+  bool createdTarget_ = false;  // the target did not exist and is written directly
+  bool touched_ = false;
 };
+
+// Whether the path names a device or FIFO (links followed): a target written directly.
+bool IsDeviceOrFifo(const std::string& path);
 
 // Create, Write and Commit in one call.
 SaveResult SaveFileAtomically(const std::string& path, ByteView bytes,
@@ -100,8 +143,10 @@ bool ReadAt(int fd, std::int64_t offset, std::uint8_t* bytes, std::size_t size);
 bool WriteAt(int fd, std::int64_t offset, const std::uint8_t* bytes, std::size_t size);
 
 // Fault injection for tests: the hook is asked before each step and makes it fail by
-// returning true. kRename is asked only when a temporary file replaces the target.
-enum class FileStep { kCreate, kWrite, kFlush, kRename };
+// returning true; it may set errno to give the failure's reason. kRename is asked only when a
+// temporary file replaces the target, kAttributes when the temporary file takes the
+// permissions, owner and attributes of the file it replaces (failing, the save is in place).
+enum class FileStep { kCreate, kWrite, kFlush, kRename, kAttributes };
 using FileFaultHook = std::function<bool(FileStep)>;
 void SetFileFaultHook(FileFaultHook hook);
 // Makes ReadSome fail (EIO) where a read would reach `offset` of the file; the bytes before it

@@ -41,5 +41,26 @@ void LogMessage(int level, const char* format, ...) {
   va_start(args, format);
   const std::string line = FormatTextV(format, args);
   va_end(args);
-  target->AppendLine(line);
+  target->AppendLine(OneLine(line));
+}
+
+std::string OneLine(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      out += c;
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      out += escaped;
+    }
+  }
+  return out;
 }

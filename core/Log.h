@@ -27,8 +27,13 @@ class LogTarget {
 LogTarget* SetLogTarget(LogTarget* target);
 
 // Formats and appends one line when the chosen level is at least `level`. Nothing is formatted
-// otherwise. The text is formatted at exactly its length, never cut.
+// otherwise. The text is formatted at exactly its length, never cut, and kept on one line
+// (OneLine).
 void LogMessage(int level, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// The text on one line: each control character (a newline or tab in a file name, an escape
+// sequence) written as \n, \r, \t or \xHH; everything else unchanged. Log lines pass through it.
+std::string OneLine(const std::string& text);
 
 // printf into a std::string of exactly the needed length.
 std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));

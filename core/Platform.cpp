@@ -15,9 +15,11 @@
 #include <random>
 #else
 #include <fcntl.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <climits>
+#include <cstring>
 #endif
 
 bool PathExists(const std::string& path) {
@@ -89,6 +91,24 @@ int StatPath(const std::string& path, struct stat& info) {
 }
 
 std::string ResolveSymbolicLink(const std::string& path) { return path; }
+
+int CreateNewFile(const std::string& path, unsigned) {
+  return ::_wopen(WidePath(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                  _S_IREAD | _S_IWRITE);
+}
+
+// The C runtime's st_nlink is always 1; the handle knows the real count. Unknown counts as two,
+// so that the file is rewritten in place and every name keeps seeing it.
+unsigned LinkCount(int fd) {
+  const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+  BY_HANDLE_FILE_INFORMATION info {};
+  if (handle == INVALID_HANDLE_VALUE || !::GetFileInformationByHandle(handle, &info)) return 2;
+  return info.nNumberOfLinks;
+}
+
+bool CopyExtendedAttributes(int, int) { return true; }
+
+bool HasOwnerAndMode(int, const struct stat&) { return true; }
 
 int CreateUniqueFile(std::string& path) {
   static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
@@ -183,12 +203,101 @@ void AdviseSequentialRead(int fd) { ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENT
 int StatPath(const std::string& path, struct stat& info) { return ::stat(path.c_str(), &info); }
 
 std::string ResolveSymbolicLink(const std::string& path) {
-  struct stat info {};
-  if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) != nullptr) return resolved;
+  std::string current = path;
+  for (int hops = 0; hops < 40; ++hops) {  // as many as Linux follows
+    struct stat info {};
+    if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+    std::string target(PATH_MAX, '\0');
+    const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return path;
+    target.resize(static_cast<std::size_t>(length));
+    // A relative link is read from the folder that holds it.
+    const std::size_t slash = current.find_last_of('/');
+    if (target[0] != '/' && slash != std::string::npos) target = current.substr(0, slash + 1) + target;
+    current = target;
   }
   return path;
+}
+
+int CreateNewFile(const std::string& path, unsigned mode) {
+  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
+                static_cast<mode_t>(mode));
+}
+
+unsigned LinkCount(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return 2;  // unknown: in place keeps every name
+  return static_cast<unsigned>(info.st_nlink);
+}
+
+namespace {
+
+// The names of a file's extended attributes, each ending in '\0'; empty where the file system
+// keeps none. False when they can't be listed.
+bool AttributeNames(int fd, std::vector<char>& names) {
+  while (true) {
+    const ssize_t size = ::flistxattr(fd, nullptr, 0);
+    if (size < 0) {
+      names.clear();
+      return errno == ENOTSUP;
+    }
+    names.resize(static_cast<std::size_t>(size));
+    const ssize_t got = size == 0 ? 0 : ::flistxattr(fd, names.data(), names.size());
+    if (got >= 0) {
+      names.resize(static_cast<std::size_t>(got));
+      return true;
+    }
+    if (errno != ERANGE) return false;  // ERANGE: one was added in between
+  }
+}
+
+bool AttributeValue(int fd, const char* name, std::vector<char>& value) {
+  while (true) {
+    const ssize_t size = ::fgetxattr(fd, name, nullptr, 0);
+    if (size < 0) return false;
+    value.resize(static_cast<std::size_t>(size));
+    const ssize_t got = size == 0 ? 0 : ::fgetxattr(fd, name, value.data(), value.size());
+    if (got >= 0) {
+      value.resize(static_cast<std::size_t>(got));
+      return true;
+    }
+    if (errno != ERANGE) return false;
+  }
+}
+
+bool HasName(const std::vector<char>& names, const char* name) {
+  for (std::size_t at = 0; at < names.size(); at += std::strlen(names.data() + at) + 1) {
+    if (std::strcmp(names.data() + at, name) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool CopyExtendedAttributes(int from, int to) {
+  std::vector<char> wanted;
+  std::vector<char> present;
+  if (!AttributeNames(from, wanted) || !AttributeNames(to, present)) return false;
+  // What the new file got by itself (a folder's default ACL) and the old one lacks goes.
+  for (std::size_t at = 0; at < present.size(); at += std::strlen(present.data() + at) + 1) {
+    const char* name = present.data() + at;
+    if (!HasName(wanted, name) && ::fremovexattr(to, name) != 0) return false;
+  }
+  std::vector<char> value;
+  std::vector<char> now;
+  for (std::size_t at = 0; at < wanted.size(); at += std::strlen(wanted.data() + at) + 1) {
+    const char* name = wanted.data() + at;
+    if (!AttributeValue(from, name, value)) return false;
+    if (HasName(present, name) && AttributeValue(to, name, now) && now == value) continue;
+    if (::fsetxattr(to, name, value.data(), value.size(), 0) != 0) return false;
+  }
+  return true;
+}
+
+bool HasOwnerAndMode(int fd, const struct stat& info) {
+  struct stat now {};
+  return ::fstat(fd, &now) == 0 && now.st_uid == info.st_uid && now.st_gid == info.st_gid &&
+         (now.st_mode & 07777) == (info.st_mode & 07777);
 }
 
 int CreateUniqueFile(std::string& path) { return ::mkostemp(path.data(), O_CLOEXEC); }

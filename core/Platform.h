@@ -34,8 +34,20 @@ void AdviseSequentialRead(int fd);
 // stat(2) of a UTF-8 path; 0 on success.
 int StatPath(const std::string& path, struct stat& info);
 bool PathExists(const std::string& path);
-// The file a symbolic link names, or the path itself (always the path on Windows).
+// The file a symbolic link names, followed link by link as open(2) follows them, so that a
+// link to a file not made yet gives that file's path; the path itself when it is no link (always
+// on Windows) or the links go round in a loop.
 std::string ResolveSymbolicLink(const std::string& path);
+// Creates a new file that must not exist yet, with `mode` less the umask; -1 on failure.
+int CreateNewFile(const std::string& path, unsigned mode);
+// How many names the open file has (hard links); on Windows from the handle's file information.
+unsigned LinkCount(int fd);
+// Makes the extended attributes of `to` (ACLs among them) those of `from`; false when one can't
+// be read, set or removed. Nothing to do on Windows.
+bool CopyExtendedAttributes(int from, int to);
+// Whether the open file has the permissions (with set-id bits), owner and group of `info`.
+// Always true on Windows, which keeps none of them.
+bool HasOwnerAndMode(int fd, const struct stat& info);
 // Creates and opens a new file from `path`, whose last six characters "XXXXXX" are replaced
 // by a unique name; -1 on failure.
 int CreateUniqueFile(std::string& path);

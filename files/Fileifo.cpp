@@ -299,8 +299,9 @@ bool CFileIFO::SaveChains(const std::string& fileName,
 
 // Both files are created before any palette byte changes, so a file that cannot be created
 // leaves the document and the disk as they were. The IFO is committed first: when the twin
-// then fails, the IFO stays saved and the twin keeps its old bytes (it is replaced whole or not
-// at all), which the error line says.
+// then fails, the IFO stays saved, and the error line says what the twin holds: its old bytes
+// when it was to be replaced whole, or some of the new ones when it was being written in place
+// (a twin with several names).
 bool CFileIFO::WriteAll(const std::string& fileName, const std::function<void()>& fillPalettes) {
   const char* name = fileName.c_str();
   // With nothing loaded there is no palette to write into.
@@ -327,7 +328,9 @@ bool CFileIFO::WriteAll(const std::string& fileName, const std::function<void()>
   LogMessage(kLogInfo, "Data written to IFO file [%s]", name);
   if (twinPath.empty()) return true;
   if (!twin.Write(Bytes) || !twin.Commit()) {
-    LogMessage(kLogError, "ERROR - Writing to backup file [%s], it keeps its old bytes",
+    LogMessage(kLogError, twin.TargetTouched()
+                              ? "ERROR - Writing to backup file [%s], it holds some or all of the new bytes"
+                              : "ERROR - Writing to backup file [%s], it keeps its old bytes",
                twinPath.c_str());
     return false;
   }

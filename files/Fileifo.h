@@ -36,7 +36,9 @@ int HexTextCb(const std::string& text);
 // "%02X%02X%02X"; a value outside 0-255 prints as its unsigned 32-bit value (-1 is FFFFFFFF).
 std::string FormatHexText(int y, int cr, int cb);
 
-constexpr std::uint64_t kMaxIfoFileSize = 0x7FFFFFFF;
+// An IFO file holds tables of a few hundred kilobytes at most; anything past this is refused
+// before it is read (a device such as /dev/zero included).
+constexpr std::uint64_t kMaxIfoFileSize = std::uint64_t{8} << 20;
 
 // What Load accepts: the window takes title sets only; the disc work reads VIDEO_TS.IFO too.
 enum class IfoAccept { kTitleSet, kTitleSetOrManager };
@@ -66,7 +68,7 @@ class CFileIFO {
   bool GetPaletteEntry(int index, int& y, int& cr, int& cb) const;
   // Writes the hex fields' palette into the current chain and the whole file to `fileName`,
   // then the backup twin. False when the file could not be written, or when the twin could not
-  // be: the file is saved then, and the twin keeps its old bytes (logged).
+  // be: the file is saved then, and the error line says what the twin holds.
   bool Save(const std::string& fileName);
   // As Save, with each listed chain (an index into Chains()) given its own palette texts.
   bool SaveChains(const std::string& fileName,

@@ -28,6 +28,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "core/FileIO.h"
 #include "core/Log.h"
@@ -55,17 +56,16 @@ CFileVOB::~CFileVOB() { Release(); }
 namespace {
 
 // Opens a file to scan and takes its size (kUnknownSize for a pipe or device, read until it
-// ends); -1 and the error line when it can't be opened. Read only: POSIX has no share modes,
+// ends); none and the error line when it can't be opened. Read only: POSIX has no share modes,
 // other programs may still write the file meanwhile.
-int OpenScanFile(const std::string& path, std::int64_t& size) {
-  const int fd = OpenForReading(path);
+FileDescriptor OpenScanFile(const std::string& path, std::int64_t& size) {
+  FileDescriptor fd(OpenForReading(path));
   struct stat info {};
-  if (fd < 0 || ::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-    if (fd >= 0) ::close(fd);
+  if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
     LogMessage(kLogError, "ERROR - Can't open [%s]", path.c_str());
-    return -1;
+    return FileDescriptor();
   }
-  AdviseSequentialRead(fd);
+  AdviseSequentialRead(fd.get());
   size = S_ISREG(info.st_mode) ? static_cast<std::int64_t>(info.st_size) : -1;
   return fd;
 }
@@ -74,10 +74,9 @@ int OpenScanFile(const std::string& path, std::int64_t& size) {
 
 bool CFileVOB::Open(const std::string& path) {
   std::int64_t size = 0;
-  const int fd = OpenScanFile(path, size);
-  if (fd < 0) return false;
-  if (stream_ >= 0) ::close(stream_);
-  stream_ = fd;
+  FileDescriptor fd = OpenScanFile(path, size);
+  if (!fd.valid()) return false;
+  stream_ = std::move(fd);
   path_ = path;
   size_ = size;
   chunkHeld_ = 0;
@@ -108,10 +107,7 @@ void CFileVOB::ShowVobGrid(PaletteGridCells& grid) const {
 
 void CFileVOB::Release() {
   for (auto& unit : units_) unit.reset();
-  if (stream_ >= 0) {
-    ::close(stream_);
-    stream_ = -1;
-  }
+  stream_.Close();
   path_.clear();
   nextPart_.clear();
   part_ = 0;
@@ -149,7 +145,7 @@ CFileVOB::BlockRead CFileVOB::ReadBlock() {
     chunkHeld_ = 0;
     chunkPos_ = 0;
     while (chunkHeld_ < kChunkSize) {
-      const ssize_t got = ReadSome(stream_, chunk + chunkHeld_, kChunkSize - chunkHeld_);
+      const ssize_t got = ReadSome(stream_.get(), chunk + chunkHeld_, kChunkSize - chunkHeld_);
       if (got < 0) {
         // The blocks that did arrive are still scanned; the error counts from the first block
         // that could not be read whole.
@@ -258,7 +254,7 @@ int CFileVOB::CompleteUnit(const Unit& unit) {
 
 int CFileVOB::Scan(bool firstOnly) {
   ClearMapping();
-  if (stream_ < 0) {
+  if (!stream_.valid()) {
     LogMessage(kLogError, "ERROR - Can't read from file [%s]", path_.c_str());
     Release();
     return -1;
@@ -297,10 +293,9 @@ int CFileVOB::Scan(bool firstOnly) {
 
 bool CFileVOB::OpenNextPart() {
   std::int64_t size = 0;
-  const int fd = OpenScanFile(nextPart_, size);
-  if (fd < 0) return false;
-  ::close(stream_);
-  stream_ = fd;
+  FileDescriptor fd = OpenScanFile(nextPart_, size);
+  if (!fd.valid()) return false;
+  stream_ = std::move(fd);
   size_ = size;
   chunkHeld_ = 0;
   chunkPos_ = 0;

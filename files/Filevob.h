@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Core.h"
+#include "core/FileIO.h"
 #include "files/Tabs.h"
 
 constexpr std::size_t kVobBlockSize = 2048;
@@ -110,7 +111,7 @@ class CFileVOB {
   const std::array<VobStreamUsage, kSubpictureStreams>& StreamUsage() const { return streams_; }
   const std::vector<VobUnitFacts>& UnitFacts() const { return facts_; }
   const std::string& Path() const { return path_; }
-  bool IsOpen() const { return stream_ >= 0; }
+  bool IsOpen() const { return stream_.valid(); }
   // True when no unit is held: the state between scans.
   bool NoUnitsHeld() const;
 
@@ -162,7 +163,7 @@ class CFileVOB {
 
   std::array<std::optional<Unit>, kSubpictureStreams> units_;
   VobUsage usage_{};
-  int stream_ = -1;  // file descriptor of the open file
+  FileDescriptor stream_;  // the open file
   std::string path_;
   std::int64_t size_ = 0;  // of the open file when it was opened; kUnknownSize for a pipe
   std::string nextPart_;

@@ -145,10 +145,8 @@ std::optional<PaletteTexts> ParsePaletteFile(const std::string& text, PaletteFor
 
 std::optional<PaletteTexts> LoadPaletteFile(const std::string& fileName) {
   std::vector<std::uint8_t> bytes;
-  if (ReadWholeFile(fileName, bytes, kMaxPaletteFileSize) != ReadResult::kOk) {
-    LogMessage(kLogError, "ERROR - Can't open [%s]", fileName.c_str());
-    return std::nullopt;
-  }
+  // "Can't open", "Can't read" or "File too large", as for a document.
+  if (!LoadDocumentBytes(fileName, bytes, kMaxPaletteFileSize)) return std::nullopt;
   std::string error;
   auto palette = ParsePaletteFile(std::string(bytes.begin(), bytes.end()), PaletteFormatOfName(fileName), error);
   if (!palette) LogMessage(kLogError, "ERROR - Not a palette file [%s]: %s", fileName.c_str(), error.c_str());

@@ -10,12 +10,15 @@
 // parts are up to 1 GiB each and only a few bytes per unit change. Every file is opened for
 // writing and every byte to change read back and compared with the plan first; the writes come
 // after, each remembered, and a failed write or a Ctrl-C puts back everything written so far, in
-// every file, before the run ends. Hard links, permissions and owners stay as they are.
+// every file, before the run ends. Files are opened one at a time, so a run over a whole shelf of
+// discs never meets the limit of open files. Hard links, permissions and owners stay as they are.
 #include "files/VobRemap.h"
 
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -112,14 +115,6 @@ class PlanSink : public VobUnitSink {
   std::vector<BytePatch> patches_;
 };
 
-// Closes a descriptor when it goes.
-struct Descriptor {
-  int fd = -1;
-  ~Descriptor() {
-    if (fd >= 0) ::close(fd);
-  }
-};
-
 }  // namespace
 
 bool VobRemap::Plan(const std::vector<std::string>& paths) {
@@ -151,9 +146,14 @@ bool VobRemap::Plan(const std::vector<std::string>& paths) {
 }
 
 bool VobRemap::PlanAndWriteCopy(const std::string& path, const std::string& out) {
-  Descriptor in{OpenForReading(path)};
+  // Refused before it is opened: opening a FIFO would wait for a reader.
+  if (IsDeviceOrFifo(out)) {
+    LogMessage(kLogError, "ERROR - Can't write a VOB copy to a device or FIFO [%s]", out.c_str());
+    return false;
+  }
+  const FileDescriptor in(OpenForReading(path));
   struct stat info {};
-  if (in.fd < 0 || ::fstat(in.fd, &info) != 0) {
+  if (!in.valid() || ::fstat(in.get(), &info) != 0) {
     LogMessage(kLogError, "ERROR - Can't open [%s]", path.c_str());
     return false;
   }
@@ -179,7 +179,7 @@ bool VobRemap::PlanAndWriteCopy(const std::string& path, const std::string& out)
   std::thread copier([&] {
     for (std::int64_t offset = 0; offset < size && !stop; offset += kCopyStep) {
       const std::int64_t length = std::min(kCopyStep, size - offset);
-      if (!target.CopyFrom(in.fd, offset, static_cast<std::uint64_t>(length))) {
+      if (!target.CopyFrom(in.get(), offset, static_cast<std::uint64_t>(length))) {
         copied = false;
         break;
       }
@@ -215,7 +215,7 @@ bool VobRemap::PlanAndWriteCopy(const std::string& path, const std::string& out)
   }
   for (const VobPatch& patch : plans_.front().patches) {
     std::uint8_t byte = 0;
-    if (!ReadAt(in.fd, patch.offset, &byte, 1) || byte != patch.before) {
+    if (!ReadAt(in.get(), patch.offset, &byte, 1) || byte != patch.before) {
       LogMessage(kLogError, "ERROR - File changed since it was scanned [%s]", path.c_str());
       return false;
     }
@@ -241,20 +241,11 @@ struct Run {
   std::vector<std::uint8_t> after;
 };
 
-}  // namespace
-
-bool VobRemap::WriteInPlace() const {
-  std::vector<Descriptor> files(plans_.size());
+// The runs of every plan, file after file, each file's in offset order.
+std::vector<Run> PlanRuns(const std::vector<VobFilePlan>& plans) {
   std::vector<Run> runs;
-  for (std::size_t f = 0; f < plans_.size(); ++f) {
-    const VobFilePlan& plan = plans_[f];
-    if (plan.patches.empty()) continue;
-    files[f].fd = OpenForPatching(plan.path);
-    if (files[f].fd < 0) {
-      LogMessage(kLogError, "ERROR - Can't open [%s] for writing", plan.path.c_str());
-      return false;
-    }
-    for (const VobPatch& patch : plan.patches) {
+  for (std::size_t f = 0; f < plans.size(); ++f) {
+    for (const VobPatch& patch : plans[f].patches) {
       if (runs.empty() || runs.back().file != f ||
           runs.back().offset + static_cast<std::int64_t>(runs.back().after.size()) != patch.offset) {
         runs.push_back({f, patch.offset, {}, {}});
@@ -263,43 +254,98 @@ bool VobRemap::WriteInPlace() const {
       runs.back().after.push_back(patch.after);
     }
   }
+  return runs;
+}
+
+// Opens a planned file for writing, or logs why it can't be (a limit such as the number of open
+// files among the reasons).
+FileDescriptor OpenPlanned(const std::string& path) {
+  FileDescriptor file(OpenForPatching(path));
+  if (!file.valid()) {
+    LogMessage(kLogError, "ERROR - Can't open [%s] for writing: %s", path.c_str(), std::strerror(errno));
+  }
+  return file;
+}
+
+// Writes the old bytes of runs[0, written) back, newest first, opening one file at a time, then
+// reads every one of them again: each file that does not hold its old bytes is named.
+void PutBack(const std::vector<VobFilePlan>& plans, const std::vector<Run>& runs, std::size_t written) {
+  const auto eachFile = [&](const auto& work) {
+    for (std::size_t end = written; end > 0;) {
+      std::size_t begin = end;
+      while (begin > 0 && runs[begin - 1].file == runs[end - 1].file) --begin;
+      const FileDescriptor file(OpenForUpdate(plans[runs[end - 1].file].path));
+      work(file.get(), begin, end);
+      end = begin;
+    }
+  };
+  eachFile([&](int fd, std::size_t begin, std::size_t end) {
+    for (std::size_t r = end; fd >= 0 && r > begin; --r) {
+      WriteAt(fd, runs[r - 1].offset, runs[r - 1].before.data(), runs[r - 1].before.size());
+    }
+    if (fd >= 0) FlushFileData(fd);
+  });
   std::vector<std::uint8_t> now;
-  for (const Run& run : runs) {
-    now.resize(run.before.size());
-    if (!ReadAt(files[run.file].fd, run.offset, now.data(), now.size()) || now != run.before) {
-      LogMessage(kLogError, "ERROR - File changed since it was scanned [%s]",
-                 plans_[run.file].path.c_str());
-      return false;
+  eachFile([&](int fd, std::size_t begin, std::size_t end) {
+    bool back = fd >= 0;
+    for (std::size_t r = begin; back && r < end; ++r) {
+      now.resize(runs[r].before.size());
+      back = ReadAt(fd, runs[r].offset, now.data(), now.size()) && now == runs[r].before;
+    }
+    if (!back) {
+      LogMessage(kLogError, "ERROR - Can't put back every byte written; the file holds some of the "
+                 "new bytes [%s]", plans[runs[begin].file].path.c_str());
+    }
+  });
+}
+
+}  // namespace
+
+bool VobRemap::WriteInPlace() const {
+  const std::vector<Run> runs = PlanRuns(plans_);
+  // Every file is opened and checked before the first write, one at a time: a run over many
+  // files holds no more than one of them open.
+  std::vector<std::uint8_t> now;
+  for (std::size_t r = 0; r < runs.size();) {
+    const std::size_t f = runs[r].file;
+    const FileDescriptor file = OpenPlanned(plans_[f].path);
+    if (!file.valid()) return false;
+    for (; r < runs.size() && runs[r].file == f; ++r) {
+      now.resize(runs[r].before.size());
+      if (!ReadAt(file.get(), runs[r].offset, now.data(), now.size()) || now != runs[r].before) {
+        LogMessage(kLogError, "ERROR - File changed since it was scanned [%s]", plans_[f].path.c_str());
+        return false;
+      }
     }
   }
 
-  std::size_t written = 0;
-  const auto putBack = [&] {
-    bool back = true;
-    while (written > 0) {
-      const Run& run = runs[--written];
-      back = WriteAt(files[run.file].fd, run.offset, run.before.data(), run.before.size()) && back;
-    }
-    for (const Descriptor& file : files) back = (file.fd < 0 || FlushFileData(file.fd)) && back;
-    if (!back) LogMessage(kLogError, "ERROR - Can't put back every byte written; the files are damaged");
+  // Then file after file: its runs written, flushed and closed before the next is opened.
+  FileDescriptor file;
+  std::size_t written = 0;  // runs that may have been written, from the first
+  const auto stop = [&] {
+    file.Close();
+    PutBack(plans_, runs, written);
     return false;
   };
-  for (; written < runs.size(); ++written) {
-    const Run& run = runs[written];
-    if (PumpMessages()) {
-      LogMessage(kLogWarning, "WARNING - Cancel button pressed process aborted!");
-      return putBack();
+  while (written < runs.size()) {
+    const std::size_t f = runs[written].file;
+    file = OpenPlanned(plans_[f].path);
+    if (!file.valid()) return stop();
+    for (; written < runs.size() && runs[written].file == f; ++written) {
+      if (PumpMessages()) {
+        LogMessage(kLogWarning, "WARNING - Cancel button pressed process aborted!");
+        return stop();
+      }
+      const Run& run = runs[written];
+      if (!WriteAt(file.get(), run.offset, run.after.data(), run.after.size())) {
+        ++written;  // part of it may be written
+        LogMessage(kLogError, "ERROR - Can't write to file [%s]", plans_[f].path.c_str());
+        return stop();
+      }
     }
-    if (!WriteAt(files[run.file].fd, run.offset, run.after.data(), run.after.size())) {
-      LogMessage(kLogError, "ERROR - Can't write to file [%s]", plans_[run.file].path.c_str());
-      ++written;  // part of it may be written
-      return putBack();
-    }
-  }
-  for (std::size_t f = 0; f < files.size(); ++f) {
-    if (files[f].fd >= 0 && !FlushFileData(files[f].fd)) {
+    if (!FlushFileData(file.get()) || !file.Close()) {
       LogMessage(kLogError, "ERROR - Can't write to file [%s]", plans_[f].path.c_str());
-      return putBack();
+      return stop();
     }
   }
   return true;

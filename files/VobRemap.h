@@ -42,7 +42,8 @@ class VobRemap {
   bool PlanAndWriteCopy(const std::string& path, const std::string& out);
   // Changes the planned bytes of every file where they stand. Every file is opened and every
   // byte checked against the plan before the first write; when a write fails or the run is
-  // cancelled, every byte written so far is put back.
+  // cancelled, every byte written so far is put back, and a file that still holds new bytes
+  // after that is named. One file is open at a time.
   bool WriteInPlace() const;
 
  private:

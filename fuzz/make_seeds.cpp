@@ -70,5 +70,9 @@ int main(int argc, char** argv) {
   const auto b = VobBuilder::UnitBlocks(3, MakeSubpictureUnit(0x4567, 0x0F0F, 4100));
   for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) alternating.Block(a[i]).Block(b[i]);
   Seed(dir, "fuzz_vob", "alternating", alternating.Data());
+  Seed(dir, "fuzz_remap", "mixed", vob.Data());
+  Seed(dir, "fuzz_remap", "alternating", alternating.Data());
+  const auto split = VobBuilder::UnitBlocks(2, MakeSubpictureUnit(0x3210, 0xF5F0, 2000));
+  Seed(dir, "fuzz_remap", "split-commands", VobBuilder().NavPack().Block(split[0]).VideoPack().Block(split[1]).Data());
   return 0;
 }

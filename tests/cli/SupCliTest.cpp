@@ -306,14 +306,14 @@ TEST_F(SupCliTest, UsageErrorsExitWithTwoAndWriteNothing) {
   }
 }
 
-// Every command shares one rule: "--name=value" as well as "--name value", and "--" ends the
-// options, so a file whose name starts with '-' can be given.
+// Every command shares one rule: "--name=value" and "-o=value" as well as "--name value", and
+// "--" ends the options, so a file whose name starts with '-' can be given.
 TEST_F(SupCliTest, OptionsFollowOneRuleAndDoubleDashEndsThem) {
   const std::string dashed = dir.File("-in.sup");
   WriteFileBytes(dashed, SupBuilder().Add().Build());
   ASSERT_EQ(::chdir(dir.Path().c_str()), 0);
   const ProcessResult r = Cli({"sup", "remap", "--colours=4,5,6,7", "--intensities", "0,15,15,15",
-                               "-o", out, "--log-level=2", "--", "-in.sup"});
+                               "-o=" + out, "--log-level=2", "--", "-in.sup"});
   EXPECT_EQ(r.exitStatus, 0) << r.err;
   EXPECT_NE(Cli({"sup", "show", "--json", out}).out.find("\"colours\": [4, 5, 6, 7]"), std::string::npos);
 }

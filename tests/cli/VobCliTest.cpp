@@ -245,6 +245,24 @@ TEST_F(VobCliTest, RemapPrintsEachFileAndChangesOnlyTheChosenStream) {
   EXPECT_EQ(ReadFileBytes(one_), VobBuilder().Unit(0, MakeSubpictureUnit(0x1111, 0x7777)).Data());
 }
 
+// A name with a newline stays on one line in the results and the log; results that can't all be
+// written (a full disk) fail the command with the system's reason.
+TEST_F(VobCliTest, EveryNameStaysOnOneLineAndStandardOutputIsChecked) {
+  SKIP_ON_WINDOWS("newlines in file names and /dev/full");
+  const std::string odd = dir_.File("a\nb.vob");
+  const std::string shown = dir_.File("a\\nb.vob");
+  WriteFileBytes(odd, ReadFileBytes(one_));
+  const Outcome r = RunCli({"--log-level", "3", "vob", "remap", odd, "--entries", "4=1"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "file: " + shown + "\nremapped: 1\n");
+  EXPECT_NE(r.err.find("Processing VOB file [" + shown + "]\n"), std::string::npos) << r.err;
+
+  const ProcessResult full =
+      RunProcess({"/bin/sh", "-c", "\"$0\" vob scan \"$1\" > /dev/full", VELMORAN_CLI_PATH, one_});
+  EXPECT_EQ(full.exitStatus, 1);
+  EXPECT_EQ(full.err, "velmoran-cli: standard output: No space left on device\n");
+}
+
 TEST_F(VobCliTest, CtrlCCancelsTheScanWithStatus130) {
   SKIP_ON_WINDOWS("SIGINT sent to the child");
   // 8 GiB of zeros in a sparse file: long enough to interrupt, nothing to store.

@@ -4,8 +4,13 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifndef _WIN32
+#include <sys/xattr.h>
+#endif
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "core/FileIO.h"
@@ -180,6 +185,17 @@ TEST_F(FileIOTest, TargetsThatAreNotPlainFilesKeepWhatTheyAre) {
   EXPECT_TRUE(S_ISCHR(null.st_mode));
 }
 
+// Every name of a file with several sees the save, on Windows too, where the count of names
+// comes from the file's handle.
+TEST_F(FileIOTest, AFileWithSeveralNamesIsRewrittenInPlace) {
+  WriteFileBytes(dir.File("a"), {1, 2, 3});
+  std::error_code error;
+  std::filesystem::create_hard_link(FileSystemPath(dir.File("a")), FileSystemPath(dir.File("b")), error);
+  if (error) GTEST_SKIP() << "no hard links here: " << error.message();
+  EXPECT_EQ(SaveFileAtomically(dir.File("a"), Bytes{7}), SaveResult::kOk);
+  EXPECT_EQ(ReadFileBytes(dir.File("b")), Bytes{7});
+}
+
 // In place there is no old file to fall back on: a failure is reported, and the file holds the
 // new bytes written before it, then the old ones.
 TEST_F(FileIOTest, AFailingInPlaceWriteIsReported) {
@@ -208,5 +224,64 @@ TEST_F(FileIOTest, AFailingInPlaceWriteIsReported) {
     EXPECT_TRUE(ReadFileBytes(dir.File("t")) == expected) << "new bytes: " << c.newBytes;
   }
 }
+
+#ifndef _WIN32
+std::string Attribute(const std::string& path, const char* name) {
+  std::string value(256, '\0');
+  const ssize_t size = ::getxattr(path.c_str(), name, value.data(), value.size());
+  return size < 0 ? "none" : value.substr(0, static_cast<std::size_t>(size));
+}
+
+// A file saved as a shell's `>` would keep it: attributes, ACLs, links, names of any length,
+// a target that can't be renamed over.
+TEST_F(FileIOTest, SavesKeepWhatARedirectionKeeps) {
+  const std::string t = dir.File("t");
+  const auto inode = [](const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+  };
+  WriteFileBytes(t, {1});
+  // user::rw- user:65534:rw- group::r-- mask::rw- other::---, as the kernel stores it.
+  const std::string acl("\x02\0\0\0" "\x01\0\x06\0\xFF\xFF\xFF\xFF" "\x02\0\x06\0\xFE\xFF\0\0"
+                        "\x04\0\x04\0\xFF\xFF\xFF\xFF" "\x10\0\x06\0\xFF\xFF\xFF\xFF" "\x20\0\0\0\xFF\xFF\xFF\xFF", 44);
+  if (::setxattr(t.c_str(), "user.note", "kept", 4, 0) != 0 ||
+      ::setxattr(t.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0) {
+    GTEST_SKIP() << "no user attributes or ACLs on " << dir.Path();
+  }
+  for (const bool attributesFail : {false, true}) {
+    const ino_t before = inode(t);
+    SetFileFaultHook([&](FileStep step) { return attributesFail && step == FileStep::kAttributes; });
+    EXPECT_EQ(SaveFileAtomically(t, Bytes{2}), SaveResult::kOk);
+    EXPECT_EQ(inode(t) == before, attributesFail) << "replaced, or in place when they can't be copied";
+    EXPECT_EQ(Attribute(t, "user.note"), "kept");
+    EXPECT_EQ(Attribute(t, "system.posix_acl_access"), acl);
+    EXPECT_EQ(ReadFileBytes(t), Bytes{2});
+  }
+  // A new file whose temporary file can't take its permissions is made directly, or not at all.
+  SetFileFaultHook([&](FileStep step) { return step == FileStep::kAttributes || step == FileStep::kWrite; });
+  EXPECT_EQ(SaveFileAtomically(dir.File("new"), Bytes{3}), SaveResult::kWriteFailed);
+  EXPECT_FALSE(FileExists(dir.File("new")));
+  SetFileFaultHook([&](FileStep step) { return step == FileStep::kAttributes; });
+  EXPECT_EQ(SaveFileAtomically(dir.File("new"), Bytes{3}), SaveResult::kOk);
+
+  // A rename refused with EBUSY (a bind-mounted target): written in place from the whole copy.
+  SetFileFaultHook([&](FileStep step) { return step == FileStep::kRename && (errno = EBUSY); });
+  const ino_t before = inode(t);
+  EXPECT_EQ(SaveFileAtomically(t, Bytes(100, 4)), SaveResult::kOk);
+  EXPECT_EQ(inode(t), before);
+  EXPECT_EQ(ReadFileBytes(t), Bytes(100, 4));
+  SetFileFaultHook(nullptr);
+
+  // A dangling link names the file to make (and stays); a name of 255 bytes leaves room for no
+  // suffix.
+  ASSERT_EQ(::symlink("made", dir.File("dangling").c_str()), 0);
+  EXPECT_EQ(SaveFileAtomically(dir.File("dangling"), Bytes{5}), SaveResult::kOk);
+  EXPECT_EQ(ReadFileBytes(dir.File("made")), Bytes{5});
+  const std::string longName(249, 'n');
+  EXPECT_EQ(SaveFileAtomically(dir.File(longName + "\xC3\xA9\xC3\xA9\xC3\xA9"), Bytes{6}), SaveResult::kOk);
+  EXPECT_EQ(ListFolder(dir.Path()),
+            (std::vector<std::string>{"dangling", "made", "new", longName + "\xC3\xA9\xC3\xA9\xC3\xA9", "t"}));
+}
+#endif
 
 }  // namespace

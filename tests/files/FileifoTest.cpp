@@ -112,16 +112,23 @@ TEST_F(FileifoTest, ReportsFilesThatCannotBeOpenedOrRead) {
                                 "ERROR - Can't open [" + dir.File("missing.ifo") + "]",
                                 "ERROR - Can't open [" + dir.Path() + "]"}));
 
-  // Larger than the document can hold: refused before anything is allocated.
+  // Larger than an IFO file can be: refused before anything is allocated, or, for a device that
+  // never ends, once the limit is passed.
   const std::string huge = dir.File("huge.ifo");
   const int fd = ::open(huge.c_str(), O_CREAT | O_WRONLY, 0600);
   ASSERT_GE(fd, 0);
-  const bool sparse = ::ftruncate(fd, 0x80000000LL) == 0;
+  const bool sparse = ::ftruncate(fd, static_cast<long>(kMaxIfoFileSize + 1)) == 0;
   ::close(fd);
-  if (sparse) {
+  std::vector<std::string> tooLarge = {huge};
+#ifndef _WIN32
+  tooLarge.push_back("/dev/zero");
+#endif
+  for (const std::string& name : tooLarge) {
+    if (!sparse) break;
     log.Clear();
-    EXPECT_EQ(ifo.Load(huge), -1);
-    EXPECT_EQ(log.LineList(), std::vector<std::string>{"ERROR - Can't read [" + huge + "]"});
+    EXPECT_EQ(ifo.Load(name), -1);
+    EXPECT_EQ(log.LineList(),
+              std::vector<std::string>{"ERROR - File too large (limit 8388608 bytes) [" + name + "]"});
   }
 }
 
@@ -509,6 +516,19 @@ TEST_F(FileifoTest, TwinFailuresAreReportedAndNeverHalfDone) {
     }
     EXPECT_EQ(ListFolder(dir.Path()), (std::vector<std::string>{"VTS_01_0.BUP", "VTS_01_0.IFO"}));
   }
+#ifndef _WIN32
+  // A twin with a second name is written in place: when its flush fails, it holds new bytes.
+  ASSERT_EQ(::link(twin.c_str(), dir.File("other-name").c_str()), 0);
+  ASSERT_EQ(ifo.Load(path), 16);
+  int flushes = 0;
+  SetFileFaultHook([&](FileStep step) { return step == FileStep::kFlush && ++flushes == 2; });
+  log.Clear();
+  EXPECT_FALSE(ifo.Save(path));
+  SetFileFaultHook(nullptr);
+  EXPECT_EQ(ReadFileBytes(twin), ReadFileBytes(path));
+  EXPECT_EQ(log.LineList().back(),
+            "ERROR - Writing to backup file [" + twin + "], it holds some or all of the new bytes");
+#endif
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ TEST_F(FilesupLoadTest, FileTooLargeForA32BitSizeIsRefused) {
   ASSERT_EQ(::ftruncate(fd, 0x80000000LL), 0);
   ::close(fd);
   EXPECT_EQ(sup.Load(name), -1);
-  EXPECT_EQ(log.LineList(), Lines{"ERROR - Can't read [" + name + "]"});
+  EXPECT_EQ(log.LineList(), Lines{"ERROR - File too large (limit 2147483647 bytes) [" + name + "]"});
   EXPECT_FALSE(sup.HasData());
 }
 

@@ -88,6 +88,9 @@ TEST(PaletteFile, WritesEachFormatAndReadsItsOwnYuvAndIdxBack) {
   EXPECT_EQ(log.LineList().back(), "ERROR - Not a palette file [" + dir.File("p.idx") + "]: no palette: line");
   EXPECT_FALSE(LoadPaletteFile(dir.File("none.txt")));
   EXPECT_EQ(log.LineList().back(), "ERROR - Can't open [" + dir.File("none.txt") + "]");
+  WriteFileBytes(dir.File("big.rgb"), Bytes((16 << 20) + 1, '0'));
+  EXPECT_FALSE(LoadPaletteFile(dir.File("big.rgb")));
+  EXPECT_EQ(log.LineList().back(), "ERROR - File too large (limit 16777216 bytes) [" + dir.File("big.rgb") + "]");
 }
 
 }  // namespace

@@ -3,6 +3,11 @@
 // cancelled writes leave every file as it was.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/stat.h>
+#endif
+
 #include <string>
 #include <vector>
 
@@ -204,5 +209,40 @@ TEST_F(VobRemapTest, AFailedOrCancelledRewriteLeavesEveryFileAsItWas) {
   EXPECT_EQ(ReadFileBytes(paths[0]), original);
   EXPECT_EQ(ReadFileBytes(paths[1]), changed);
 }
+
+#ifndef _WIN32
+// Limits and failures named for what they are: many files remapped with few descriptors left, a
+// FIFO as the copy's target refused before it is opened (which would wait for a reader), and a
+// write that fails with its putting back failing too naming only a file that holds new bytes.
+TEST_F(VobRemapTest, LimitsAndFailuresAreNamedForWhatTheyAre) {
+  const Bytes unit = VobBuilder().Unit(0, Before()).Data();
+  std::vector<std::string> paths;
+  for (int i = 0; i < 40; ++i) paths.push_back(Write("f" + std::to_string(i) + ".vob", unit));
+  struct rlimit limit {};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+  struct rlimit low = limit;
+  low.rlim_cur = ListFolder("/proc/self/fd").size() + 8;
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+  const bool remapped = Remap(paths);
+  ::setrlimit(RLIMIT_NOFILE, &limit);
+  EXPECT_TRUE(remapped);
+  for (const std::string& path : paths) EXPECT_EQ(ReadFileBytes(path), VobBuilder().Unit(0, After()).Data());
+
+  ASSERT_EQ(::mkfifo(dir_.File("fifo").c_str(), 0644), 0);
+  EXPECT_FALSE(Remap({Write("in.vob", unit)}, -1, dir_.File("fifo")));
+  EXPECT_TRUE(Logged("ERROR - Can't write a VOB copy to a device or FIFO"));
+
+  for (const int good : {0, 1}) {
+    const std::string a = Write("a.vob", unit);
+    int writes = 0;
+    SetFileFaultHook([&](FileStep step) { return step == FileStep::kWrite && ++writes > good; });
+    EXPECT_FALSE(Remap({a, Write("b.vob", unit)}));
+    SetFileFaultHook(nullptr);
+    EXPECT_EQ(static_cast<bool>(Logged("the file holds some of the new bytes [" + a + "]")), good == 1);
+    EXPECT_FALSE(Logged("new bytes [" + dir_.File("b.vob") + "]"));
+    EXPECT_EQ(ReadFileBytes(a) == unit, good == 0);
+  }
+}
+#endif
 
 }  // namespace
