@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Core.h"
+#include "core/Subpicture.h"
 #include "core/EntryRemap.h"
 #include "core/FileIO.h"
 #include "files/Tabs.h"
