@@ -40,8 +40,8 @@ std::vector<int> ParseIntList(const std::string& text, std::size_t count, int lo
                               const std::string& what) {
   const std::vector<std::string> items = SplitCommas(text);
   if (items.size() != count) {
-    throw UsageError(what + ": expected " + std::to_string(count) + " comma-separated values, got " +
-                     std::to_string(items.size()));
+    throw UsageError(what + ": expected " + std::to_string(count) +
+                     " comma-separated values, got " + std::to_string(items.size()));
   }
   std::vector<int> values;
   for (const std::string& item : items) values.push_back(ParseInt(item, low, high, what));
@@ -69,7 +69,8 @@ void ParsePairs(const std::string& text, const std::string& what, std::array<int
 EntryMap EntryMapOptions(const CommandLine& line) {
   EntryMap map;
   ParsePairs(line.Required("--entries", "--entries"), "--entries", map.entry);
-  if (const auto contrast = line.Value("--contrast")) ParsePairs(*contrast, "--contrast", map.contrast);
+  if (const auto contrast = line.Value("--contrast"))
+    ParsePairs(*contrast, "--contrast", map.contrast);
   return map;
 }
 

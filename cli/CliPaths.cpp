@@ -25,7 +25,8 @@ std::vector<std::string> FolderFiles(const std::string& folder, const std::strin
   const std::string wanted = folded(extension);
   while (const dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
-    if (name.size() <= wanted.size() || folded(name.substr(name.size() - wanted.size())) != wanted) {
+    if (name.size() <= wanted.size() ||
+        folded(name.substr(name.size() - wanted.size())) != wanted) {
       continue;
     }
     const std::string path = folder + (folder.back() == '/' ? "" : "/") + name;

@@ -3,8 +3,8 @@
 
 namespace {
 
-constexpr std::size_t kWidth = 96;        // the longest line a help text is wrapped to
-constexpr std::size_t kHelpColumn = 26;   // where an option's help starts
+constexpr std::size_t kWidth = 96;       // the longest line a help text is wrapped to
+constexpr std::size_t kHelpColumn = 26;  // where an option's help starts
 const char* const kProgram = "velmoran-cli [--log-level N] ";
 
 // `text` wrapped at kWidth, every line starting with `indent` blanks, the first after `first`.

@@ -4,10 +4,12 @@
 namespace {
 
 // Options shared by several commands, worded once.
-const OptionSpec kJson{"--json", false, false, "", "Print the result as one line of JSON instead of text."};
-const OptionSpec kOutput{"-o", true, false, "OUT",
-                         "Save to OUT, which may name the input file. The file is written beside OUT and "
-                         "renamed into place; a failed save leaves OUT as it was."};
+const OptionSpec kJson{"--json", false, false, "",
+                       "Print the result as one line of JSON instead of text."};
+const OptionSpec kOutput{
+    "-o", true, false, "OUT",
+    "Save to OUT, which may name the input file. The file is written beside OUT and "
+    "renamed into place; a failed save leaves OUT as it was."};
 const OptionSpec kEntries{"--entries", true, false, "A=B[,A=B...]",
                           "Palette entry A (0-15) becomes entry B wherever a colour command or a "
                           "colour/contrast change command names it; entries not named stay."};
@@ -38,7 +40,8 @@ const std::vector<CommandSpec>& CommandTable() {
          "The palette entries (0-15) of Background, Outline, Text and Antialias."},
         {"--intensities", true, false, "B,O,T,A",
          "The intensities (0-15) of Background, Outline, Text and Antialias."},
-        kEntries, kContrast}},
+        kEntries,
+        kContrast}},
       {"ifo show",
        {"ifo show FILE|DIR [--json] [--all] [--pgc N] [--format yuv|rgb|idx]"},
        "Prints the 16 palette entries of the title set's first program chain, one a line: the "
@@ -64,7 +67,8 @@ const std::vector<CommandSpec>& CommandTable() {
         {"--palette-file", true, false, "F",
          "The sixteen entries from a palette file: Y Cr Cb lines, an .rgb file of RRGGBB lines "
          "or a VobSub .idx file's palette: line."},
-        {"--entry", true, true, "I=HEX", "Entry I (0-15) becomes HEX; may be given more than once."},
+        {"--entry", true, true, "I=HEX",
+         "Entry I (0-15) becomes HEX; may be given more than once."},
         {"--pgc", true, false, "N|all",
          "Title program chain N instead of the first, or every program chain, each from its own "
          "palette."},
@@ -89,7 +93,8 @@ const std::vector<CommandSpec>& CommandTable() {
        "@(vob|VOB)",
        {{"-o", true, false, "OUT", "With one FILE: write the result to OUT instead."},
         {"--stream", true, false, "N", "Only subpicture stream N (0-31); by default every stream."},
-        kEntries, kContrast}},
+        kEntries,
+        kContrast}},
       {"colour to-ycrcb",
        {"colour to-ycrcb R,G,B"},
        "Prints the palette hex text (Y Cr Cb) of a screen colour, as the IFO tab converts it.",

@@ -126,7 +126,8 @@ int ShowFile(const ShowRequest& request) {
     return kExitFailed;
   }
   if (request.all) {
-    const std::string text = request.json ? JsonText(AllChainsJson(file, ifo)) + "\n" : AllChainsText(ifo);
+    const std::string text =
+        request.json ? JsonText(AllChainsJson(file, ifo)) + "\n" : AllChainsText(ifo);
     std::fputs(text.c_str(), stdout);
     return kExitOk;
   }
@@ -142,7 +143,8 @@ int ShowFile(const ShowRequest& request) {
   } else if (request.json) {
     std::fputs((JsonText(Json{{"file", file}, {"palette", palette}}) + "\n").c_str(), stdout);
   } else {
-    for (std::size_t i = 0; i < palette.size(); ++i) std::printf("%02zu %s\n", i, palette[i].c_str());
+    for (std::size_t i = 0; i < palette.size(); ++i)
+      std::printf("%02zu %s\n", i, palette[i].c_str());
   }
   return kExitOk;
 }
@@ -156,7 +158,7 @@ int Show(const Args& args) {
 struct SetRequest {
   std::string file;
   std::string out;
-  std::optional<std::vector<std::string>> palette;  // all sixteen, from --palette or a file
+  std::optional<std::vector<std::string>> palette;   // all sixteen, from --palette or a file
   std::vector<std::pair<int, std::string>> entries;  // --entry, in the order given
   bool everyChain = false;                           // --pgc all
   std::optional<int> pgc;                            // --pgc N
@@ -167,7 +169,8 @@ struct SetRequest {
 std::vector<std::string> ParsePaletteOption(const std::string& text) {
   const std::vector<std::string> items = SplitCommas(text);
   if (items.size() != kEntries) {
-    throw UsageError("--palette: expected 16 comma-separated hex texts, got " + std::to_string(items.size()));
+    throw UsageError("--palette: expected 16 comma-separated hex texts, got " +
+                     std::to_string(items.size()));
   }
   std::vector<std::string> palette;
   for (const std::string& item : items) palette.push_back(ParseHexArgument(item, "--palette"));
@@ -230,7 +233,8 @@ int SetEveryChain(const SetRequest& request, CFileIFO& ifo) {
 // One title chain, through the tab's hex fields as the window's Save IFO does.
 int SetOneChain(const SetRequest& request, CFileIFO& ifo, IfoTabValues& tab) {
   if (request.pgc && !ifo.SelectTitleChain(*request.pgc)) {
-    LogMessage(kLogError, "ERROR - No title program chain %d in [%s]", *request.pgc, request.file.c_str());
+    LogMessage(kLogError, "ERROR - No title program chain %d in [%s]", *request.pgc,
+               request.file.c_str());
     return kExitFailed;
   }
   PaletteTexts texts;
@@ -247,7 +251,8 @@ int Set(const Args& args) {
   IfoTabValues tab;
   CFileIFO ifo(tab);
   ifo.SetKeepBackupTwin(request.keepBackupTwin);
-  if (ifo.Load(request.file, request.everyChain ? IfoAccept::kTitleSetOrManager : IfoAccept::kTitleSet) == -1) {
+  if (ifo.Load(request.file,
+               request.everyChain ? IfoAccept::kTitleSetOrManager : IfoAccept::kTitleSet) == -1) {
     return kExitFailed;
   }
   return request.everyChain ? SetEveryChain(request, ifo) : SetOneChain(request, ifo, tab);

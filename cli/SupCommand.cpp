@@ -42,8 +42,9 @@ Json JsonSlots(int word) {
 Json MappingsJson(const CFileSUP& sup) {
   Json mappings = Json::array();
   for (const SupMapping& m : sup.Mappings()) {
-    mappings.push_back(Json{
-        {"colours", JsonSlots(m.colour)}, {"intensities", JsonSlots(m.contrast)}, {"subtitles", m.subtitles}});
+    mappings.push_back(Json{{"colours", JsonSlots(m.colour)},
+                            {"intensities", JsonSlots(m.contrast)},
+                            {"subtitles", m.subtitles}});
   }
   return mappings;
 }
@@ -77,7 +78,8 @@ int Show(const Args& args) {
     const auto list = [&](bool colours, bool found) -> Json {
       if (count > 0 && !found) return nullptr;
       Json slots = Json::array();
-      for (int s = 0; s < kSlotCount; ++s) slots.push_back(colours ? sup.GetFileColour(s) : sup.GetFileIntensity(s));
+      for (int s = 0; s < kSlotCount; ++s)
+        slots.push_back(colours ? sup.GetFileColour(s) : sup.GetFileIntensity(s));
       return slots;
     };
     const Json out = {{"file", file},

@@ -140,7 +140,8 @@ Json UsageJson(const VobUsage& usage) {
   Json rows = Json::array();
   for (int i = 0; i < 16; ++i) {
     Json row = Json::array();
-    for (int s = 0; s < kSlotCount; ++s) row.push_back(usage[i][s] < 0 ? Json(nullptr) : Json(usage[i][s]));
+    for (int s = 0; s < kSlotCount; ++s)
+      row.push_back(usage[i][s] < 0 ? Json(nullptr) : Json(usage[i][s]));
     rows.push_back(row);
   }
   return rows;
@@ -176,9 +177,13 @@ Json FileJson(const FileResult& r, bool units) {
   for (int s = 0; s < kSubpictureStreams; ++s) {
     const VobStreamUsage& stream = r.streams[static_cast<std::size_t>(s)];
     if (stream.subtitles == 0) continue;
-    streams.push_back(Json{{"stream", s}, {"subtitles", stream.subtitles}, {"usage", UsageJson(stream.usage)}});
+    streams.push_back(
+        Json{{"stream", s}, {"subtitles", stream.subtitles}, {"usage", UsageJson(stream.usage)}});
   }
-  Json file = {{"file", r.file}, {"subtitles", r.subtitles}, {"usage", UsageJson(r.usage)}, {"streams", streams}};
+  Json file = {{"file", r.file},
+               {"subtitles", r.subtitles},
+               {"usage", UsageJson(r.usage)},
+               {"streams", streams}};
   if (units) {
     Json list = Json::array();
     for (const VobUnitFacts& unit : r.units) list.push_back(UnitJson(unit));
@@ -212,8 +217,7 @@ bool ExpandFolders(const Args& operands, Args& files) {
 }
 
 int RunScan(const Args& args) {
-  const CommandLine line =
-      ParseCommandLine(args, "vob scan");
+  const CommandLine line = ParseCommandLine(args, "vob scan");
   const bool all = line.Has("--all");
   const bool json = line.Has("--json");
   const bool units = line.Has("--units");

@@ -37,7 +37,8 @@ std::set<std::string> Words(std::string list) {
 bool HasItem(const std::string& roff, const std::string& option) {
   for (const char* macro : {".B ", ".BI ", ".BR "}) {
     for (const char* after : {" ", "\n"}) {
-      if (roff.find("\n.TP\n" + std::string(macro) + Roff(option) + after) != std::string::npos) return true;
+      if (roff.find("\n.TP\n" + std::string(macro) + Roff(option) + after) != std::string::npos)
+        return true;
     }
   }
   return false;
@@ -54,14 +55,18 @@ std::set<std::string> CompletionOptions(const std::string& script, const std::st
 TEST(CommandTableTest, EveryCommandsHelpListsItsOptions) {
   for (const CommandSpec& command : CommandTable()) {
     const std::string name = command.name;
-    const std::string group = name.substr(0, name.find(' ')), action = name.substr(name.find(' ') + 1);
+    const std::string group = name.substr(0, name.find(' ')),
+                      action = name.substr(name.find(' ') + 1);
     const ProcessResult help = RunProcess({VELMORAN_CLI_PATH, group, action, "--help"});
     EXPECT_EQ(help.exitStatus, 0) << name;
-    EXPECT_EQ(help.out.find(std::string("usage: velmoran-cli [--log-level N] ") + command.synopsis[0]), 0u)
+    EXPECT_EQ(
+        help.out.find(std::string("usage: velmoran-cli [--log-level N] ") + command.synopsis[0]),
+        0u)
         << help.out;
     EXPECT_EQ(RunProcess({VELMORAN_CLI_PATH, "help", group, action}).out, help.out) << name;
     for (const OptionSpec& option : command.options) {
-      const std::string shown = std::string("\n  ") + option.name + (option.takesValue ? " " : "  ");
+      const std::string shown =
+          std::string("\n  ") + option.name + (option.takesValue ? " " : "  ");
       EXPECT_NE(help.out.find(shown + (option.takesValue ? option.value : "")), std::string::npos)
           << name << " " << option.name;
       EXPECT_NE(std::string(option.help), "") << name << " " << option.name;
@@ -84,7 +89,8 @@ TEST(CommandTableTest, ManualPageAndCompletionListEveryOption) {
     std::set<std::string> options;
     for (const OptionSpec& option : command.options) {
       options.insert(option.name);
-      EXPECT_TRUE(HasItem(section, option.name)) << name << " " << option.name << " in the manual page";
+      EXPECT_TRUE(HasItem(section, option.name))
+          << name << " " << option.name << " in the manual page";
       if (option.takesValue) {
         EXPECT_TRUE(Words(valueCases).count(option.name)) << option.name << " completes no value";
       }
@@ -92,7 +98,8 @@ TEST(CommandTableTest, ManualPageAndCompletionListEveryOption) {
     EXPECT_EQ(CompletionOptions(script, name), options) << name;
   }
   const std::size_t first = script.find("compgen -W \"sup ") + 12;
-  const std::set<std::string> firstWords = Words(script.substr(first, script.find('"', first) - first));
+  const std::set<std::string> firstWords =
+      Words(script.substr(first, script.find('"', first) - first));
   for (const OptionSpec& option : GlobalOptions()) {
     EXPECT_TRUE(HasItem(page, option.name)) << option.name;
     EXPECT_TRUE(firstWords.count(option.name)) << option.name;
