@@ -74,6 +74,17 @@ TEST(CommandTableTest, EveryCommandsHelpListsItsOptions) {
   }
 }
 
+TEST(CommandTableTest, HelpOfAGroupAndWhereHelpIsNoOption) {
+  const ProcessResult group = RunProcess({VELMORAN_CLI_PATH, "vob", "--help"});
+  EXPECT_EQ(group.exitStatus, 0);
+  EXPECT_NE(group.out.find("usage: velmoran-cli [--log-level N] vob scan"), std::string::npos);
+  EXPECT_NE(group.out.find("usage: velmoran-cli [--log-level N] vob remap"), std::string::npos);
+  // An option's value and a word after "--" are no request for help; nor is an unknown command.
+  EXPECT_EQ(RunProcess({VELMORAN_CLI_PATH, "sup", "remap", "in.sup", "-o", "--help"}).exitStatus, 2);
+  EXPECT_EQ(RunProcess({VELMORAN_CLI_PATH, "sup", "show", "--", "--help"}).exitStatus, 1);
+  EXPECT_EQ(RunProcess({VELMORAN_CLI_PATH, "help", "sup", "paint"}).exitStatus, 2);
+}
+
 TEST(CommandTableTest, ManualPageAndCompletionListEveryOption) {
   SKIP_ON_WINDOWS("the manual page and the completion are installed on Debian only");
   const std::string page = ReadText("data/man/velmoran-cli.1");
