@@ -34,6 +34,19 @@ void CommandLine::Fail(const std::string& message) const {
 
 CommandLine ParseCommandLine(const Args& args, const std::vector<OptionSpec>& options,
                              const std::string& command) {
+  // A command of the table parses only options the table lists, so its help, the manual page
+  // and the completion cannot miss one.
+  if (const CommandSpec* spec = FindCommandSpec(command)) {
+    for (const OptionSpec& option : options) {
+      const auto listed =
+          std::find_if(spec->options.begin(), spec->options.end(),
+                       [&](const OptionSpec& o) { return o.name == std::string(option.name); });
+      if (listed == spec->options.end()) {
+        throw std::logic_error(std::string(option.name) + " of " + command +
+                               " is not in the command table");
+      }
+    }
+  }
   CommandLine line;
   line.command_ = command;
   bool optionsEnded = false;

@@ -61,7 +61,7 @@ class CommandLine {
 // ("-" alone is an operand too). An option's value is the next word, or what follows '=' in
 // "--name=value". Unknown options, a missing value, a value given to an option that takes none
 // and an option given twice that may not repeat are usage errors, each worded once and naming
-// `command` ("sup remap").
+// `command` ("sup remap"). The options of a command in the table must be listed there.
 CommandLine ParseCommandLine(const Args& args, const std::vector<OptionSpec>& options,
                              const std::string& command);
 
