@@ -17,7 +17,8 @@ std::string Wrap(const std::string& text, std::size_t indent, std::string first 
     if (end == std::string::npos) end = text.size();
     const std::size_t length = end - start;
     if (column > indent && column + 1 + length > kWidth) {
-      out += "\n" + std::string(indent, ' ');
+      out += '\n';
+      out.append(indent, ' ');
       column = indent;
     } else if (column > indent) {
       out += ' ';
@@ -66,7 +67,10 @@ std::string CommandUsage(const CommandSpec& command) {
   for (std::size_t i = 0; i < command.synopsis.size(); ++i) {
     out += std::string(i == 0 ? "usage: " : "   or: ") + kProgram + command.synopsis[i] + "\n";
   }
-  out += "\n" + Wrap(command.summary, 0) + "\nOptions:\n";
+  // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on "text" + a temporary.
+  out += '\n';
+  out += Wrap(command.summary, 0);
+  out += "\nOptions:\n";
   for (const OptionSpec& option : command.options) {
     const std::string value = option.takesValue ? std::string(" ") + option.value : "";
     out += OptionLine(option.name + value, option.help);
@@ -81,7 +85,8 @@ std::string GroupUsage(const std::string& group) {
   for (const CommandSpec& command : CommandTable()) {
     const std::string name = command.name;
     if (FindCommandSpec(group + name.substr(name.find(' '))) != &command) continue;
-    out += (out.empty() ? "" : "\n") + CommandUsage(command);
+    if (!out.empty()) out += '\n';
+    out += CommandUsage(command);
   }
   return out;
 }
