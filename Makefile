@@ -10,9 +10,14 @@ SHELL := /bin/bash
 BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
+# Warnings in the product's code (core, files, app, cli) are errors in CI (CI=true, or .ci/run):
+# in the test, sanitizer, fuzz and Windows builds. The package build, with Debian's flags, keeps
+# them warnings.
+WERROR ?= $(if $(CI),ON,OFF)
+WERROR_FLAG := -DVELMORAN_WERROR=$(WERROR)
 
 # Debian packages the build and the tests need.
-PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev \
+PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev nlohmann-json3-dev \
             libgtest-dev libgmock-dev libbenchmark-dev \
             xvfb xauth fonts-liberation2 fonts-dejavu-core
 # Tests on real files: ffmpeg makes the streams (and ffprobe checks them), dvdauthor and spumux
@@ -47,7 +52,7 @@ deps:
 	fi
 
 $(BUILD)/build.ninja: CMakeLists.txt | deps
-	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -G Ninja $(WERROR_FLAG) $(CMAKE_FLAGS)
 
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
@@ -64,14 +69,15 @@ test: build
 
 # Unit and CLI tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize-test: deps
-	cmake -S . -B $(BUILD)-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORAN_SANITIZE=ON -DVELMORAN_BUILD_APP=OFF
+	cmake -S . -B $(BUILD)-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORAN_SANITIZE=ON -DVELMORAN_BUILD_APP=OFF \
+	  $(WERROR_FLAG)
 	cmake --build $(BUILD)-asan -j $(JOBS)
 	cd $(BUILD)-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS) --timeout 900
 
 fuzz:
 	@$(MAKE) --no-print-directory deps EXTRA_PACKAGES="$(FUZZ_PACKAGES)"
 	cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-	  -DVELMORAN_FUZZ=ON -DVELMORAN_BUILD_APP=OFF -DVELMORAN_BUILD_TESTS=OFF
+	  -DVELMORAN_FUZZ=ON -DVELMORAN_BUILD_APP=OFF -DVELMORAN_BUILD_TESTS=OFF $(WERROR_FLAG)
 	cmake --build $(BUILD)-fuzz -j $(JOBS)
 	./$(BUILD)-fuzz/fuzz/make_seeds $(BUILD)-fuzz/seeds
 
@@ -115,7 +121,7 @@ package-test: package
 windows:
 	@$(MAKE) --no-print-directory deps EXTRA_PACKAGES="$(WINDOWS_PACKAGES)"
 	cmake -S . -B $(BUILD)-windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DVELMORAN_BUILD_APP=OFF
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DVELMORAN_BUILD_APP=OFF $(WERROR_FLAG)
 	cmake --build $(BUILD)-windows -j $(JOBS)
 
 # The Windows tests under Wine, headless, with a Wine prefix of their own.

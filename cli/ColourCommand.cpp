@@ -1,5 +1,4 @@
 // velmoran-cli colour: the IFO tab's conversions between RGB and Y Cr Cb.
-#include <cctype>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -8,25 +7,13 @@
 #include "cli/HexArgument.h"
 #include "files/Fileifo.h"
 
-std::string ParseHexArgument(const std::string& text, const std::string& what) {
-  std::string hex;
-  for (const char c : text) {
-    if (!std::isxdigit(static_cast<unsigned char>(c))) break;
-    hex += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  }
-  if (text.size() != 6 || hex.size() != 6) {
-    throw UsageError(what + ": '" + text + "' is not six hex digits (Y Cr Cb)");
-  }
-  return hex;
-}
-
 int RunColourCommand(const Args& args) {
   if (args.empty()) throw UsageError("colour: 'to-ycrcb' or 'to-rgb' is missing");
   if (args[0] != "to-ycrcb" && args[0] != "to-rgb") {
     throw UsageError("colour: unknown command '" + args[0] + "'");
   }
   const CommandLine line =
-      ParseCommandLine(Args(args.begin() + 1, args.end()), {}, "colour " + args[0]);
+      ParseCommandLine(Args(args.begin() + 1, args.end()), "colour " + args[0]);
   const std::string value = line.OneOperand("value");
   if (args[0] == "to-ycrcb") {
     const std::vector<int> rgb = ParseIntList(value, 3, 0, 255, "to-ycrcb");

@@ -1,6 +1,4 @@
 // velmoran-cli ifo: shows and sets the palette of a title set's IFO file.
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -41,129 +39,146 @@ PaletteTexts ChainPalette(const CFileIFO& ifo, std::size_t chain) {
   return texts;
 }
 
-std::string JsonPalette(const PaletteTexts& palette) {
-  std::string out = "[";
-  for (std::size_t i = 0; i < palette.size(); ++i) out += (i ? ", \"" : "\"") + palette[i] + "\"";
-  return out + "]";
-}
-
 // Every chain of one file: text lines "name: hex ..." or its JSON object.
-std::string AllChains(const std::string& file, const CFileIFO& ifo, bool json) {
+std::string AllChainsText(const CFileIFO& ifo) {
   std::string out;
-  if (json) out = "{\"file\": " + JsonString(file) + ", \"pgcs\": [";
   for (std::size_t c = 0; c < ifo.Chains().size(); ++c) {
-    const ProgramChain& chain = ifo.Chains()[c];
-    const PaletteTexts palette = ChainPalette(ifo, c);
-    if (json) {
-      static const char* const kDomains[] = {"title", "menu", "first-play"};
-      out += std::string(c ? ", " : "") + "{\"domain\": \"" + kDomains[static_cast<int>(chain.domain)] +
-             "\", \"lu\": " + (chain.languageUnit ? std::to_string(chain.languageUnit) : "null") +
-             ", \"pgc\": " + (chain.number ? std::to_string(chain.number) : "null") +
-             ", \"palette\": " + JsonPalette(palette) + "}";
-    } else {
-      out += ProgramChainName(chain) + ":";
-      for (const std::string& hex : palette) out += " " + hex;
-      out += "\n";
-    }
+    out += ProgramChainName(ifo.Chains()[c]) + ":";
+    for (const std::string& hex : ChainPalette(ifo, c)) out += " " + hex;
+    out += "\n";
   }
-  if (json) out += "]}";
   return out;
 }
 
-bool IsFolder(const std::string& path) {
-  struct stat info {};
-  return StatPath(path, info) == 0 && S_ISDIR(info.st_mode);
+Json AllChainsJson(const std::string& file, const CFileIFO& ifo) {
+  static const char* const kDomains[] = {"title", "menu", "first-play"};
+  const auto numberOrNull = [](int number) { return number != 0 ? Json(number) : Json(nullptr); };
+  Json chains = Json::array();
+  for (std::size_t c = 0; c < ifo.Chains().size(); ++c) {
+    const ProgramChain& chain = ifo.Chains()[c];
+    chains.push_back(Json{{"domain", kDomains[static_cast<int>(chain.domain)]},
+                          {"lu", numberOrNull(chain.languageUnit)},
+                          {"pgc", numberOrNull(chain.number)},
+                          {"palette", ChainPalette(ifo, c)}});
+  }
+  return Json{{"file", file}, {"pgcs", chains}};
 }
 
-int Show(const Args& args) {
-  const CommandLine line = ParseCommandLine(
-      args, {{"--json"}, {"--all"}, {"--pgc", true}, {"--format", true}}, "ifo show");
-  const std::string operand = line.OneOperand("FILE");
-  const bool json = line.Has("--json");
-  const bool folder = IsFolder(operand);
-  const bool all = line.Has("--all") || folder;
-  std::optional<int> pgc;
-  if (const auto value = line.Value("--pgc")) pgc = ParseInt(*value, 1, 65535, "--pgc");
-  if (pgc && all) line.Fail("--pgc cannot be used with --all or a folder");
+// What `ifo show` was asked for.
+struct ShowRequest {
+  std::string operand;
+  bool json = false;
+  bool folder = false;     // the operand is a folder: every IFO file in it
+  bool all = false;        // every chain (given, or implied by a folder)
+  std::optional<int> pgc;  // a title chain instead of the first
   std::optional<PaletteFormat> format;
-  if (const auto word = line.Value("--format")) {
-    format = PaletteFormatOfWord(*word);
-    if (!format) line.Fail("--format: '" + *word + "' is not yuv, rgb or idx");
-    if (json) line.Fail("--format cannot be mixed with --json");
-    if (all) line.Fail("--format cannot be used with --all or a folder");
-  }
+};
 
-  IfoTabValues tab;
-  CFileIFO ifo(tab);
-  if (folder) {
-    const std::vector<std::string> files = FolderFiles(operand, ".IFO");
-    if (files.empty()) {
-      LogMessage(kLogError, "ERROR - No IFO files in folder [%s]", operand.c_str());
-      return kExitFailed;
-    }
-    // Every file is loaded before anything is printed: a damaged one fails the whole command.
-    std::string out = json ? "{\"files\": [" : "";
-    for (std::size_t f = 0; f < files.size(); ++f) {
-      if (ifo.Load(files[f], IfoAccept::kTitleSetOrManager) == -1) return kExitFailed;
-      if (json) {
-        out += (f ? ", " : "") + AllChains(files[f], ifo, true);
-      } else {
-        out += "file: " + OneLine(files[f]) + "\n" + AllChains(files[f], ifo, false);
-      }
-    }
-    if (json) out += "]}\n";
-    std::fputs(out.c_str(), stdout);
-    return kExitOk;
+ShowRequest ParseShow(const Args& args) {
+  const CommandLine line = ParseCommandLine(args, "ifo show");
+  ShowRequest request;
+  request.operand = line.OneOperand("FILE");
+  request.json = line.Has("--json");
+  request.folder = IsFolder(request.operand);
+  request.all = line.Has("--all") || request.folder;
+  if (const auto value = line.Value("--pgc")) request.pgc = ParseInt(*value, 1, 65535, "--pgc");
+  if (request.pgc && request.all) line.Fail("--pgc cannot be used with --all or a folder");
+  if (const auto word = line.Value("--format")) {
+    request.format = PaletteFormatOfWord(*word);
+    if (!request.format) line.Fail("--format: '" + *word + "' is not yuv, rgb or idx");
+    if (request.json) line.Fail("--format cannot be mixed with --json");
+    if (request.all) line.Fail("--format cannot be used with --all or a folder");
   }
-  if (ifo.Load(operand, all ? IfoAccept::kTitleSetOrManager : IfoAccept::kTitleSet) == -1) {
+  return request;
+}
+
+// Every IFO file of a folder, each with every chain. Every file is loaded before anything is
+// printed: a damaged one fails the whole command.
+int ShowFolder(const ShowRequest& request) {
+  const std::vector<std::string> files = FolderFiles(request.operand, ".IFO");
+  if (files.empty()) {
+    LogMessage(kLogError, "ERROR - No IFO files in folder [%s]", request.operand.c_str());
     return kExitFailed;
   }
-  if (all) {
-    std::fputs((AllChains(operand, ifo, json) + (json ? "\n" : "")).c_str(), stdout);
+  IfoTabValues tab;
+  CFileIFO ifo(tab);
+  std::string text;
+  Json list = Json::array();
+  for (const std::string& file : files) {
+    if (ifo.Load(file, IfoAccept::kTitleSetOrManager) == -1) return kExitFailed;
+    if (request.json) {
+      list.push_back(AllChainsJson(file, ifo));
+    } else {
+      text += "file: " + OneLine(file) + "\n" + AllChainsText(ifo);
+    }
+  }
+  if (request.json) text = JsonText(Json{{"files", list}}) + "\n";
+  std::fputs(text.c_str(), stdout);
+  return kExitOk;
+}
+
+// One file: every chain, or the palette of one title chain as text, JSON or a palette file.
+int ShowFile(const ShowRequest& request) {
+  const std::string& file = request.operand;
+  IfoTabValues tab;
+  CFileIFO ifo(tab);
+  if (ifo.Load(file, request.all ? IfoAccept::kTitleSetOrManager : IfoAccept::kTitleSet) == -1) {
+    return kExitFailed;
+  }
+  if (request.all) {
+    const std::string text =
+        request.json ? JsonText(AllChainsJson(file, ifo)) + "\n" : AllChainsText(ifo);
+    std::fputs(text.c_str(), stdout);
     return kExitOk;
   }
-  if (pgc && !ifo.SelectTitleChain(*pgc)) {
-    LogMessage(kLogError, "ERROR - No title program chain %d in [%s]", *pgc, operand.c_str());
+  if (request.pgc && !ifo.SelectTitleChain(*request.pgc)) {
+    LogMessage(kLogError, "ERROR - No title program chain %d in [%s]", *request.pgc, file.c_str());
     return kExitFailed;
   }
   const std::vector<std::string> palette = FilePalette(ifo);
-  if (format) {
+  if (request.format) {
     PaletteTexts texts;
     std::copy(palette.begin(), palette.end(), texts.begin());
-    std::fputs(FormatPaletteFile(texts, *format).c_str(), stdout);
-  } else if (json) {
-    std::string out = "{\"file\": " + JsonString(operand) + ", \"palette\": [";
-    for (std::size_t i = 0; i < palette.size(); ++i) {
-      out += (i ? ", \"" : "\"") + palette[i] + "\"";
-    }
-    out += "]}\n";
-    std::fputs(out.c_str(), stdout);
+    std::fputs(FormatPaletteFile(texts, *request.format).c_str(), stdout);
+  } else if (request.json) {
+    std::fputs((JsonText(Json{{"file", file}, {"palette", palette}}) + "\n").c_str(), stdout);
   } else {
-    for (std::size_t i = 0; i < palette.size(); ++i) {
+    for (std::size_t i = 0; i < palette.size(); ++i)
       std::printf("%02zu %s\n", i, palette[i].c_str());
-    }
   }
   return kExitOk;
 }
 
-int Set(const Args& args) {
-  const CommandLine line =
-      ParseCommandLine(args,
-                       {{"-o", true}, {"--palette", true}, {"--palette-file", true},
-                        {"--entry", true, true}, {"--pgc", true}, {"--no-bup"}},
-                       "ifo set");
-  const std::string file = line.OneOperand("FILE");
-  const std::string out = line.Required("-o", "-o OUT");
-  std::optional<std::vector<std::string>> palette;
-  if (const auto text = line.Value("--palette")) {
-    const std::vector<std::string> items = SplitCommas(*text);
-    if (items.size() != kEntries) {
-      throw UsageError("--palette: expected 16 comma-separated hex texts, got " +
-                       std::to_string(items.size()));
-    }
-    palette.emplace();
-    for (const std::string& item : items) palette->push_back(ParseHexArgument(item, "--palette"));
+int Show(const Args& args) {
+  const ShowRequest request = ParseShow(args);
+  return request.folder ? ShowFolder(request) : ShowFile(request);
+}
+
+// What `ifo set` was asked for.
+struct SetRequest {
+  std::string file;
+  std::string out;
+  std::optional<std::vector<std::string>> palette;   // all sixteen, from --palette or a file
+  std::vector<std::pair<int, std::string>> entries;  // --entry, in the order given
+  bool everyChain = false;                           // --pgc all
+  std::optional<int> pgc;                            // --pgc N
+  bool keepBackupTwin = true;
+};
+
+// --palette H0,...,H15: exactly sixteen hex texts.
+std::vector<std::string> ParsePaletteOption(const std::string& text) {
+  const std::vector<std::string> items = SplitCommas(text);
+  if (items.size() != kEntries) {
+    throw UsageError("--palette: expected 16 comma-separated hex texts, got " +
+                     std::to_string(items.size()));
   }
+  std::vector<std::string> palette;
+  for (const std::string& item : items) palette.push_back(ParseHexArgument(item, "--palette"));
+  return palette;
+}
+
+// --entry I=HEX, each.
+std::vector<std::pair<int, std::string>> ParseEntryOptions(const CommandLine& line) {
   std::vector<std::pair<int, std::string>> entries;
   for (const std::string& value : line.Values("--entry")) {
     const std::size_t equals = value.find('=');
@@ -171,49 +186,76 @@ int Set(const Args& args) {
     const int index = ParseInt(value.substr(0, equals), 0, kEntries - 1, "--entry");
     entries.emplace_back(index, ParseHexArgument(value.substr(equals + 1), "--entry"));
   }
+  return entries;
+}
+
+// The options checked in the order the command has always checked them; false (logged) when
+// the palette file cannot be read.
+bool ParseSet(const Args& args, SetRequest& request) {
+  const CommandLine line = ParseCommandLine(args, "ifo set");
+  request.file = line.OneOperand("FILE");
+  request.out = line.Required("-o", "-o OUT");
+  if (const auto text = line.Value("--palette")) request.palette = ParsePaletteOption(*text);
+  request.entries = ParseEntryOptions(line);
   const std::optional<std::string> paletteFile = line.Value("--palette-file");
-  if (palette && paletteFile) line.Fail("--palette cannot be mixed with --palette-file");
-  if (!palette && !paletteFile && entries.empty()) line.Fail("give --palette, --palette-file or --entry");
+  if (request.palette && paletteFile) line.Fail("--palette cannot be mixed with --palette-file");
+  if (!request.palette && !paletteFile && request.entries.empty()) {
+    line.Fail("give --palette, --palette-file or --entry");
+  }
   const std::optional<std::string> pgcText = line.Value("--pgc");
-  const bool everyChain = pgcText == "all";
-  std::optional<int> pgc;
-  if (pgcText && !everyChain) pgc = ParseInt(*pgcText, 1, 65535, "--pgc");
+  request.everyChain = pgcText == "all";
+  if (pgcText && !request.everyChain) request.pgc = ParseInt(*pgcText, 1, 65535, "--pgc");
+  request.keepBackupTwin = !line.Has("--no-bup");
   if (paletteFile) {
     const std::optional<PaletteTexts> read = LoadPaletteFile(*paletteFile);
-    if (!read) return kExitFailed;
-    palette.emplace(read->begin(), read->end());
+    if (!read) return false;
+    request.palette.emplace(read->begin(), read->end());
   }
+  return true;
+}
 
+// The request's palette, then its entries, over `texts`.
+void ApplyEdits(const SetRequest& request, PaletteTexts& texts) {
+  if (request.palette) std::copy(request.palette->begin(), request.palette->end(), texts.begin());
+  for (const auto& [index, hex] : request.entries) texts[static_cast<std::size_t>(index)] = hex;
+}
+
+// --pgc all: each chain edited from its own palette.
+int SetEveryChain(const SetRequest& request, CFileIFO& ifo) {
+  std::vector<std::pair<std::size_t, PaletteTexts>> palettes;
+  for (std::size_t c = 0; c < ifo.Chains().size(); ++c) {
+    palettes.emplace_back(c, ChainPalette(ifo, c));
+    ApplyEdits(request, palettes.back().second);
+  }
+  return ifo.SaveChains(request.out, palettes) ? kExitOk : kExitFailed;
+}
+
+// One title chain, through the tab's hex fields as the window's Save IFO does.
+int SetOneChain(const SetRequest& request, CFileIFO& ifo, IfoTabValues& tab) {
+  if (request.pgc && !ifo.SelectTitleChain(*request.pgc)) {
+    LogMessage(kLogError, "ERROR - No title program chain %d in [%s]", *request.pgc,
+               request.file.c_str());
+    return kExitFailed;
+  }
+  PaletteTexts texts;
+  const std::vector<std::string> current = FilePalette(ifo);
+  std::copy(current.begin(), current.end(), texts.begin());
+  ApplyEdits(request, texts);
+  for (int i = 0; i < kEntries; ++i) tab.hex[i] = texts[static_cast<std::size_t>(i)];
+  return ifo.Save(request.out) ? kExitOk : kExitFailed;
+}
+
+int Set(const Args& args) {
+  SetRequest request;
+  if (!ParseSet(args, request)) return kExitFailed;
   IfoTabValues tab;
   CFileIFO ifo(tab);
-  ifo.SetKeepBackupTwin(!line.Has("--no-bup"));
-  if (ifo.Load(file, everyChain ? IfoAccept::kTitleSetOrManager : IfoAccept::kTitleSet) == -1) {
+  ifo.SetKeepBackupTwin(request.keepBackupTwin);
+  if (ifo.Load(request.file,
+               request.everyChain ? IfoAccept::kTitleSetOrManager : IfoAccept::kTitleSet) == -1) {
     return kExitFailed;
   }
-  const auto edit = [&](PaletteTexts& texts) {
-    if (palette) std::copy(palette->begin(), palette->end(), texts.begin());
-    for (const auto& [index, hex] : entries) texts[static_cast<std::size_t>(index)] = hex;
-  };
-  if (everyChain) {
-    // Each chain from its own palette.
-    std::vector<std::pair<std::size_t, PaletteTexts>> palettes;
-    for (std::size_t c = 0; c < ifo.Chains().size(); ++c) {
-      palettes.emplace_back(c, ChainPalette(ifo, c));
-      edit(palettes.back().second);
-    }
-    return ifo.SaveChains(out, palettes) ? kExitOk : kExitFailed;
-  }
-  if (pgc && !ifo.SelectTitleChain(*pgc)) {
-    LogMessage(kLogError, "ERROR - No title program chain %d in [%s]", *pgc, file.c_str());
-    return kExitFailed;
-  }
-  const std::vector<std::string> current = FilePalette(ifo);
-  for (int i = 0; i < kEntries; ++i) tab.hex[i] = current[i];
-  if (palette) {
-    for (int i = 0; i < kEntries; ++i) tab.hex[i] = (*palette)[i];
-  }
-  for (const auto& [index, hex] : entries) tab.hex[index] = hex;
-  return ifo.Save(out) ? kExitOk : kExitFailed;
+  return request.everyChain ? SetEveryChain(request, ifo) : SetOneChain(request, ifo, tab);
 }
 
 }  // namespace

@@ -31,18 +31,22 @@ std::string WordSlots(int word, const char* separator, const char* missing) {
   return text;
 }
 
-std::string JsonSlots(int word) {
-  return word < 0 ? "null" : "[" + WordSlots(word, ", ", "") + "]";
+// The four slots of a word as a JSON list, or null when the command is missing (-1).
+Json JsonSlots(int word) {
+  if (word < 0) return nullptr;
+  Json slots = Json::array();
+  for (int s = 0; s < kSlotCount; ++s) slots.push_back(SlotValue(s, word));
+  return slots;
 }
 
-std::string MappingsJson(const CFileSUP& sup) {
-  std::string out;
+Json MappingsJson(const CFileSUP& sup) {
+  Json mappings = Json::array();
   for (const SupMapping& m : sup.Mappings()) {
-    out += out.empty() ? "" : ", ";
-    out += "{\"colours\": " + JsonSlots(m.colour) + ", \"intensities\": " + JsonSlots(m.contrast) +
-           ", \"subtitles\": " + std::to_string(m.subtitles) + "}";
+    mappings.push_back(Json{{"colours", JsonSlots(m.colour)},
+                            {"intensities", JsonSlots(m.contrast)},
+                            {"subtitles", m.subtitles}});
   }
-  return "[" + out + "]";
+  return mappings;
 }
 
 // "mappings: K" and one line per mapping, when the subtitles use more than one; a missing
@@ -60,7 +64,7 @@ std::string MappingsText(const CFileSUP& sup) {
 }
 
 int Show(const Args& args) {
-  const CommandLine line = ParseCommandLine(args, {{"--json"}}, "sup show");
+  const CommandLine line = ParseCommandLine(args, "sup show");
   const std::string file = line.OneOperand("FILE");
   const bool json = line.Has("--json");
 
@@ -71,13 +75,19 @@ int Show(const Args& args) {
   LogMessage(kLogInfo, "SUP file loaded - [%s]", file.c_str());
   if (json) {
     // null for a list the first subtitle has no command for (the load warned about it).
-    const auto list = [&](bool colours, bool found) {
-      return count > 0 && !found ? std::string("null") : "[" + JoinSlots(sup, colours, ", ") + "]";
+    const auto list = [&](bool colours, bool found) -> Json {
+      if (count > 0 && !found) return nullptr;
+      Json slots = Json::array();
+      for (int s = 0; s < kSlotCount; ++s)
+        slots.push_back(colours ? sup.GetFileColour(s) : sup.GetFileIntensity(s));
+      return slots;
     };
-    std::printf("{\"file\": %s, \"subtitles\": %d, \"colours\": %s, \"intensities\": %s, "
-                "\"mappings\": %s}\n",
-                JsonString(file).c_str(), count, list(true, sup.FileColourFound()).c_str(),
-                list(false, sup.FileIntensityFound()).c_str(), MappingsJson(sup).c_str());
+    const Json out = {{"file", file},
+                      {"subtitles", count},
+                      {"colours", list(true, sup.FileColourFound())},
+                      {"intensities", list(false, sup.FileIntensityFound())},
+                      {"mappings", MappingsJson(sup)}};
+    std::fputs((JsonText(out) + "\n").c_str(), stdout);
   } else {
     std::printf("subtitles: %d\ncolours: %s\nintensities: %s\n%s", count,
                 JoinSlots(sup, true, " ").c_str(), JoinSlots(sup, false, " ").c_str(),
@@ -87,13 +97,7 @@ int Show(const Args& args) {
 }
 
 int Remap(const Args& args) {
-  const CommandLine line = ParseCommandLine(args,
-                                            {{"-o", true},
-                                             {"--colours", true},
-                                             {"--intensities", true},
-                                             {"--entries", true},
-                                             {"--contrast", true}},
-                                            "sup remap");
+  const CommandLine line = ParseCommandLine(args, "sup remap");
   const std::string file = line.OneOperand("FILE");
   const std::string out = line.Required("-o", "-o OUT");
   const bool bySlot = line.Has("--colours") || line.Has("--intensities");

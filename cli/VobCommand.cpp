@@ -135,19 +135,16 @@ struct FileResult {
   std::vector<VobUnitFacts> units;
 };
 
-std::string JsonUsage(const VobUsage& usage) {
-  std::string out = "[";
+// 16 rows of four slots; null where no subtitle used the entry in that slot.
+Json UsageJson(const VobUsage& usage) {
+  Json rows = Json::array();
   for (int i = 0; i < 16; ++i) {
-    if (i > 0) out += ", ";
-    out += "[";
-    for (int s = 0; s < kSlotCount; ++s) {
-      if (s > 0) out += ", ";
-      const int v = usage[i][s];
-      out += v < 0 ? "null" : std::to_string(v);
-    }
-    out += "]";
+    Json row = Json::array();
+    for (int s = 0; s < kSlotCount; ++s)
+      row.push_back(usage[i][s] < 0 ? Json(nullptr) : Json(usage[i][s]));
+    rows.push_back(row);
   }
-  return out + "]";
+  return rows;
 }
 
 void PrintText(const FileResult& r) {
@@ -166,47 +163,46 @@ void PrintText(const FileResult& r) {
   }
 }
 
-void PrintJson(const std::vector<FileResult>& results, bool units) {
-  std::string out = "{\"files\": [";
-  for (std::size_t f = 0; f < results.size(); ++f) {
-    const FileResult& r = results[f];
-    if (f > 0) out += ", ";
-    out += "{\"file\": " + JsonString(r.file) + ", \"subtitles\": " + std::to_string(r.subtitles) +
-           ", \"usage\": " + JsonUsage(r.usage) + ", \"streams\": [";
-    bool first = true;
-    for (int s = 0; s < kSubpictureStreams; ++s) {
-      const VobStreamUsage& stream = r.streams[static_cast<std::size_t>(s)];
-      if (stream.subtitles == 0) continue;
-      out += std::string(first ? "" : ", ") + "{\"stream\": " + std::to_string(s) +
-             ", \"subtitles\": " + std::to_string(stream.subtitles) +
-             ", \"usage\": " + JsonUsage(stream.usage) + "}";
-      first = false;
-    }
-    out += "]";
-    if (units) {
-      out += ", \"units\": [";
-      for (std::size_t u = 0; u < r.units.size(); ++u) {
-        const VobUnitFacts& unit = r.units[u];
-        out += std::string(u ? ", " : "") + "{\"stream\": " + std::to_string(unit.stream) +
-               ", \"offset\": " + std::to_string(unit.offset) +
-               ", \"pts\": " + (unit.pts ? std::to_string(*unit.pts) : "null") +
-               ", \"cmd3\": " + std::to_string(unit.cmd3) + ", \"cmd4\": " + std::to_string(unit.cmd4) +
-               ", \"size\": " + std::to_string(unit.size) + "}";
-      }
-      out += "]";
-    }
-    out += "}";
+Json UnitJson(const VobUnitFacts& unit) {
+  return Json{{"stream", unit.stream},
+              {"offset", unit.offset},
+              {"pts", unit.pts ? Json(*unit.pts) : Json(nullptr)},
+              {"cmd3", unit.cmd3},
+              {"cmd4", unit.cmd4},
+              {"size", unit.size}};
+}
+
+Json FileJson(const FileResult& r, bool units) {
+  Json streams = Json::array();
+  for (int s = 0; s < kSubpictureStreams; ++s) {
+    const VobStreamUsage& stream = r.streams[static_cast<std::size_t>(s)];
+    if (stream.subtitles == 0) continue;
+    streams.push_back(
+        Json{{"stream", s}, {"subtitles", stream.subtitles}, {"usage", UsageJson(stream.usage)}});
   }
-  out += "]}\n";
-  std::fputs(out.c_str(), stdout);
+  Json file = {{"file", r.file},
+               {"subtitles", r.subtitles},
+               {"usage", UsageJson(r.usage)},
+               {"streams", streams}};
+  if (units) {
+    Json list = Json::array();
+    for (const VobUnitFacts& unit : r.units) list.push_back(UnitJson(unit));
+    file["units"] = list;
+  }
+  return file;
+}
+
+void PrintJson(const std::vector<FileResult>& results, bool units) {
+  Json files = Json::array();
+  for (const FileResult& r : results) files.push_back(FileJson(r, units));
+  std::fputs((JsonText(Json{{"files", files}}) + "\n").c_str(), stdout);
 }
 
 // The operands with each folder standing for its VOB files in name order; false (logged) for
 // a folder without any.
 bool ExpandFolders(const Args& operands, Args& files) {
   for (const std::string& operand : operands) {
-    struct stat info {};
-    if (StatPath(operand, info) != 0 || !S_ISDIR(info.st_mode)) {
+    if (!IsFolder(operand)) {
       files.push_back(operand);
       continue;
     }
@@ -221,8 +217,7 @@ bool ExpandFolders(const Args& operands, Args& files) {
 }
 
 int RunScan(const Args& args) {
-  const CommandLine line =
-      ParseCommandLine(args, {{"--all"}, {"--json"}, {"--units"}}, "vob scan");
+  const CommandLine line = ParseCommandLine(args, "vob scan");
   const bool all = line.Has("--all");
   const bool json = line.Has("--json");
   const bool units = line.Has("--units");
@@ -260,9 +255,7 @@ int RunScan(const Args& args) {
 }
 
 int RunRemap(const Args& args) {
-  const CommandLine line = ParseCommandLine(
-      args, {{"-o", true}, {"--stream", true}, {"--entries", true}, {"--contrast", true}},
-      "vob remap");
+  const CommandLine line = ParseCommandLine(args, "vob remap");
   const EntryMap map = EntryMapOptions(line);
   const auto streamText = line.Value("--stream");
   const int stream = streamText ? ParseInt(*streamText, 0, kSubpictureStreams - 1, "--stream") : -1;

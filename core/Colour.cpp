@@ -1,5 +1,9 @@
-// Screen colours and the caption colour (white or black) for a given background.
+// Screen colours: the caption colour (white or black) for a given background, and the
+// conversions between screen colours and the palette's Y Cr Cb values.
 #include "core/Colour.h"
+
+#include <cstdint>
+#include <limits>
 
 #include "core/Log.h"
 
@@ -35,4 +39,92 @@ TColor ContrastTextColour(TColor colour) {
     default:
       return kBlack;
   }
+}
+
+// The conversions are defined by x87 extended arithmetic: the results at integer boundaries
+// depend on it (every grey keeps Cr = Cb = 127 only because the small negative remainder of
+// the coefficient sums survives).
+static_assert(std::numeric_limits<long double>::digits == 64,
+              "the colour conversions need long double with a 64-bit significand (x87 extended)");
+
+namespace {
+
+using Extended = long double;
+
+// Each coefficient is the double nearest to the decimal, widened without change.
+constexpr Extended Coefficient(double value) { return static_cast<Extended>(value); }
+
+const Extended kYRed = Coefficient(65.738);
+const Extended kYGreen = Coefficient(129.057);
+const Extended kYBlue = Coefficient(25.064);
+const Extended kCbRed = Coefficient(-37.945);
+const Extended kCbGreen = Coefficient(-74.494);
+const Extended kCbBlue = Coefficient(112.439);
+const Extended kCrRed = Coefficient(112.439);
+const Extended kCrGreen = Coefficient(-94.154);
+const Extended kCrBlue = Coefficient(-18.285);
+const Extended kLuma = Coefficient(298.082);
+const Extended kRedCr = Coefficient(408.583);
+const Extended kGreenCb = Coefficient(-100.291);
+const Extended kGreenCr = Coefficient(-208.120);
+const Extended kBlueCb = Coefficient(516.411);
+const Extended kScale = Coefficient(0.00390625);  // 2^-8, exact
+
+// Truncation toward zero of a forward result; these always lie well inside int.
+int Truncate(Extended value) { return static_cast<int>(value); }
+
+// Truncation toward zero, then clamping into 0-255. Values far outside int are clamped
+// before any conversion.
+int TruncateAndClamp(Extended value) {
+  if (!(value < 256)) return 255;
+  if (value < 1) return 0;  // everything that truncates to 0 or below
+  return static_cast<int>(value);
+}
+
+// The integer difference v - offset, exact for every int.
+Extended Difference(int value, int offset) {
+  return static_cast<Extended>(static_cast<std::int64_t>(value) - offset);
+}
+
+Extended Channel(int value) { return static_cast<Extended>(value); }
+
+}  // namespace
+
+namespace {
+
+// ((R x red + G x green) + B x blue) / 256 + offset, in extended precision, left to right.
+int Forward(TColor colour, Extended red, Extended green, Extended blue, int offset) {
+  Extended sum = Channel(RedOf(colour)) * red;
+  sum = sum + Channel(GreenOf(colour)) * green;
+  sum = sum + Channel(BlueOf(colour)) * blue;
+  return Truncate(sum * kScale + offset);
+}
+
+}  // namespace
+
+int ColourToY(TColor colour) { return Forward(colour, kYRed, kYGreen, kYBlue, 16); }
+int ColourToCb(TColor colour) { return Forward(colour, kCbRed, kCbGreen, kCbBlue, 128); }
+int ColourToCr(TColor colour) { return Forward(colour, kCrRed, kCrGreen, kCrBlue, 128); }
+
+int YCrCbToRed(int y, int cr) {
+  Extended sum = Difference(y, 16) * kLuma;
+  sum = sum + Difference(cr, 128) * kRedCr;
+  return TruncateAndClamp(sum * kScale);
+}
+
+int YCrCbToGreen(int y, int cr, int cb) {
+  Extended sum = Difference(y, 16) * kLuma;
+  sum = sum + Difference(cb, 128) * kGreenCb;
+  sum = sum + Difference(cr, 128) * kGreenCr;
+  return TruncateAndClamp(sum * kScale);
+}
+
+int YCrCbToBlue(int y, int cb) {
+  Extended sum = Difference(y, 16) * kLuma;
+  sum = sum + Difference(cb, 128) * kBlueCb;
+  return TruncateAndClamp(sum * kScale);
+}
+
+TColor YCrCbToColour(int y, int cr, int cb) {
+  return MakeColour(YCrCbToRed(y, cr), YCrCbToGreen(y, cr, cb), YCrCbToBlue(y, cb));
 }

@@ -1,4 +1,5 @@
-// Screen colours and the caption colour (white or black) for a given background.
+// Screen colours, the caption colour (white or black) for a given background, and the
+// conversions between screen colours and Y Cr Cb: every colour calculation of the program.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,12 @@ constexpr TColor MakeColour(int red, int green, int blue) {
          (static_cast<TColor>(blue & 0xFF) << 16);
 }
 
+// The colour of a packed 0xRRGGBB value, as .rgb and .idx palette files write it.
+constexpr TColor ColourOfRgb(std::uint32_t rgb) {
+  return MakeColour(static_cast<int>(rgb >> 16 & 0xFF), static_cast<int>(rgb >> 8 & 0xFF),
+                    static_cast<int>(rgb & 0xFF));
+}
+
 // 0, 128, 192 or 255.
 int NormaliseChannel(int value);
 
@@ -25,3 +32,14 @@ TColor NormaliseColour(TColor colour);
 
 // White on the ten dark normalised colours, black on every other.
 TColor ContrastTextColour(TColor colour);
+
+// Screen colour to Y, Cr, Cb (studio range). Bits 24-31 of the colour are ignored.
+int ColourToY(TColor colour);
+int ColourToCr(TColor colour);
+int ColourToCb(TColor colour);
+
+// Y, Cr, Cb back to one channel, truncated and clamped into 0-255. Any integers are accepted.
+int YCrCbToRed(int y, int cr);
+int YCrCbToGreen(int y, int cr, int cb);
+int YCrCbToBlue(int y, int cb);
+TColor YCrCbToColour(int y, int cr, int cb);

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/Core.h"
+#include "core/Subpicture.h"
 
 // Which palette entry each entry becomes, and the contrast given to pixels of an entry.
 struct EntryMap {

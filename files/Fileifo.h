@@ -1,5 +1,5 @@
-// The IFO document (the title set's palette) and the conversions between screen colours,
-// Y Cr Cb values and palette hex texts.
+// The IFO document (the title set's palette) and palette hex texts. The conversions between
+// screen colours and Y Cr Cb values are in core/Colour.h.
 #pragma once
 
 #include <array>
@@ -13,17 +13,6 @@
 #include "files/IfoChains.h"
 
 class IfoTab;
-
-// Screen colour to Y, Cr, Cb (studio range). Bits 24-31 of the colour are ignored.
-int ColourToY(TColor colour);
-int ColourToCr(TColor colour);
-int ColourToCb(TColor colour);
-
-// Y, Cr, Cb back to one channel, truncated and clamped into 0-255. Any integers are accepted.
-int YCrCbToRed(int y, int cr);
-int YCrCbToGreen(int y, int cr, int cb);
-int YCrCbToBlue(int y, int cb);
-TColor YCrCbToColour(int y, int cr, int cb);
 
 // "0"-"9" and "A"-"F" give their value; every other character gives 15.
 int HexDigitValue(char character);

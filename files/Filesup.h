@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "core/Core.h"
 #include "core/EntryRemap.h"
 #include "core/FileIO.h"
+#include "core/Subpicture.h"
 #include "files/Tabs.h"
 
 // A SUP file is a run of packets from offset 0: a 10-byte header ("SP" and 8 bytes that are

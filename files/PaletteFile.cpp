@@ -38,8 +38,7 @@ std::optional<std::uint32_t> SixHexDigits(const std::string& text) {
 
 // An RRGGBB value as a Y Cr Cb hex text.
 std::string RgbToHexText(std::uint32_t rgb) {
-  const TColor colour = MakeColour(static_cast<int>(rgb >> 16), static_cast<int>(rgb >> 8 & 0xFF),
-                                   static_cast<int>(rgb & 0xFF));
+  const TColor colour = ColourOfRgb(rgb);
   return FormatHexText(ColourToY(colour), ColourToCr(colour), ColourToCb(colour));
 }
 

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/Core.h"
+#include "core/Subpicture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const ByteView bytes(data, size);

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "core/Core.h"
+#include "core/Subpicture.h"
 #include "core/EntryRemap.h"
 #include "tests/support/SupBuilder.h"
 

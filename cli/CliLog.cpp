@@ -1,0 +1,11 @@
+// velmoran-cli's log: the log lines on standard error, written around a status line.
+#include "cli/CliLog.h"
+
+#include <cstdio>
+
+void StderrLog::AppendLine(const std::string& line) {
+  if (status_ != nullptr) status_->Clear();
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fputc('\n', stderr);
+  if (status_ != nullptr) status_->Redraw();
+}

@@ -1,0 +1,27 @@
+// velmoran-cli's values: decimal numbers, comma lists, entry maps and palette hex texts.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "cli/CliOptions.h"
+#include "core/EntryRemap.h"
+
+// A decimal integer in [low, high]; throws UsageError naming `what` otherwise.
+int ParseInt(const std::string& text, int low, int high, const std::string& what);
+
+// Exactly `count` comma-separated integers in [low, high].
+std::vector<int> ParseIntList(const std::string& text, std::size_t count, int low, int high,
+                              const std::string& what);
+
+// Splits on commas; empty items are kept.
+std::vector<std::string> SplitCommas(const std::string& text);
+
+// The entry remap of --entries A=B[,A=B...] (required) and --contrast A=K[,A=K...]: each A
+// (0-15) at most once per option, B and K in 0-15.
+EntryMap EntryMapOptions(const CommandLine& line);
+
+// Exactly six hex digits, either case; returns them in upper case. Throws UsageError naming
+// `what` for anything else.
+std::string ParseHexArgument(const std::string& text, const std::string& what);

@@ -1,0 +1,120 @@
+// velmoran-cli's command table: every command and option with its help text.
+#include "cli/CliUsage.h"
+
+namespace {
+
+// Options shared by several commands, worded once.
+const OptionSpec kJson{"--json", false, false, "",
+                       "Print the result as one line of JSON instead of text."};
+const OptionSpec kOutput{
+    "-o", true, false, "OUT",
+    "Save to OUT, which may name the input file. The file is written beside OUT and "
+    "renamed into place; a failed save leaves OUT as it was."};
+const OptionSpec kEntries{"--entries", true, false, "A=B[,A=B...]",
+                          "Palette entry A (0-15) becomes entry B wherever a colour command or a "
+                          "colour/contrast change command names it; entries not named stay."};
+const OptionSpec kContrast{"--contrast", true, false, "A=K[,A=K...]",
+                           "Pixels whose colour was entry A get contrast K (0-15)."};
+
+}  // namespace
+
+const std::vector<CommandSpec>& CommandTable() {
+  static const std::vector<CommandSpec> table = {
+      {"sup show",
+       {"sup show FILE [--json]"},
+       "Loads the SUP file and prints the number of subtitles, the first subtitle's colours and "
+       "intensities and, when the subtitles use more than one, every mapping with the number of "
+       "subtitles that use it.",
+       "@(sup|SUP)",
+       {kJson}},
+      {"sup remap",
+       {"sup remap FILE -o OUT --colours B,O,T,A --intensities B,O,T,A",
+        "sup remap FILE -o OUT --entries A=B[,A=B...] [--contrast A=K[,A=K...]]"},
+       "Saves the SUP file to OUT with its subtitles remapped: by slot (--colours and "
+       "--intensities, the first colour and contrast command of each subtitle, as the window's "
+       "Save SUP does) or by palette entry (--entries and --contrast, every colour command of "
+       "every control sequence, so each subtitle keeps its own mapping).",
+       "@(sup|SUP)",
+       {kOutput,
+        {"--colours", true, false, "B,O,T,A",
+         "The palette entries (0-15) of Background, Outline, Text and Antialias."},
+        {"--intensities", true, false, "B,O,T,A",
+         "The intensities (0-15) of Background, Outline, Text and Antialias."},
+        kEntries,
+        kContrast}},
+      {"ifo show",
+       {"ifo show FILE|DIR [--json] [--all] [--pgc N] [--format yuv|rgb|idx]"},
+       "Prints the 16 palette entries of the title set's first program chain, one a line: the "
+       "entry's number and its hex text (Y Cr Cb). A VIDEO_TS folder stands for every IFO file "
+       "in it, each shown as with --all.",
+       "@(ifo|IFO)",
+       {kJson,
+        {"--all", false, false, "",
+         "Every program chain's palette: titles, menus and the first-play chain, one line each."},
+        {"--pgc", true, false, "N", "Title program chain N instead of the first."},
+        {"--format", true, false, "yuv|rgb|idx",
+         "Print the palette as a palette file: Y Cr Cb lines, RRGGBB lines or a VobSub "
+         "palette: line."}}},
+      {"ifo set",
+       {"ifo set FILE -o OUT [--pgc N|all] [--palette H0,...,H15 | --palette-file F] "
+        "[--entry I=HEX]... [--no-bup]"},
+       "Changes palette entries of the IFO file and saves it to OUT as the window's Save IFO "
+       "does: all sixteen (--palette or --palette-file), then single entries (--entry). Only the "
+       "palette bytes change; a backup twin (.BUP) beside OUT is rewritten with the same bytes.",
+       "@(ifo|IFO)",
+       {kOutput,
+        {"--palette", true, false, "H0,...,H15", "Sixteen hex texts (Y Cr Cb) for all entries."},
+        {"--palette-file", true, false, "F",
+         "The sixteen entries from a palette file: Y Cr Cb lines, an .rgb file of RRGGBB lines "
+         "or a VobSub .idx file's palette: line."},
+        {"--entry", true, true, "I=HEX",
+         "Entry I (0-15) becomes HEX; may be given more than once."},
+        {"--pgc", true, false, "N|all",
+         "Title program chain N instead of the first, or every program chain, each from its own "
+         "palette."},
+        {"--no-bup", false, false, "", "Leave the backup twin (.BUP) alone."}}},
+      {"vob scan",
+       {"vob scan [--all] [--json] [--units] FILE|DIR..."},
+       "Scans each VOB file and prints which palette entries each slot used at which intensity "
+       "(- where none did). A folder stands for its VOB files in name order; the parts of a "
+       "title set are read as one stream. Ctrl-C cancels the scan.",
+       "@(vob|VOB)",
+       {{"--all", false, false, "", "Every subtitle, not only up to the first."},
+        kJson,
+        {"--units", false, false, "",
+         "With --json: every subtitle unit counted, with its stream, offset, time stamp, colour "
+         "and contrast words and size."}}},
+      {"vob remap",
+       {"vob remap FILE... [-o OUT] [--stream N] --entries A=B[,A=B...] [--contrast A=K[,A=K...]]"},
+       "Remaps the subtitles inside the VOB files by palette entry, as sup remap --entries does; "
+       "only their colour and contrast bytes change. Every file is changed where it stands, and "
+       "a failed or cancelled run leaves each as it was. Prints file: and remapped: for each "
+       "file.",
+       "@(vob|VOB)",
+       {{"-o", true, false, "OUT", "With one FILE: write the result to OUT instead."},
+        {"--stream", true, false, "N", "Only subpicture stream N (0-31); by default every stream."},
+        kEntries,
+        kContrast}},
+      {"colour to-ycrcb",
+       {"colour to-ycrcb R,G,B"},
+       "Prints the palette hex text (Y Cr Cb) of a screen colour, as the IFO tab converts it.",
+       "",
+       {}},
+      {"colour to-rgb",
+       {"colour to-rgb HEX"},
+       "Prints the screen colour R,G,B of a palette hex text, as the IFO tab converts it.",
+       "",
+       {}},
+  };
+  return table;
+}
+
+const std::vector<OptionSpec>& GlobalOptions() {
+  static const std::vector<OptionSpec> options = {
+      {"--log-level", true, false, "N",
+       "Which log lines reach standard error: -1 (none) to 10 (all); default 4, warnings."},
+      {"--help", false, false, "", "Print the usage, of the tool or of one command."},
+      {"--version", false, false, "", "Print the version."},
+  };
+  return options;
+}
