@@ -95,32 +95,71 @@ const char* WalkErrorText(WalkError error) {
 namespace {
 
 constexpr std::uint32_t kChangeEndMark = 0x0FFFFFFF;  // ends a change command's line controls
-constexpr std::size_t kLineControlBytes = 4;   // first line, change count and last line
-constexpr std::size_t kPixelControlBytes = 6;  // column, colour word, contrast word
 
 // The line controls of a change command between `from` and `end` (its declared size).
 bool WalkChange(ByteView unit, std::size_t from, std::size_t end, int sequence,
-                std::vector<UnitWord>& words) {
+                UnitCommandVisitor& visitor) {
   std::size_t q = from;
   while (true) {
     if (end - q < kLineControlBytes) return false;
     if (ReadBigEndianUnchecked(unit.data() + q, 4) == kChangeEndMark) return true;
     const std::size_t changes = unit[q + 2] >> 4;
-    q += kLineControlBytes;
-    if ((end - q) / kPixelControlBytes < changes) return false;
-    for (std::size_t i = 0; i < changes; ++i, q += kPixelControlBytes) {
-      words.push_back({q + 2, WordKind::kColour, true, sequence, kNoWord});
-      words.push_back({q + 4, WordKind::kContrast, true, sequence, q + 2});
-    }
+    if ((end - q - kLineControlBytes) / kPixelControlBytes < changes) return false;
+    visitor.ChangeLine(sequence, q, changes);
+    q += kLineControlBytes + changes * kPixelControlBytes;
   }
 }
+
+// Collects the colour and contrast words for WalkUnitWords.
+class WordCollector : public UnitCommandVisitor {
+ public:
+  explicit WordCollector(std::vector<UnitWord>& words) : words_(words) {}
+  void Sequence(int, std::size_t) override {
+    firstWord_ = words_.size();
+    lastColour_ = kNoWord;
+  }
+  void Command(int sequence, int code, std::size_t at) override {
+    if (code == kCmdColour) {
+      words_.push_back({at + 1, WordKind::kColour, false, sequence, kNoWord});
+      lastColour_ = at + 1;
+    } else if (code == kCmdContrast) {
+      words_.push_back({at + 1, WordKind::kContrast, false, sequence, kNoWord});
+    }
+  }
+  void ChangeLine(int sequence, std::size_t at, std::size_t columns) override {
+    std::size_t q = at + kLineControlBytes;
+    for (std::size_t i = 0; i < columns; ++i, q += kPixelControlBytes) {
+      words_.push_back({q + 2, WordKind::kColour, true, sequence, kNoWord});
+      words_.push_back({q + 4, WordKind::kContrast, true, sequence, q + 2});
+    }
+  }
+  void SequenceEnd(int) override {
+    // Commands of one sequence act together: its contrast words take its last colour word.
+    const std::size_t colour = lastColour_ != kNoWord ? lastColour_ : colourInEffect_;
+    for (std::size_t i = firstWord_; i < words_.size(); ++i) {
+      if (words_[i].kind == WordKind::kContrast && !words_[i].inChange) words_[i].colourAt = colour;
+    }
+    colourInEffect_ = colour;
+  }
+
+ private:
+  std::vector<UnitWord>& words_;
+  std::size_t firstWord_ = 0;
+  std::size_t lastColour_ = kNoWord;
+  std::size_t colourInEffect_ = kNoWord;  // carried from one sequence to the next
+};
 
 }  // namespace
 
 UnitWalk WalkUnitWords(ByteView unit, std::vector<UnitWord>& words) {
+  words.clear();
+  WordCollector collector(words);
+  return WalkUnitCommands(unit, collector);
+}
+
+UnitWalk WalkUnitCommands(ByteView unit, UnitCommandVisitor& visitor) {
   // Length of each fixed-size command, code byte included. Code 7 carries its own size.
   static constexpr std::size_t kLength[7] = {1, 1, 1, 3, 3, 7, 5};
-  words.clear();
   UnitWalk walk;
   const std::size_t held = unit.size();
   auto fail = [&walk](WalkError error, std::size_t at) {
@@ -131,15 +170,13 @@ UnitWalk WalkUnitWords(ByteView unit, std::vector<UnitWord>& words) {
   const auto first = ReadBigEndian(unit, kControlOffsetField, 2);
   if (!first) return fail(WalkError::kSequenceOutside, 0);
   std::size_t sequence = *first;
-  std::size_t colourInEffect = kNoWord;  // carried from one sequence to the next
   while (true) {
     // The unit's own size and offset words are no sequence.
     if (sequence < 4 || sequence > held || held - sequence < kCommandListSkip) {
       return fail(WalkError::kSequenceOutside, sequence);
     }
     const std::size_t next = ReadBigEndianUnchecked(unit.data() + sequence + 2, 2);
-    const std::size_t firstWord = words.size();
-    std::size_t lastColour = kNoWord;
+    visitor.Sequence(walk.sequences, sequence);
     std::size_t p = sequence + kCommandListSkip;
     bool ended = false;
     while (!ended) {
@@ -150,12 +187,7 @@ UnitWalk WalkUnitWords(ByteView unit, std::vector<UnitWord>& words) {
         ++p;
       } else if (k <= 6) {
         if (held - p < kLength[k]) return fail(WalkError::kListOutside, p);
-        if (k == kCmdColour) {
-          words.push_back({p + 1, WordKind::kColour, false, walk.sequences, kNoWord});
-          lastColour = p + 1;
-        } else if (k == kCmdContrast) {
-          words.push_back({p + 1, WordKind::kContrast, false, walk.sequences, kNoWord});
-        }
+        visitor.Command(walk.sequences, k, p);
         p += kLength[k];
       } else if (k == 7) {
         ++walk.changeCommands;
@@ -163,7 +195,8 @@ UnitWalk WalkUnitWords(ByteView unit, std::vector<UnitWord>& words) {
         if (!size) return fail(WalkError::kListOutside, p);
         if (*size < 2 || held - (p + 1) < *size) return fail(WalkError::kChangeDamaged, p);
         const std::size_t end = p + 1 + *size;  // the size counts its own two bytes
-        if (!WalkChange(unit, p + 3, end, walk.sequences, words)) {
+        visitor.ChangeBegin(walk.sequences, p);
+        if (!WalkChange(unit, p + 3, end, walk.sequences, visitor)) {
           return fail(WalkError::kChangeDamaged, p);
         }
         p = end;
@@ -171,12 +204,7 @@ UnitWalk WalkUnitWords(ByteView unit, std::vector<UnitWord>& words) {
         return fail(WalkError::kUnknownCode, p);
       }
     }
-    // Commands of one sequence act together: its contrast words take its last colour word.
-    const std::size_t colour = lastColour != kNoWord ? lastColour : colourInEffect;
-    for (std::size_t i = firstWord; i < words.size(); ++i) {
-      if (words[i].kind == WordKind::kContrast && !words[i].inChange) words[i].colourAt = colour;
-    }
-    colourInEffect = colour;
+    visitor.SequenceEnd(walk.sequences);
     ++walk.sequences;
     if (next == sequence) return walk;
     // Strictly forward: a link back, or into the list just walked, could loop or read a command
