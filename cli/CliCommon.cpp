@@ -22,6 +22,8 @@ const char* const kUsageText =
     "  ifo set FILE -o OUT [--pgc N|all] [--palette H0,...,H15 | --palette-file F] [--entry I=HEX]... [--no-bup]\n"
     "  vob scan [--all] [--json] [--units] FILE|DIR...\n"
     "  vob remap FILE... [-o OUT] [--stream N] --entries A=B[,A=B...] [--contrast A=K[,A=K...]]\n"
+    "  sup pictures FILE DIR [--ifo IFO [--pgc N] | --palette-file F]\n"
+    "  vob pictures FILE...|DIR DIR [--stream N] [--ifo IFO [--pgc N] | --palette-file F]\n"
     "  colour to-ycrcb R,G,B\n"
     "  colour to-rgb HEX\n"
     "  --help, --version\n"

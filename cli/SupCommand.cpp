@@ -74,9 +74,9 @@ int Show(const Args& args) {
     const auto list = [&](bool colours, bool found) {
       return count > 0 && !found ? std::string("null") : "[" + JoinSlots(sup, colours, ", ") + "]";
     };
-    std::printf("{\"file\": %s, \"subtitles\": %d, \"colours\": %s, \"intensities\": %s, "
+    std::printf("{\"file\": %s, \"subtitles\": %s, \"colours\": %s, \"intensities\": %s, "
                 "\"mappings\": %s}\n",
-                JsonString(file).c_str(), count, list(true, sup.FileColourFound()).c_str(),
+                JsonString(file).c_str(), SupSubtitlesJson(sup).c_str(), list(true, sup.FileColourFound()).c_str(),
                 list(false, sup.FileIntensityFound()).c_str(), MappingsJson(sup).c_str());
   } else {
     std::printf("subtitles: %d\ncolours: %s\nintensities: %s\n%s", count,
@@ -128,5 +128,6 @@ int RunSupCommand(const Args& args) {
   const Args rest(args.begin() + 1, args.end());
   if (args[0] == "show") return Show(rest);
   if (args[0] == "remap") return Remap(rest);
+  if (args[0] == "pictures") return RunSupPictures(rest);
   throw UsageError("sup: unknown subcommand '" + args[0] + "'");
 }

@@ -191,7 +191,8 @@ void PrintJson(const std::vector<FileResult>& results, bool units) {
                ", \"offset\": " + std::to_string(unit.offset) +
                ", \"pts\": " + (unit.pts ? std::to_string(*unit.pts) : "null") +
                ", \"cmd3\": " + std::to_string(unit.cmd3) + ", \"cmd4\": " + std::to_string(unit.cmd4) +
-               ", \"size\": " + std::to_string(unit.size) + "}";
+               ", \"size\": " + std::to_string(unit.size) +
+               ", \"forced\": " + (unit.forced ? "true" : "false") + "}";
       }
       out += "]";
     }
@@ -294,5 +295,6 @@ int RunVobCommand(const Args& args) {
   const Args rest(args.begin() + 1, args.end());
   if (args[0] == "scan") return RunScan(rest);
   if (args[0] == "remap") return RunRemap(rest);
+  if (args[0] == "pictures") return RunVobPictures(rest);
   throw UsageError("vob: unknown subcommand '" + args[0] + "'");
 }
