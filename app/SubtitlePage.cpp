@@ -223,10 +223,18 @@ QImage SubtitlePage::Compose(const std::vector<std::uint8_t>& unit, QString& why
     why = QString("Can't decode: ") + SubpictureErrorText(error);
     return {};
   }
-  std::vector<std::uint8_t> rgba;
-  ImageToRgba(image, palette_, rgba);
-  const QImage picture(rgba.data(), image.area.width, image.area.height, image.area.width * 4,
-                       QImage::Format_RGBA8888);
+  // One premultiplied colour per entry and contrast byte: the fastest form to blend.
+  std::array<QRgb, 256> colours{};
+  for (int v = 0; v < 256; ++v) {
+    const TColor c = palette_[static_cast<std::size_t>(v & 0xF)];
+    colours[static_cast<std::size_t>(v)] = qPremultiply(qRgba(RedOf(c), GreenOf(c), BlueOf(c), (v >> 4) * 17));
+  }
+  QImage picture(image.area.width, image.area.height, QImage::Format_ARGB32_Premultiplied);
+  for (int y = 0; y < image.area.height; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+    const std::uint8_t* codes = image.pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(image.area.width);
+    for (int x = 0; x < image.area.width; ++x) line[x] = colours[codes[x]];
+  }
   const QSize viewport = beforeArea_->viewport()->size();
   double scale = ZoomList->currentIndex();
   if (ZoomList->currentIndex() == kFit) {
