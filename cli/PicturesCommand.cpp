@@ -99,8 +99,9 @@ class PictureSink : public VobUnitSink {
       : palette_(palette), folder_(std::move(folder)), stream_(stream) {}
   bool UnitComplete(int stream, ByteView unit, const std::vector<UnitPiece>&) override {
     if ((stream_ >= 0 && stream != stream_) || IsMarkerUnit(unit)) return true;
-    const int n = ++counts_[static_cast<std::size_t>(stream)];
-    return WritePicture(unit, palette_, folder_, "s" + std::to_string(stream) + "-" + Number(n));
+    char name[32];
+    std::snprintf(name, sizeof name, "s%d-%04d", stream, ++counts_[static_cast<std::size_t>(stream)]);
+    return WritePicture(unit, palette_, folder_, name);
   }
   bool UnitLost(int, int, std::int64_t, const char*) override { return true; }
   bool StrayPacket(int, std::int64_t) override { return true; }
