@@ -19,7 +19,7 @@ WERROR_FLAG := -DVELMORAN_WERROR=$(WERROR)
 # Debian packages the build and the tests need.
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev nlohmann-json3-dev \
             libgtest-dev libgmock-dev libbenchmark-dev \
-            xvfb xauth fonts-liberation2 fonts-dejavu-core
+            xvfb xauth fonts-liberation2 fonts-dejavu-core zlib1g-dev
 # Tests on real files: ffmpeg makes the streams (and ffprobe checks them), dvdauthor and spumux
 # make title sets and subtitle streams, lsdvd reads the palettes back.
 PACKAGES += dvdauthor lsdvd ffmpeg
@@ -31,7 +31,7 @@ FUZZ_SECONDS ?= 30
 # The package build and its checks; the Windows cross-build and Wine.
 PACKAGE_PACKAGES := dpkg-dev fakeroot file lintian desktop-file-utils appstream librsvg2-bin \
                     man-db bash-completion
-WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix wine wine64 googletest
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix wine wine64 googletest libz-mingw-w64-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -12,26 +12,6 @@
 
 namespace {
 
-// The palette Default applies, entry 0 to 15.
-constexpr std::array<TColor, 16> kDefaultPalette = {
-    0xFF0000,  // blue
-    0x000000,  // black
-    0xFFFFFF,  // white
-    0xC0C0C0,  // silver
-    0x800000,  // navy
-    0x808080,  // gray
-    0x0000FF,  // red
-    0x000080,  // maroon
-    0x00FF00,  // lime
-    0x008000,  // green
-    0x008080,  // olive
-    0x00FFFF,  // yellow
-    0xFF00FF,  // fuchsia
-    0x800080,  // purple
-    0xFFFF00,  // aqua
-    0x808000,  // teal
-};
-
 bool IsEntry(int index) { return index >= 0 && index < 16; }
 
 }  // namespace

@@ -133,7 +133,10 @@ void TMainForm::SetPaletteColour(int index, TColor colour) {
   RepaintPalette();
 }
 
-void TMainForm::RenderSample() { preview_.Render(PaletteColours, sup_.Slots()); }
+void TMainForm::RenderSample() {
+  preview_.Render(PaletteColours, sup_.Slots());
+  subtitles_.ShowPictures();
+}
 void TMainForm::ShowIndexRow(bool supSide) { top_.ShowIndexRow(supSide); }
 void TMainForm::RepaintPalette() { top_.RepaintPalette(); }
 
@@ -193,7 +196,9 @@ void TMainForm::OpenSUPClick() {
 }
 
 void TMainForm::OpenSupFile(const std::string& fileName) {
-  if (SupFile.Load(fileName) == -1) {
+  const bool loaded = SupFile.Load(fileName) != -1;
+  subtitles_.ShowSubtitles();  // a failed load leaves no subtitle either
+  if (!loaded) {
     sup_.ShowFileName({});
     return;
   }
@@ -235,6 +240,7 @@ void TMainForm::SaveSUPClick() {
   const std::string fileName = sup_.SaveDialogSUP.fileName;
   sup_.ShowFileName(fileName);
   SupFile.Save(fileName);  // logs its own success or failure
+  subtitles_.ShowSubtitles();  // a save makes the new mapping the file's own
 }
 
 // The IFO tab. A write to a hex field runs HexXXChange at most twice, nested inside the write:

@@ -15,6 +15,7 @@
 #include "app/PreviewPanel.h"
 #include "app/SettingsLink.h"
 #include "app/SettingsPage.h"
+#include "app/SubtitlePage.h"
 #include "app/SupPage.h"
 #include "app/TopBand.h"
 #include "app/VobPage.h"
@@ -49,6 +50,7 @@ class TMainForm : public QWidget {
   IfoPage& Ifo() { return ifo_; }
   VobPage& Vob() { return vob_; }
   SettingsPage& SettingsTab() { return settings_; }
+  SubtitlePage& Subtitles() { return subtitles_; }
   LogList* LogListBox() { return &log_; }
   PreviewPanel& Preview() { return preview_; }
 
@@ -140,6 +142,7 @@ class TMainForm : public QWidget {
   IfoPage ifo_{fileTypes_};
   VobPage vob_{fileTypes_};
   SettingsPage settings_{fileTypes_};
+  SubtitlePage subtitles_{fileTypes_, SupFile, sup_, PaletteColours, dialogs_};
   LogList log_{this, [this] { return settings_.LogLevel(); }};
   PreviewPanel preview_{this};
   SettingsLink settingsLink_{settings_, preview_, vob_, EventsEnabled};

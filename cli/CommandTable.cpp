@@ -15,6 +15,15 @@ const OptionSpec kEntries{"--entries", true, false, "A=B[,A=B...]",
                           "colour/contrast change command names it; entries not named stay."};
 const OptionSpec kContrast{"--contrast", true, false, "A=K[,A=K...]",
                            "Pixels whose colour was entry A get contrast K (0-15)."};
+// The palette of pictures: an IFO file's program chain or a palette file.
+const OptionSpec kPictureIfo{"--ifo", true, false, "IFO",
+                             "Draw in the palette of this IFO file's first title program chain."};
+const OptionSpec kPicturePgc{"--pgc", true, false, "N",
+                             "With --ifo: title program chain N instead of the first."};
+const OptionSpec kPicturePaletteFile{"--palette-file", true, false, "F",
+                                     "Draw in the palette of a palette file (Y Cr Cb lines, an "
+                                     ".rgb file or a VobSub .idx file); by default the IFO tab's "
+                                     "default palette."};
 
 }  // namespace
 
@@ -95,6 +104,21 @@ const std::vector<CommandSpec>& CommandTable() {
         {"--stream", true, false, "N", "Only subpicture stream N (0-31); by default every stream."},
         kEntries,
         kContrast}},
+      {"sup pictures",
+       {"sup pictures FILE DIR [--ifo IFO [--pgc N] | --palette-file F]"},
+       "Writes one PNG picture per subtitle into DIR (0001.png, 0002.png, ...): the display "
+       "area in the palette's colours, with contrast as transparency.",
+       "@(sup|SUP)",
+       {kPictureIfo, kPicturePgc, kPicturePaletteFile}},
+      {"vob pictures",
+       {"vob pictures FILE...|DIR DIR [--stream N] [--ifo IFO [--pgc N] | --palette-file F]"},
+       "Writes one PNG picture per subtitle of the VOB files into DIR, per stream (s0-0001.png, "
+       "...); parts of a title set continue each other.",
+       "@(vob|VOB)",
+       {{"--stream", true, false, "N", "Only subpicture stream N (0-31); by default every stream."},
+        kPictureIfo,
+        kPicturePgc,
+        kPicturePaletteFile}},
       {"colour to-ycrcb",
        {"colour to-ycrcb R,G,B"},
        "Prints the palette hex text (Y Cr Cb) of a screen colour, as the IFO tab converts it.",

@@ -7,3 +7,8 @@ int RunSupCommand(const Args& args);
 int RunIfoCommand(const Args& args);
 int RunVobCommand(const Args& args);
 int RunColourCommand(const Args& args);
+// sup pictures and vob pictures (PicturesCommand.cpp), and the subtitle list of sup show --json.
+int RunSupPictures(const Args& args);
+int RunVobPictures(const Args& args);
+class CFileSUP;
+Json SupSubtitlesJson(const CFileSUP& sup);

@@ -83,7 +83,7 @@ int Show(const Args& args) {
       return slots;
     };
     const Json out = {{"file", file},
-                      {"subtitles", count},
+                      {"subtitles", SupSubtitlesJson(sup)},
                       {"colours", list(true, sup.FileColourFound())},
                       {"intensities", list(false, sup.FileIntensityFound())},
                       {"mappings", MappingsJson(sup)}};
@@ -132,5 +132,6 @@ int RunSupCommand(const Args& args) {
   const Args rest(args.begin() + 1, args.end());
   if (args[0] == "show") return Show(rest);
   if (args[0] == "remap") return Remap(rest);
+  if (args[0] == "pictures") return RunSupPictures(rest);
   throw UsageError("sup: unknown subcommand '" + args[0] + "'");
 }

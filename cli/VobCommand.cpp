@@ -169,7 +169,8 @@ Json UnitJson(const VobUnitFacts& unit) {
               {"pts", unit.pts ? Json(*unit.pts) : Json(nullptr)},
               {"cmd3", unit.cmd3},
               {"cmd4", unit.cmd4},
-              {"size", unit.size}};
+              {"size", unit.size},
+              {"forced", unit.forced}};
 }
 
 Json FileJson(const FileResult& r, bool units) {
@@ -287,5 +288,6 @@ int RunVobCommand(const Args& args) {
   const Args rest(args.begin() + 1, args.end());
   if (args[0] == "scan") return RunScan(rest);
   if (args[0] == "remap") return RunRemap(rest);
+  if (args[0] == "pictures") return RunVobPictures(rest);
   throw UsageError("vob: unknown subcommand '" + args[0] + "'");
 }

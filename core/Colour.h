@@ -2,6 +2,7 @@
 // conversions between screen colours and Y Cr Cb: every colour calculation of the program.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 // A screen colour: red in bits 0-7, green in 8-15, blue in 16-23 (0x00BBGGRR).
@@ -9,6 +10,26 @@ using TColor = std::uint32_t;
 
 constexpr TColor kWhite = 0xFFFFFF;
 constexpr TColor kBlack = 0x000000;
+
+// The palette the IFO tab's Default applies, entry 0 to 15.
+constexpr std::array<TColor, 16> kDefaultPalette = {
+    0xFF0000,  // blue
+    0x000000,  // black
+    0xFFFFFF,  // white
+    0xC0C0C0,  // silver
+    0x800000,  // navy
+    0x808080,  // gray
+    0x0000FF,  // red
+    0x000080,  // maroon
+    0x00FF00,  // lime
+    0x008000,  // green
+    0x008080,  // olive
+    0x00FFFF,  // yellow
+    0xFF00FF,  // fuchsia
+    0x800080,  // purple
+    0xFFFF00,  // aqua
+    0x808000,  // teal
+};
 
 constexpr int RedOf(TColor c) { return static_cast<int>(c & 0xFF); }
 constexpr int GreenOf(TColor c) { return static_cast<int>((c >> 8) & 0xFF); }

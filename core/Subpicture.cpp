@@ -75,23 +75,17 @@ const char* WalkErrorText(WalkError error) {
 namespace {
 
 constexpr std::uint32_t kChangeEndMark = 0x0FFFFFFF;  // ends a change command's line controls
-constexpr std::size_t kLineControlBytes = 4;   // first line, change count and last line
-constexpr std::size_t kPixelControlBytes = 6;  // column, colour word, contrast word
-
 // The line controls of a change command between `from` and `end` (its declared size).
 bool WalkChange(ByteView unit, std::size_t from, std::size_t end, int sequence,
-                std::vector<UnitWord>& words) {
+                UnitCommandVisitor& visitor) {
   std::size_t q = from;
   while (true) {
     if (end - q < kLineControlBytes) return false;
     if (ReadBigEndianUnchecked(unit.data() + q, 4) == kChangeEndMark) return true;
     const std::size_t changes = unit[q + 2] >> 4;
-    q += kLineControlBytes;
-    if ((end - q) / kPixelControlBytes < changes) return false;
-    for (std::size_t i = 0; i < changes; ++i, q += kPixelControlBytes) {
-      words.push_back({q + 2, WordKind::kColour, true, sequence, kNoWord});
-      words.push_back({q + 4, WordKind::kContrast, true, sequence, q + 2});
-    }
+    if ((end - q - kLineControlBytes) / kPixelControlBytes < changes) return false;
+    visitor.ChangeLine(sequence, q, changes);
+    q += kLineControlBytes + changes * kPixelControlBytes;
   }
 }
 
@@ -102,11 +96,11 @@ std::nullopt_t Fail(UnitWalk& walk, WalkError error, std::size_t at) {
   return std::nullopt;
 }
 
-// The command list of control sequence number walk.sequences, from `p` to its end code: every
-// colour and contrast word is added to `words` and the last Cmd3's word kept in `lastColour`.
-// Returns the byte after the end code, or nullopt with the walk's error set.
+// The command list of control sequence number walk.sequences, from `p` to its end code, each
+// command reported to `visitor`. Returns the byte after the end code, or nullopt with the walk's
+// error set.
 std::optional<std::size_t> WalkCommandList(ByteView unit, std::size_t p, UnitWalk& walk,
-                                           std::vector<UnitWord>& words, std::size_t& lastColour) {
+                                           UnitCommandVisitor& visitor) {
   const std::size_t held = unit.size();
   while (true) {
     if (p >= held) return Fail(walk, WalkError::kListOutside, p);
@@ -114,12 +108,7 @@ std::optional<std::size_t> WalkCommandList(ByteView unit, std::size_t p, UnitWal
     if (k == kCmdEnd) return p + 1;
     if (k <= 6) {
       if (held - p < kCommandLength[k]) return Fail(walk, WalkError::kListOutside, p);
-      if (k == kCmdColour) {
-        words.push_back({p + 1, WordKind::kColour, false, walk.sequences, kNoWord});
-        lastColour = p + 1;
-      } else if (k == kCmdContrast) {
-        words.push_back({p + 1, WordKind::kContrast, false, walk.sequences, kNoWord});
-      }
+      visitor.Command(walk.sequences, k, p);
       p += kCommandLength[k];
     } else if (k == 7) {
       ++walk.changeCommands;
@@ -127,7 +116,8 @@ std::optional<std::size_t> WalkCommandList(ByteView unit, std::size_t p, UnitWal
       if (!size) return Fail(walk, WalkError::kListOutside, p);
       if (*size < 2 || held - (p + 1) < *size) return Fail(walk, WalkError::kChangeDamaged, p);
       const std::size_t end = p + 1 + *size;  // the size counts its own two bytes
-      if (!WalkChange(unit, p + 3, end, walk.sequences, words)) {
+      visitor.ChangeBegin(walk.sequences, p);
+      if (!WalkChange(unit, p + 3, end, walk.sequences, visitor)) {
         return Fail(walk, WalkError::kChangeDamaged, p);
       }
       p = end;
@@ -137,10 +127,54 @@ std::optional<std::size_t> WalkCommandList(ByteView unit, std::size_t p, UnitWal
   }
 }
 
+// Collects the colour and contrast words for WalkUnitWords.
+class WordCollector : public UnitCommandVisitor {
+ public:
+  explicit WordCollector(std::vector<UnitWord>& words) : words_(words) {}
+  void Sequence(int, std::size_t) override {
+    firstWord_ = words_.size();
+    lastColour_ = kNoWord;
+  }
+  void Command(int sequence, int code, std::size_t at) override {
+    if (code == kCmdColour) {
+      words_.push_back({at + 1, WordKind::kColour, false, sequence, kNoWord});
+      lastColour_ = at + 1;
+    } else if (code == kCmdContrast) {
+      words_.push_back({at + 1, WordKind::kContrast, false, sequence, kNoWord});
+    }
+  }
+  void ChangeLine(int sequence, std::size_t at, std::size_t columns) override {
+    std::size_t q = at + kLineControlBytes;
+    for (std::size_t i = 0; i < columns; ++i, q += kPixelControlBytes) {
+      words_.push_back({q + 2, WordKind::kColour, true, sequence, kNoWord});
+      words_.push_back({q + 4, WordKind::kContrast, true, sequence, q + 2});
+    }
+  }
+  void SequenceEnd(int) override {
+    // Commands of one sequence act together: its contrast words take its last colour word.
+    const std::size_t colour = lastColour_ != kNoWord ? lastColour_ : colourInEffect_;
+    for (std::size_t i = firstWord_; i < words_.size(); ++i) {
+      if (words_[i].kind == WordKind::kContrast && !words_[i].inChange) words_[i].colourAt = colour;
+    }
+    colourInEffect_ = colour;
+  }
+
+ private:
+  std::vector<UnitWord>& words_;
+  std::size_t firstWord_ = 0;
+  std::size_t lastColour_ = kNoWord;
+  std::size_t colourInEffect_ = kNoWord;  // carried from one sequence to the next
+};
+
 }  // namespace
 
 UnitWalk WalkUnitWords(ByteView unit, std::vector<UnitWord>& words) {
   words.clear();
+  WordCollector collector(words);
+  return WalkUnitCommands(unit, collector);
+}
+
+UnitWalk WalkUnitCommands(ByteView unit, UnitCommandVisitor& visitor) {
   UnitWalk walk;
   const std::size_t held = unit.size();
   const auto first = ReadBigEndian(unit, kControlOffsetField, 2);
@@ -149,7 +183,6 @@ UnitWalk WalkUnitWords(ByteView unit, std::vector<UnitWord>& words) {
     return walk;
   }
   std::size_t sequence = *first;
-  std::size_t colourInEffect = kNoWord;  // carried from one sequence to the next
   while (true) {
     // The unit's own size and offset words are no sequence.
     if (sequence < 4 || sequence > held || held - sequence < kCommandListSkip) {
@@ -157,16 +190,10 @@ UnitWalk WalkUnitWords(ByteView unit, std::vector<UnitWord>& words) {
       return walk;
     }
     const std::size_t next = ReadBigEndianUnchecked(unit.data() + sequence + 2, 2);
-    const std::size_t firstWord = words.size();
-    std::size_t lastColour = kNoWord;
-    const auto end = WalkCommandList(unit, sequence + kCommandListSkip, walk, words, lastColour);
+    visitor.Sequence(walk.sequences, sequence);
+    const auto end = WalkCommandList(unit, sequence + kCommandListSkip, walk, visitor);
     if (!end) return walk;
-    // Commands of one sequence act together: its contrast words take its last colour word.
-    const std::size_t colour = lastColour != kNoWord ? lastColour : colourInEffect;
-    for (std::size_t i = firstWord; i < words.size(); ++i) {
-      if (words[i].kind == WordKind::kContrast && !words[i].inChange) words[i].colourAt = colour;
-    }
-    colourInEffect = colour;
+    visitor.SequenceEnd(walk.sequences);
     ++walk.sequences;
     if (next == sequence) return walk;
     // Strictly forward: a link back, or into the list just walked, could loop or read a command

@@ -78,6 +78,30 @@ struct UnitWalk {
   int changeCommands = 0;   // code-7 commands met
 };
 
+// What WalkUnitCommands meets, in the unit's order. Offsets count from the unit's first byte,
+// and every byte a call names has been checked to lie inside the unit.
+class UnitCommandVisitor {
+ public:
+  virtual ~UnitCommandVisitor() = default;
+  // A control sequence (0 for the first) begins at `at`: its 2-byte delay, its 2-byte link.
+  virtual void Sequence(int /*sequence*/, std::size_t /*at*/) {}
+  // A command of codes 0-6 at `at`; its argument bytes follow the code.
+  virtual void Command(int /*sequence*/, int /*code*/, std::size_t /*at*/) {}
+  // A change command (code 7) at `at`; its line controls follow, each reported by ChangeLine.
+  virtual void ChangeBegin(int /*sequence*/, std::size_t /*at*/) {}
+  // A line control of a change command: 4 bytes at `at`, then `columns` pixel controls of 6
+  // bytes each (column, colour word, contrast word).
+  virtual void ChangeLine(int /*sequence*/, std::size_t /*at*/, std::size_t /*columns*/) {}
+  // The sequence's end code was reached.
+  virtual void SequenceEnd(int /*sequence*/) {}
+};
+
+constexpr std::size_t kLineControlBytes = 4;   // first line, change count and last line
+constexpr std::size_t kPixelControlBytes = 6;  // column, colour word, contrast word
+
+// The walk WalkUnitWords describes, reporting every command to `visitor` as it goes.
+UnitWalk WalkUnitCommands(ByteView unit, UnitCommandVisitor& visitor);
+
 // Walks every control sequence of a unit and collects every colour and contrast word: each
 // Cmd3 and Cmd4, and the colour and contrast word of every pixel control inside a change command
 // (code 7), whose regions are parsed within its declared size. The walk starts at the offset in

@@ -149,6 +149,20 @@ ByteView CFileSUP::UnitOf(std::int32_t packet) const {
   return bytes.subspan(start, *unitSize);
 }
 
+ByteView CFileSUP::SubtitleUnit(int index) const {
+  if (index < 0 || index >= PacketCount()) return {};
+  return UnitOf(Packets[static_cast<std::size_t>(index)]);
+}
+
+std::uint32_t CFileSUP::SubtitleTime(int index) const {
+  if (index < 0 || index >= PacketCount()) return 0;
+  // Every listed packet holds its whole header.
+  const std::uint8_t* header = Bytes.data() + Packets[static_cast<std::size_t>(index)];
+  std::uint32_t time = 0;
+  for (int i = 5; i >= 2; --i) time = time << 8 | header[i];
+  return time;
+}
+
 std::int64_t CFileSUP::FindPacketCommand(std::int32_t packet, int code) const {
   const auto offset = FindUnitCommand(UnitOf(packet), code);
   if (!offset) return -1;

@@ -73,6 +73,10 @@ class CFileSUP {
   // Every distinct mapping of the subtitles' first control sequences, in order of first
   // appearance (the first is the first subtitle's), as loaded or last saved.
   const std::vector<SupMapping>& Mappings() const { return mappings_; }
+  // Subtitle `index` (from 0): its subpicture unit, and its time, the 90 kHz value that DVD SUP
+  // writers store little-endian in bytes 2-5 of the packet header. Empty and 0 outside.
+  ByteView SubtitleUnit(int index) const;
+  std::uint32_t SubtitleTime(int index) const;
 
  private:
   bool IsSupData() const;

@@ -34,6 +34,7 @@
 #include "core/Log.h"
 #include "core/Platform.h"
 #include "core/Progress.h"
+#include "files/SubtitlePicture.h"
 
 namespace {
 
@@ -377,7 +378,7 @@ int CFileVOB::TakeUnit(const Unit& unit) {
   ++stream.subtitles;
   if (collectUnits_) {
     facts_.push_back({unit.stream, unit.offset, unit.pts, word3, word4,
-                      static_cast<int>(unit.bytes.size()), unit.pieces});
+                      static_cast<int>(unit.bytes.size()), unit.pieces, IsForcedUnit(bytes)});
   }
   return 1;
 }

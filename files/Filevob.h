@@ -47,6 +47,7 @@ struct VobUnitFacts {
   int cmd4 = 0;
   int size = 0;                     // as the unit declares it
   std::vector<UnitPiece> pieces;    // where each received byte lies, in the unit's order
+  bool forced = false;              // its first control sequence holds the forced start
 };
 
 // The subtitles of one subpicture stream.

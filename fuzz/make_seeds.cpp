@@ -61,6 +61,11 @@ int main(int argc, char** argv) {
   layered.change = {{401, 403, {{100, 0x1234, 0xF0F0}, {110, 0x9ABC, 0x0F0F}}}};
   layered.later = {{0x03, 0x45, 0x67, 0x04, 0x12, 0x34, 0xFF}, {0x02, 0xFF}};
   Seed(dir, "fuzz_sup", "layered-sequences", SupBuilder().Marker().Add(layered).Add(small).Build());
+  Seed(dir, "fuzz_subpicture", "layered", BuildUnit(layered));
+  SupPacket forced = small;
+  forced.image = StripedImage(33, 5, 2);
+  forced.forced = true;
+  Seed(dir, "fuzz_subpicture", "forced-odd-width", BuildUnit(forced));
   VobBuilder vob;
   vob.NavPack().VideoPack().Unit(0, MakeSubpictureUnit(0x3210, 0xFFF0)).AudioPack();
   vob.Unit(1, MakeMarkerUnit()).Unit(0, MakeSubpictureUnit(0x1234, 0x5678, 3000));

@@ -22,6 +22,17 @@ ProcessResult Cli(std::vector<std::string> args) {
   return RunProcess(args);
 }
 
+// The "subtitles" list of sup show --json for `n` subtitles as the builder makes them by default:
+// a second apart from 1 s, stopped by the second sequence, with an empty display area.
+std::string DefaultSubtitles(int n) {
+  std::string list;
+  for (int i = 1; i <= n; ++i) {
+    list += std::string(i > 1 ? ", " : "") + "{\"number\": " + std::to_string(i) + ", \"time\": " + std::to_string(90000 * i) +
+            ", \"duration\": 102400, \"forced\": false, \"x\": 0, \"y\": 0, \"width\": 0, \"height\": 0}";
+  }
+  return "[" + list + "]";
+}
+
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
@@ -55,7 +66,7 @@ TEST_F(SupCliTest, ShowPrintsCountAndFirstMapping) {
   const ProcessResult json = Cli({"sup", "show", "--json", in});
   EXPECT_EQ(json.exitStatus, 0);
   EXPECT_EQ(json.out, "{\"file\": \"" + in +
-                          "\", \"subtitles\": 3, \"colours\": [7, 6, 5, 4], \"intensities\": [0, 15, 15, 0], "
+                          "\", \"subtitles\": " + DefaultSubtitles(3) + ", \"colours\": [7, 6, 5, 4], \"intensities\": [0, 15, 15, 0], "
                           "\"mappings\": [{\"colours\": [7, 6, 5, 4], \"intensities\": [0, 15, 15, 0], \"subtitles\": 1}, "
                           "{\"colours\": [0, 1, 2, 3], \"intensities\": [0, 15, 15, 15], \"subtitles\": 2}]}\n");
 
@@ -76,7 +87,7 @@ TEST_F(SupCliTest, ShowPrintsCountAndFirstMapping) {
            {{.colour = std::nullopt}, "\"colours\": null, \"intensities\": [0, 15, 15, 15]"},
            {{.contrast = std::nullopt}, "\"colours\": [0, 1, 2, 3], \"intensities\": null"}}) {
     WriteFileBytes(in, SupBuilder().Marker().Add(packet).Add().Build());
-    EXPECT_EQ(Cli({"sup", "show", "--json", in}).out.find("{\"file\": \"" + in + "\", \"subtitles\": 2, " + lists + ", "),
+    EXPECT_EQ(Cli({"sup", "show", "--json", in}).out.find("{\"file\": \"" + in + "\", \"subtitles\": " + DefaultSubtitles(2) + ", " + lists + ", "),
               0u);
   }
 }
@@ -99,7 +110,7 @@ TEST_F(SupCliTest, JsonKeepsUtf8FileNamesAndReplacesOtherBytes) {
     WriteFileBytes(dir.File(name), SupBuilder().Marker().Build());
     EXPECT_EQ(Cli({"sup", "show", "--json", dir.File(name)}).out,
               "{\"file\": \"" + dir.File(shown) +
-                  "\", \"subtitles\": 0, \"colours\": [0, 0, 0, 0], \"intensities\": [0, 0, 0, 0], "
+                  "\", \"subtitles\": [], \"colours\": [0, 0, 0, 0], \"intensities\": [0, 0, 0, 0], "
                   "\"mappings\": []}\n")
         << shown;
   }
@@ -114,7 +125,7 @@ TEST_F(SupCliTest, ShowOfMarkerOnlyFileHasNoSubtitlesAndZeroMapping) {
   EXPECT_EQ(r.out, "subtitles: 0\ncolours: 0 0 0 0\nintensities: 0 0 0 0\n");
   const ProcessResult json = Cli({"sup", "show", odd, "--json"});
   EXPECT_EQ(json.out, "{\"file\": \"" + dir.File("quote\\\" and %s.sup") +
-                          "\", \"subtitles\": 0, \"colours\": [0, 0, 0, 0], \"intensities\": [0, 0, 0, 0], "
+                          "\", \"subtitles\": [], \"colours\": [0, 0, 0, 0], \"intensities\": [0, 0, 0, 0], "
                           "\"mappings\": []}\n");
 }
 

@@ -150,7 +150,7 @@ TEST_F(VobCliTest, FoldersContinuingPartsAndUnits) {
   const std::string first = "{\"file\": \"" + disc + "/VTS_01_1.VOB\", \"subtitles\": 1,";
   EXPECT_EQ(r.out.find("{\"files\": [" + first), 0u) << r.out;
   EXPECT_NE(r.out.find("\"units\": [{\"stream\": 3, \"offset\": 2048, \"pts\": 90000, \"cmd3\": 12816, "
-                       "\"cmd4\": 65520, \"size\": " + std::to_string(unit.size()) + "}]}, {\"file\": \"" +
+                       "\"cmd4\": 65520, \"size\": " + std::to_string(unit.size()) + ", \"forced\": false}]}, {\"file\": \"" +
                        disc + "/vts_01_2.vob\", \"subtitles\": 1,"),
             std::string::npos)
       << r.out;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -19,6 +20,7 @@
 #include "core/EntryRemap.h"
 #include "files/Filesup.h"
 #include "files/Filevob.h"
+#include "files/SubtitlePicture.h"
 #include "files/VobRemap.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/SubpictureDecoder.h"
@@ -410,6 +412,86 @@ TEST_F(VobRealFilesTest, VobRemapTranslatesEveryPixelAndChangesOnlyCommandBytes)
   joined.insert(joined.end(), second.begin(), second.end());
   EXPECT_TRUE(joined == ReadFileBytes(F("out.vob")));
   EXPECT_EQ(parts.Plans()[0].remapped + parts.Plans()[1].remapped, 5);
+}
+
+// The units the VOB scanner completes on stream 0.
+struct StreamZeroUnits : VobUnitSink {
+  bool UnitComplete(int stream, ByteView unit, const std::vector<UnitPiece>&) override {
+    if (stream == 0) units.emplace_back(unit.begin(), unit.end());
+    return true;
+  }
+  bool UnitLost(int, int, std::int64_t, const char*) override { return false; }
+  bool StrayPacket(int, std::int64_t) override { return false; }
+  std::vector<Bytes> units;
+};
+
+// The subpicture decoder on the units of spumux and ffmpeg: every picture as the test decoder
+// shows it, and spumux's stream 0 as spuunmux draws it (its PNGs read back by ffmpeg): one
+// colour per palette entry wherever a pixel is seen, and alpha = contrast x 17.
+TEST_F(VobRealFilesTest, DecoderShowsWhatTheTestDecoderAndSpuunmuxShow) {
+  ASSERT_NO_FATAL_FAILURE(MakeSubtitledStream());
+  ASSERT_TRUE(Shell(Cd() + "ffmpeg -nostdin -hide_banner -y -canvas_size 720x576 -i sub1.mpg -map 0:v"
+                           " -map 0:s:0 -c:v copy -c:s dvdsub -f vob ff.vob >>tools.log 2>&1"))
+      << ToolLog();
+  for (const std::string& file : {F("sub1.mpg"), F("ff.vob")}) {
+    const std::vector<Bytes> units = ProbeUnits(file, F("probe.txt"));
+    ASSERT_GE(units.size(), 3u) << file;
+    for (std::size_t u = 0; u < units.size(); ++u) {
+      EXPECT_EQ(CompareWithProgramDecoder(units[u], -1), "") << file << " unit " << u;
+    }
+  }
+
+  std::string rgb;  // sixteen distinct colours
+  for (int i = 0; i < 16; ++i) rgb += std::string(6, "0123456789abcdef"[i]) + "\n";
+  std::ofstream(F("palette.rgb")) << rgb;
+  ASSERT_TRUE(Shell(Cd() + "mkdir -p spu && spuunmux -F PAL -s 0 -p palette.rgb -o spu/sub sub1.mpg >>tools.log 2>&1"))
+      << ToolLog();
+  StreamZeroUnits sink;
+  CFileVOB vob;
+  vob.SetUnitSink(&sink);
+  ASSERT_TRUE(vob.Open(F("sub1.mpg")));
+  ASSERT_GE(vob.Scan(false), 0);
+  ASSERT_EQ(sink.units.size(), 3u);
+  // spuunmux crops each picture to what is seen and names where it put it.
+  std::ifstream xml(F("spu/sub.xml"));
+  const std::string script((std::istreambuf_iterator<char>(xml)), std::istreambuf_iterator<char>());
+  const std::regex place("xoffset=\"(\\d+)\" yoffset=\"(\\d+)\"");
+  auto placed = std::sregex_iterator(script.begin(), script.end(), place);
+  for (std::size_t u = 0; u < sink.units.size(); ++u, ++placed) {
+    SCOPED_TRACE(u);
+    ASSERT_NE(placed, std::sregex_iterator());
+    SubpictureImage image;
+    ASSERT_EQ(DecodeSubpictureUnit(sink.units[u], image), SubpictureError::kNone);
+    char png[64];
+    std::snprintf(png, sizeof png, "spu/sub%05zu.png", u);
+    const Bytes file = ReadFileBytes(F(png));
+    ASSERT_GT(file.size(), 24u);
+    const auto at32 = [&file](std::size_t p) { return file[p] << 24 | file[p + 1] << 16 | file[p + 2] << 8 | file[p + 3]; };
+    const int width = at32(16), height = at32(20);  // IHDR
+    const int left = std::stoi((*placed)[1]) - image.area.x, top = std::stoi((*placed)[2]) - image.area.y;
+    ASSERT_TRUE(Shell(Cd() + "ffmpeg -nostdin -loglevel error -y -i " + png + " -f rawvideo -pix_fmt rgba theirs.rgba"));
+    const Bytes theirs = ReadFileBytes(F("theirs.rgba"));
+    ASSERT_EQ(theirs.size(), static_cast<std::size_t>(width * height * 4));
+    ASSERT_TRUE(left >= 0 && top >= 0 && left + width <= image.area.width && top + height <= image.area.height);
+    // Its colours are its own: each entry seen must have one colour there, and each colour one entry.
+    std::map<int, std::uint32_t> colourOf;
+    std::map<std::uint32_t, int> entryOf;
+    std::size_t differ = 0;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        const std::uint8_t* b = theirs.data() + 4 * (y * width + x);
+        const int entry = image.Entry(left + x, top + y);
+        const std::uint32_t colour = static_cast<std::uint32_t>(b[0] << 16 | b[1] << 8 | b[2]);
+        const bool seen = image.Contrast(left + x, top + y) != 0;
+        differ += b[3] != image.Contrast(left + x, top + y) * 17 ||
+                  (seen && (colourOf.emplace(entry, colour).first->second != colour ||
+                            entryOf.emplace(colour, entry).first->second != entry));
+      }
+    }
+    // Where the pixel data ends right at the control sequence, spuunmux draws the picture's last
+    // pixel otherwise (seen on unit 1); the test decoder agrees with ours there.
+    EXPECT_LE(differ, 1u) << png;
+  }
 }
 
 }  // namespace

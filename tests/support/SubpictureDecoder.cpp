@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <set>
 
+#include "files/SubtitlePicture.h"
+
 namespace {
 
 int At16(const Bytes& b, std::size_t p) { return b[p] << 8 | b[p + 1]; }
@@ -204,6 +206,30 @@ std::string CompareEntryRemap(const Bytes& before, const Bytes& after, const std
                std::to_string(want.code) + " entry " + std::to_string(want.entry) + " contrast " +
                std::to_string(want.contrast);
       }
+    }
+  }
+  return {};
+}
+
+std::string CompareWithProgramDecoder(const Bytes& unit, int sequence) {
+  std::string why;
+  const auto frames = DecodeSubpicture(unit, &why);
+  if (!frames) return "test decoder: " + why;
+  SubpictureImage image;
+  const SubpictureError error = DecodeSubpictureUnit(unit, image, sequence);
+  if (error != SubpictureError::kNone) return SubpictureErrorText(error);
+  if (sequence < 0) sequence = ReadSubpictureFacts(unit).shown;
+  const DecodedFrame& f = (*frames)[static_cast<std::size_t>(sequence)];
+  if (image.area.x != f.left || image.area.y != f.top || image.area.width != f.width || image.area.height != f.height) {
+    return "the display area differs";
+  }
+  for (std::size_t i = 0; i < f.pixels.size(); ++i) {
+    const int x = static_cast<int>(i % static_cast<std::size_t>(f.width));
+    const int y = static_cast<int>(i / static_cast<std::size_t>(f.width));
+    if (image.Entry(x, y) != f.pixels[i].entry || image.Contrast(x, y) != f.pixels[i].contrast) {
+      return "pixel " + std::to_string(x) + "," + std::to_string(y) + ": entry " + std::to_string(image.Entry(x, y)) +
+             " contrast " + std::to_string(image.Contrast(x, y)) + ", expected entry " +
+             std::to_string(f.pixels[i].entry) + " contrast " + std::to_string(f.pixels[i].contrast);
     }
   }
   return {};

@@ -37,3 +37,8 @@ std::optional<std::vector<DecodedFrame>> DecodeSubpicture(const Bytes& unit, std
 // contrast[E] where that is not -1. Returns an empty text when so, else what differs.
 std::string CompareEntryRemap(const Bytes& before, const Bytes& after, const std::array<int, 16>& entry,
                               const std::array<int, 16>& contrast, std::size_t maxPixels = 1u << 20);
+
+// Decodes the unit's picture after control sequence `sequence` here and with the program's
+// decoder (DecodeSubpictureUnit) and returns an empty text when both show the same area and
+// every pixel the same entry and contrast, else what differs.
+std::string CompareWithProgramDecoder(const Bytes& unit, int sequence);

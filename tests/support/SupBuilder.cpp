@@ -21,7 +21,8 @@ void Append16(Bytes& b, std::size_t value) {
 void AppendHeader(Bytes& file, std::uint32_t timestamp) {
   file.push_back('S');
   file.push_back('P');
-  for (int shift = 24; shift >= 0; shift -= 8) file.push_back(static_cast<std::uint8_t>(timestamp >> shift));
+  // The 90 kHz time, little-endian, as DVD SUP writers store it.
+  for (int shift = 0; shift <= 24; shift += 8) file.push_back(static_cast<std::uint8_t>(timestamp >> shift));
   for (int i = 0; i < 4; ++i) file.push_back(0);
 }
 
@@ -31,7 +32,7 @@ void AppendHeader(Bytes& file, std::uint32_t timestamp) {
 // field offsets are its own; its picture begins right after the unit's first four bytes.
 Bytes GenerateCommands(const SupPacket& packet, std::size_t bottomField,
                        std::optional<std::size_t>& colourAt, std::optional<std::size_t>& contrastAt) {
-  Bytes list = {0x01};  // STA_DSP
+  Bytes list = {static_cast<std::uint8_t>(packet.forced ? 0x00 : 0x01)};  // FSTA_DSP or STA_DSP
   if (packet.colourChangeBytes > 0) {
     list.push_back(0x07);
     Append16(list, static_cast<std::size_t>(packet.colourChangeBytes) + 2);

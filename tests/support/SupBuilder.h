@@ -53,6 +53,7 @@ struct SupPacket {
   std::vector<Bytes> image{};
   int left = 100;
   int top = 400;
+  bool forced = false;  // FSTA_DSP in place of STA_DSP
 };
 
 // Rows of 2-bit pixel codes, interlaced into a top and a bottom field and run-length coded as
