@@ -113,10 +113,6 @@ CommandLine ParseCommandLine(const Args& args, const std::vector<OptionSpec>& op
 // (0-15) at most once per option, B and K in 0-15.
 EntryMap EntryMapOptions(const CommandLine& line);
 
-// The files in `folder` whose names end in `extension` (".IFO"; letter case ignored), as
-// folder/name, sorted by name ignoring case. Empty when there are none or the folder can't be read.
-std::vector<std::string> FolderFiles(const std::string& folder, const std::string& extension);
-
 // A JSON string literal with the needed escapes.
 std::string JsonString(const std::string& text);
 

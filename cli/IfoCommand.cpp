@@ -13,6 +13,7 @@
 #include "cli/HexArgument.h"
 #include "core/Log.h"
 #include "core/Platform.h"
+#include "files/DiscLayout.h"
 #include "files/Fileifo.h"
 #include "files/PaletteFile.h"
 #include "files/Tabs.h"
@@ -68,11 +69,6 @@ std::string AllChains(const std::string& file, const CFileIFO& ifo, bool json) {
   }
   if (json) out += "]}";
   return out;
-}
-
-bool IsFolder(const std::string& path) {
-  struct stat info {};
-  return StatPath(path, info) == 0 && S_ISDIR(info.st_mode);
 }
 
 int Show(const Args& args) {

@@ -10,6 +10,7 @@
 #include "core/Log.h"
 #include "core/Platform.h"
 #include "core/Progress.h"
+#include "files/DiscLayout.h"
 #include "files/Filevob.h"
 #include "files/VobRemap.h"
 
@@ -176,9 +177,10 @@ void PrintJson(const std::vector<FileResult>& results, bool units) {
     bool first = true;
     for (int s = 0; s < kSubpictureStreams; ++s) {
       const VobStreamUsage& stream = r.streams[static_cast<std::size_t>(s)];
-      if (stream.subtitles == 0) continue;
+      if (stream.subtitles == 0 && stream.dropped == 0) continue;
       out += std::string(first ? "" : ", ") + "{\"stream\": " + std::to_string(s) +
              ", \"subtitles\": " + std::to_string(stream.subtitles) +
+             ", \"dropped\": " + std::to_string(stream.dropped) +
              ", \"usage\": " + JsonUsage(stream.usage) + "}";
       first = false;
     }
@@ -201,22 +203,30 @@ void PrintJson(const std::vector<FileResult>& results, bool units) {
   std::fputs(out.c_str(), stdout);
 }
 
-// The operands with each folder standing for its VOB files in name order; false (logged) for
-// a folder without any.
-bool ExpandFolders(const Args& operands, Args& files) {
+// The operands with each folder standing for its VOB files in name order (a disc's root for
+// its VIDEO_TS folder), or with `titlesOnly` for its title VOBs, title set by title set; parts
+// given out of order put in order. False (logged) for a folder without any.
+bool ExpandFolders(const Args& operands, bool titlesOnly, Args& files) {
   for (const std::string& operand : operands) {
-    struct stat info {};
-    if (StatPath(operand, info) != 0 || !S_ISDIR(info.st_mode)) {
+    if (!IsFolder(operand)) {
       files.push_back(operand);
       continue;
     }
-    const std::vector<std::string> found = FolderFiles(operand, ".VOB");
+    std::vector<std::string> found;
+    if (titlesOnly) {
+      for (const std::vector<std::string>& group : TitleVobGroups(operand)) {
+        found.insert(found.end(), group.begin(), group.end());
+      }
+    } else {
+      found = FolderFiles(operand, ".VOB");
+    }
     if (found.empty()) {
       LogMessage(kLogError, "ERROR - No VOB files in folder [%s]", operand.c_str());
       return false;
     }
     files.insert(files.end(), found.begin(), found.end());
   }
+  files = OrderVobParts(files);
   return true;
 }
 
@@ -229,7 +239,7 @@ int RunScan(const Args& args) {
   if (units && !json) line.Fail("--units needs --json");
   if (line.Operands().empty()) line.Fail("a VOB file is missing");
   Args files;
-  if (!ExpandFolders(line.Operands(), files)) return kExitFailed;
+  if (!ExpandFolders(line.Operands(), false, files)) return kExitFailed;
 
   gInterrupted = 0;
   InterruptGuard guard;
@@ -269,7 +279,7 @@ int RunRemap(const Args& args) {
   const auto out = line.Value("-o");
   if (line.Operands().empty()) line.Fail("a VOB file is missing");
   Args files;
-  if (!ExpandFolders(line.Operands(), files)) return kExitFailed;
+  if (!ExpandFolders(line.Operands(), true, files)) return kExitFailed;
   if (out && files.size() != 1) line.Fail("-o needs exactly one FILE");
 
   gInterrupted = 0;

@@ -4,7 +4,6 @@
 
 #include <sys/stat.h>
 
-#include <cctype>
 #include <cstring>
 #include <limits>
 
@@ -12,6 +11,7 @@
 #include "core/FileIO.h"
 #include "core/Log.h"
 #include "core/Platform.h"
+#include "files/DiscLayout.h"
 #include "files/Tabs.h"
 
 // The conversions are defined by x87 extended arithmetic: the results at integer boundaries
@@ -133,30 +133,6 @@ std::string FormatHexText(int y, int cr, int cb) {
 }
 
 // ---------------------------------------------------------------------------------------------
-
-std::string BackupTwinPath(const std::string& ifoPath) {
-  const std::size_t slash = ifoPath.rfind('/');
-  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  if (ifoPath.size() < nameStart + 5) return {};  // at least one character before ".IFO"
-  const std::string stem = ifoPath.substr(0, ifoPath.size() - 3);
-  const std::string ext = ifoPath.substr(ifoPath.size() - 3);
-  if (stem.back() != '.') return {};
-  static const char kIfo[] = "ifo";
-  static const char kBup[] = "bup";
-  std::string mirrored;  // BUP with the letter case of the IFO extension, letter by letter
-  for (int i = 0; i < 3; ++i) {
-    const char c = ext[static_cast<std::size_t>(i)];
-    if (std::tolower(static_cast<unsigned char>(c)) != kIfo[i]) return {};
-    mirrored += std::isupper(static_cast<unsigned char>(c))
-                    ? static_cast<char>(std::toupper(static_cast<unsigned char>(kBup[i])))
-                    : kBup[i];
-  }
-  for (const std::string& candidate : {stem + mirrored, stem + "BUP", stem + "bup"}) {
-    struct stat info {};
-    if (StatPath(candidate, info) == 0 && S_ISREG(info.st_mode)) return candidate;
-  }
-  return {};
-}
 
 int CFileIFO::Load(const std::string& fileName, IfoAccept accept) {
   ReleaseBytes(Bytes);

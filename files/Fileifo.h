@@ -41,10 +41,6 @@ constexpr std::uint64_t kMaxIfoFileSize = 0x7FFFFFFF;
 // What Load accepts: the window takes title sets only; the disc work reads VIDEO_TS.IFO too.
 enum class IfoAccept { kTitleSet, kTitleSetOrManager };
 
-// The backup twin of an IFO file: the file beside it whose name ends in .BUP instead of .IFO
-// (any case), when one exists; empty otherwise and for names that do not end in .IFO.
-std::string BackupTwinPath(const std::string& ifoPath);
-
 // The sixteen palette hex texts written into one program chain by SaveChains.
 using PaletteTexts = std::array<std::string, kPaletteEntryCount>;
 

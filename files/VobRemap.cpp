@@ -27,6 +27,7 @@
 #include "core/Platform.h"
 #include "core/Progress.h"
 #include "files/Filevob.h"
+#include "files/DiscLayout.h"
 
 namespace {
 

@@ -127,10 +127,10 @@ TEST_F(VobCliTest, JsonHasEveryFileAndNullForUnused) {
     stream1 += sep + (i == 9 || i == 10 ? SplitRow(rows2, i) : "[null, null, null, null]");
   }
   EXPECT_EQ(r.out, "{\"files\": [{\"file\": \"" + one_ + "\", \"subtitles\": 1, \"usage\": [" +
-                       rows1 + "], \"streams\": [{\"stream\": 0, \"subtitles\": 1, \"usage\": [" + rows1 +
+                       rows1 + "], \"streams\": [{\"stream\": 0, \"subtitles\": 1, \"dropped\": 0, \"usage\": [" + rows1 +
                        "]}]}, {\"file\": \"" + two_ + "\", \"subtitles\": 2, \"usage\": [" + rows2 +
-                       "], \"streams\": [{\"stream\": 0, \"subtitles\": 1, \"usage\": [" + stream0 +
-                       "]}, {\"stream\": 1, \"subtitles\": 1, \"usage\": [" + stream1 + "]}]}]}\n");
+                       "], \"streams\": [{\"stream\": 0, \"subtitles\": 1, \"dropped\": 0, \"usage\": [" + stream0 +
+                       "]}, {\"stream\": 1, \"subtitles\": 1, \"dropped\": 0, \"usage\": [" + stream1 + "]}]}]}\n");
 }
 
 // A folder stands for its VOB files in name order; VTS_01_1 continues into VTS_01_2, so the unit
@@ -159,9 +159,21 @@ TEST_F(VobCliTest, FoldersContinuingPartsAndUnits) {
             std::string::npos)
       << r.out;
 
-  // Given one by one out of order, the parts do not continue: the split unit is lost.
-  const Outcome apart = RunCli({"vob", "scan", "--all", disc + "/vts_01_2.vob", disc + "/VTS_01_1.VOB"});
-  EXPECT_NE(apart.out.find("file: " + disc + "/VTS_01_1.VOB\nsubtitles: 0\n"), std::string::npos);
+  // Given out of order, the parts are put in order (and a disc's root stands for its VIDEO_TS).
+  const Outcome apart = RunCli({"vob", "scan", "--all", disc + "/vts_01_2.vob", dir_.Path() + "/VIDEO_TS/VTS_01_1.VOB"});
+  EXPECT_EQ(apart.out.find("file: " + disc + "/VTS_01_1.VOB\nsubtitles: 1\n"), 0u) << apart.out;
+  EXPECT_NE(apart.err.find("WARNING - VOB parts given out of order are taken in part order"), std::string::npos);
+  const std::string root = dir_.File("root");
+  ASSERT_EQ(::mkdir(root.c_str(), 0755), 0);
+  ASSERT_EQ(::rename(disc.c_str(), (root + "/video_ts").c_str()), 0);
+  const Outcome fromRoot = RunCli({"vob", "scan", "--all", "--json", "--units", root});
+  ASSERT_EQ(::rename((root + "/video_ts").c_str(), disc.c_str()), 0);
+  EXPECT_EQ(fromRoot.out, std::regex_replace(r.out, std::regex(disc), root + "/video_ts"));
+  // Alone, the first part drops the unit it can't complete: logged, and counted per stream.
+  const Outcome alone = RunCli({"vob", "scan", "--all", "--json", disc + "/VTS_01_1.VOB"});
+  EXPECT_NE(alone.out.find("{\"stream\": 3, \"subtitles\": 0, \"dropped\": 1,"), std::string::npos) << alone.out;
+  EXPECT_NE(alone.err.find("\nWARNING - Stream 3 unit at 00000800 dropped: not complete at the end of the file [" +
+                           disc + "/VTS_01_1.VOB]\n"), std::string::npos) << alone.err;
 
   const std::string empty = dir_.File("empty");
   ASSERT_EQ(::mkdir(empty.c_str(), 0755), 0);

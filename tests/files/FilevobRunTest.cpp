@@ -15,7 +15,8 @@
 #include "core/FileIO.h"
 #include "core/Log.h"
 #include "core/Progress.h"
-#include "files/Filevob.h"
+#include "files/DiscLayout.h"
+#include "files/VobRun.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VobBuilder.h"
@@ -187,23 +188,6 @@ TEST_F(VobRunTest, FailuresInALaterFileBlankTheGrid) {
   ExpectBlankedAndIdle(result);
   EXPECT_EQ(log_.Lines().back(), "ERROR - Can't find Cmd4 in file!!!");
   EXPECT_EQ(Count("Processing VOB file [" + paths_[2] + "]"), 0);
-}
-
-TEST(IsNextVobPart, SameTitleSetNextPartSameFolderAnyCase) {
-  const std::vector<std::tuple<std::string, std::string, bool>> cases = {
-      {"/d/VTS_01_1.VOB", "/d/VTS_01_2.VOB", true},
-      {"/d/vts_01_1.vob", "/d/VTS_01_2.Vob", true},
-      {"VTS_07_8.VOB", "VTS_07_9.VOB", true},
-      {"/d/VTS_01_0.VOB", "/d/VTS_01_1.VOB", false},  // the menus do not continue into titles
-      {"/d/VTS_01_1.VOB", "/d/VTS_01_3.VOB", false},
-      {"/d/VTS_01_2.VOB", "/d/VTS_01_1.VOB", false},
-      {"/d/VTS_01_1.VOB", "/d/VTS_02_2.VOB", false},
-      {"/d/VTS_01_1.VOB", "/e/VTS_01_2.VOB", false},
-      {"/d/VTS_01_1.VOB", "/d/VTS_01_2.VOB.bak", false},
-      {"/d/XTS_01_1.VOB", "/d/XTS_01_2.VOB", false},
-      {"/d/VTS_0A_1.VOB", "/d/VTS_0A_2.VOB", false},
-  };
-  for (const auto& [a, b, next] : cases) EXPECT_EQ(IsNextVobPart(a, b), next) << a << " " << b;
 }
 
 // A title set's video split between two parts inside a three-packet unit of stream 0; the
