@@ -72,12 +72,6 @@ std::uint32_t FileRgbOf(int y, int cr, int cb) {
   return chosen;
 }
 
-// An RRGGBB value as a Y Cr Cb hex text.
-std::string RgbToHexText(std::uint32_t rgb) {
-  const int r = static_cast<int>(rgb >> 16), g = static_cast<int>(rgb >> 8 & 0xFF), b = static_cast<int>(rgb & 0xFF);
-  return FormatHexText(FileY(r, g, b), FileCr(r, g, b), FileCb(r, g, b));
-}
-
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::size_t start = 0;
@@ -100,7 +94,10 @@ PaletteFormat PaletteFormatOfName(const std::string& fileName) {
 
 std::uint32_t PaletteFileRgb(int y, int cr, int cb) { return FileRgbOf(y, cr, cb); }
 
-std::string PaletteFileYCrCb(std::uint32_t rgb) { return RgbToHexText(rgb); }
+std::uint32_t PaletteFileYCrCb(std::uint32_t rgb) {
+  const int r = static_cast<int>(rgb >> 16 & 0xFF), g = static_cast<int>(rgb >> 8 & 0xFF), b = static_cast<int>(rgb & 0xFF);
+  return static_cast<std::uint32_t>(FileY(r, g, b) << 16 | FileCr(r, g, b) << 8 | FileCb(r, g, b));
+}
 
 std::optional<PaletteFormat> PaletteFormatOfWord(const std::string& word) {
   if (word == "yuv") return PaletteFormat::kYuv;
@@ -172,7 +169,7 @@ std::optional<PaletteTexts> ParsePaletteFile(const std::string& text, PaletteFor
     palette[i] = format == PaletteFormat::kYuv
                      ? FormatHexText(static_cast<int>(*value >> 16), static_cast<int>(*value >> 8 & 0xFF),
                                      static_cast<int>(*value & 0xFF))
-                     : RgbToHexText(*value);
+                     : FormatText("%06X", PaletteFileYCrCb(*value));
   }
   return palette;
 }

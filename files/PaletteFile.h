@@ -21,9 +21,9 @@ PaletteFormat PaletteFormatOfName(const std::string& fileName);
 std::optional<PaletteFormat> PaletteFormatOfWord(const std::string& word);
 
 // RGB in palette files, converted as the tools that exchange them do (dvdauthor's sums): the
-// Y Cr Cb hex text an RRGGBB value reads as, and the RRGGBB value written for a Y Cr Cb entry,
+// Y Cr Cb entry (0xYYCRCB) an RRGGBB value reads as, and the RRGGBB value written for an entry,
 // which reads back as the same entry for every entry an RGB value can give.
-std::string PaletteFileYCrCb(std::uint32_t rgb);
+std::uint32_t PaletteFileYCrCb(std::uint32_t rgb);
 std::uint32_t PaletteFileRgb(int y, int cr, int cb);
 
 // The palette as a file of the given format, each line ended by "\n"; RGB by PaletteFileRgb.

@@ -10,6 +10,7 @@
 
 #include "core/Log.h"
 #include "files/Fileifo.h"
+#include "files/PaletteFile.h"
 #include "tests/support/IfoBuilder.h"
 #include "tests/support/RunProcess.h"
 #include "tests/support/TempDir.h"
@@ -118,10 +119,10 @@ TEST_F(IfoCliTest, PaletteFilesGoOutAndComeBackInEachFormat) {
   ASSERT_EQ(rgb.out.size(), 16u * 7);
   ASSERT_EQ(idx.out.rfind("palette: ", 0), 0u);
   for (int i = 0; i < 16; ++i) {
-    const std::string hex = FormatText("%06X", SampleIfoPalette()[i]);
-    const TColor c = YCrCbToColour(HexTextY(hex), HexTextCr(hex), HexTextCb(hex));
-    EXPECT_EQ(rgb.out.substr(7 * i, 7), FormatText("%02X%02X%02X\n", RedOf(c), GreenOf(c), BlueOf(c)));
-    EXPECT_EQ(idx.out.substr(9 + 8 * i, 6), FormatText("%02x%02x%02x", RedOf(c), GreenOf(c), BlueOf(c)));
+    const std::uint32_t e = SampleIfoPalette()[i];
+    const std::uint32_t c = PaletteFileRgb(static_cast<int>(e >> 16), static_cast<int>(e >> 8 & 0xFF), static_cast<int>(e & 0xFF));
+    EXPECT_EQ(rgb.out.substr(7 * i, 7), FormatText("%06X\n", c));
+    EXPECT_EQ(idx.out.substr(9 + 8 * i, 6), FormatText("%06x", c));
   }
 
   // Each file read back: the Y Cr Cb file gives the palette again; RGB files go through the
@@ -137,9 +138,7 @@ TEST_F(IfoCliTest, PaletteFilesGoOutAndComeBackInEachFormat) {
     EXPECT_EQ(run.status, 0) << run.err;
     IfoPalette converted{};
     for (int i = 0; i < 16; ++i) {
-      const TColor c = static_cast<TColor>(std::stoul(rgb.out.substr(7 * i, 6), nullptr, 16));
-      const TColor colour = MakeColour(static_cast<int>(c >> 16), static_cast<int>(c >> 8 & 0xFF), static_cast<int>(c & 0xFF));
-      converted[i] = static_cast<std::uint32_t>(ColourToY(colour) << 16 | ColourToCr(colour) << 8 | ColourToCb(colour));
+      converted[i] = PaletteFileYCrCb(static_cast<std::uint32_t>(std::stoul(rgb.out.substr(7 * i, 6), nullptr, 16)));
     }
     converted[2] = 0xABCDEF;  // --entry after the file
     // Only the first title chain takes it; the second keeps the palette it had.
