@@ -77,7 +77,7 @@ int Show(const Args& args) {
   const std::string operand = line.OneOperand("FILE");
   const bool json = line.Has("--json");
   const bool folder = IsFolder(operand);
-  const bool all = line.Has("--all") || folder;
+  bool all = line.Has("--all") || folder;
   std::optional<int> pgc;
   if (const auto value = line.Value("--pgc")) pgc = ParseInt(*value, 1, 65535, "--pgc");
   if (pgc && all) line.Fail("--pgc cannot be used with --all or a folder");
@@ -91,6 +91,7 @@ int Show(const Args& args) {
 
   IfoTabValues tab;
   CFileIFO ifo(tab);
+  ifo.SetReadBackupTwin(true);  // shown with a warning when only the twin can be read
   if (folder) {
     const std::vector<std::string> files = FolderFiles(operand, ".IFO");
     if (files.empty()) {
@@ -111,8 +112,10 @@ int Show(const Args& args) {
     std::fputs(out.c_str(), stdout);
     return kExitOk;
   }
-  if (ifo.Load(operand, all ? IfoAccept::kTitleSetOrManager : IfoAccept::kTitleSet) == -1) {
-    return kExitFailed;
+  if (ifo.Load(operand, IfoAccept::kTitleSetOrManager) == -1) return kExitFailed;
+  if (!all && ifo.Kind() == IfoKind::kVideoManager) {
+    LogMessage(kLogWarning, "WARNING - The file holds menus only [%s]", operand.c_str());
+    all = !pgc && !format;
   }
   if (all) {
     std::fputs((AllChains(operand, ifo, json) + (json ? "\n" : "")).c_str(), stdout);

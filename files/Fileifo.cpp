@@ -135,6 +135,28 @@ std::string FormatHexText(int y, int cr, int cb) {
 // ---------------------------------------------------------------------------------------------
 
 int CFileIFO::Load(const std::string& fileName, IfoAccept accept) {
+  if (LoadFile(fileName, accept) == 16) return 16;
+  // As players do: an IFO file that can't be read at all may still have a sound backup twin.
+  const std::string twin = BackupTwinPath(fileName);
+  if (twin.empty()) return -1;
+  {
+    ScopedLogTarget quiet(nullptr);  // the twin is only tried here
+    if (LoadFile(twin, accept) != 16) return -1;
+  }
+  if (!ReadTwin) {
+    LogMessage(kLogError, "ERROR - The backup file [%s] can be read; restore [%s] from it first",
+               twin.c_str(), fileName.c_str());
+    Size = 0;
+    ReleaseBytes(Bytes);
+    ChainList.clear();
+    return -1;
+  }
+  LogMessage(kLogWarning, "WARNING - Read from the backup file [%s] instead of [%s]", twin.c_str(),
+             fileName.c_str());
+  return LoadFile(twin, accept);
+}
+
+int CFileIFO::LoadFile(const std::string& fileName, IfoAccept accept) {
   ReleaseBytes(Bytes);
   ChainList.clear();
   Size = 0;
@@ -154,6 +176,9 @@ int CFileIFO::Load(const std::string& fileName, IfoAccept accept) {
     ChainList.clear();
     return -1;
   }
+  if (MenusLeftOut) {
+    LogMessage(kLogWarning, "WARNING - Damaged menu table, the menus are left out [%s]", name);
+  }
   if (FileKind == IfoKind::kTitleSet) {
     const int others = CountOtherPalettes();
     if (others > 0) {
@@ -170,7 +195,9 @@ bool CFileIFO::IsIfoData() const {
 }
 
 bool CFileIFO::FindPalette() {
-  std::optional<std::vector<ProgramChain>> chains = ListProgramChains(Bytes, FileKind);
+  bool menusDamaged = false;
+  std::optional<std::vector<ProgramChain>> chains = ListProgramChains(Bytes, FileKind, &menusDamaged);
+  MenusLeftOut = menusDamaged;
   if (!chains || chains->empty()) {
     ChainList.clear();
     return false;
@@ -301,7 +328,12 @@ bool CFileIFO::WriteAll(const std::string& fileName, const std::function<void()>
     return false;
   }
   LogMessage(kLogInfo, "Data written to IFO file [%s]", name);
-  if (twinPath.empty()) return true;
+  if (twinPath.empty()) {
+    if (KeepTwin && ClassifyDiscFile(fileName).kind == DiscFileKind::kIfo) {
+      LogMessage(kLogWarning, "WARNING - No backup file beside [%s], none written", name);
+    }
+    return true;
+  }
   if (!twin.Write(Bytes) || !twin.Commit()) {
     LogMessage(kLogError, "ERROR - Writing to backup file [%s], it keeps its old bytes",
                twinPath.c_str());

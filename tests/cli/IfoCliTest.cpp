@@ -57,6 +57,35 @@ class IfoCliTest : public ::testing::Test {
   std::string output = dir.File("out.ifo");
 };
 
+// An IFO that can't be read but whose twin (any case) can: show reads the twin with a warning,
+// set refuses and names it. VIDEO_TS.IFO without --all shows its menus.
+TEST_F(IfoCliTest, ShowReadsTheTwinOfADamagedIfoAndTheMenusOfTheManager) {
+  const std::string twin = dir.File("vts_01_0.bup");
+  WriteFileBytes(twin, ReadFileBytes(input));
+  WriteFileBytes(input, {1, 2, 3});
+  const CliRun show = RunCli({"ifo", "show", input});
+  EXPECT_EQ(show.status, 0) << show.err;
+  EXPECT_EQ(show.out, ShowText(SampleIfoPalette()));
+  EXPECT_EQ(show.err, "ERROR - Not a correct IFO file [" + input + "]\nWARNING - Read from the backup file [" +
+                          twin + "] instead of [" + input + "]\n");
+  const CliRun set = RunCli({"ifo", "set", input, "-o", input, "--entry", "0=108080"});
+  EXPECT_EQ(set.status, 1);
+  EXPECT_NE(set.err.find("ERROR - The backup file [" + twin + "] can be read; restore [" + input + "] from it first"),
+            std::string::npos) << set.err;
+  EXPECT_EQ(ReadFileBytes(input), (Bytes{1, 2, 3}));
+
+  IfoLayout manager;
+  manager.identifier = "DVDVIDEO-VMG";
+  manager.firstPlay = OtherIfoPalette(1);
+  const std::string vmg = dir.File("VIDEO_TS.IFO");
+  WriteFileBytes(vmg, BuildIfo(SampleIfoPalette(), manager));
+  const CliRun menus = RunCli({"ifo", "show", vmg});
+  EXPECT_EQ(menus.status, 0) << menus.err;
+  EXPECT_EQ(menus.out, RunCli({"ifo", "show", "--all", vmg}).out);
+  EXPECT_EQ(menus.out.rfind("first-play: ", 0), 0u) << menus.out;
+  EXPECT_EQ(menus.err, "WARNING - The file holds menus only [" + vmg + "]\n");
+}
+
 TEST_F(IfoCliTest, ShowPrintsTheSixteenEntries) {
   const CliRun run = RunCli({"ifo", "show", input});
   EXPECT_EQ(run.status, 0) << run.err;
@@ -158,7 +187,8 @@ TEST_F(IfoCliTest, PaletteFilesGoOutAndComeBackInEachFormat) {
 TEST_F(IfoCliTest, SetSingleEntryOntoTheInputItself) {
   const CliRun run = RunCli({"ifo", "set", input, "--entry", "0=EB7F7F", "-o", input});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.err, "Data written to IFO file [" + input + "]\n") << "the default level 4";
+  EXPECT_EQ(run.err, "Data written to IFO file [" + input + "]\nWARNING - No backup file beside [" + input +
+                         "], none written\n") << "the default level 4";
   IfoPalette expected = SampleIfoPalette();
   expected[0] = 0xEB7F7F;
   EXPECT_EQ(ReadFileBytes(input), BuildIfo(expected, KeepSecond()));
