@@ -10,6 +10,7 @@
 #include "core/Log.h"
 #include "core/Platform.h"
 #include "core/Progress.h"
+#include "core/Signals.h"
 #include "files/DiscLayout.h"
 #include "files/Filevob.h"
 #include "files/VobRemap.h"
@@ -87,7 +88,7 @@ class TerminalProgress : public ProgressHost, public StatusLine {
     shown_ = -1;
   }
   void EnableMainWindow() override {}
-  bool EventWaiting() override { return gInterrupted != 0; }
+  bool EventWaiting() override { return gInterrupted != 0 || HeldSignals::Received() != 0; }
   bool DispatchEvent() override {
     RequestCancel();
     return true;
@@ -282,15 +283,18 @@ int RunRemap(const Args& args) {
   if (!ExpandFolders(line.Operands(), true, files)) return kExitFailed;
   if (out && files.size() != 1) line.Fail("-o needs exactly one FILE");
 
+  // Every signal that would end the program is held for the whole run: it cancels the run, which
+  // puts back what it wrote (or drops the copy) before the program ends with 128 + the signal.
   gInterrupted = 0;
-  InterruptGuard guard;
+  HeldSignals held;
   TerminalProgress progress(IsTerminal(2));
   ScopedProgressHost host(&progress);
   StderrLog::ScopedStatusLine bar(&progress);
   VobRemap remap(map, stream);
   const bool done =
       out ? remap.PlanAndWriteCopy(files.front(), *out) : remap.Plan(files) && remap.WriteInPlace();
-  if (!done) return gInterrupted != 0 || CancelRequested() ? kExitCancelled : kExitFailed;
+  if (HeldSignals::Received() != 0) return HeldSignals::ExitStatus();
+  if (!done) return CancelRequested() ? kExitCancelled : kExitFailed;
   for (const VobFilePlan& plan : remap.Plans()) {
     std::printf("file: %s\nremapped: %d\n", plan.path.c_str(), plan.remapped);
   }

@@ -8,6 +8,7 @@
 #include "cli/CliCommon.h"
 #include "cli/Commands.h"
 #include "core/Platform.h"
+#include "core/Signals.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
   const std::vector<std::string> all = ProgramArguments(argc, argv);
   Args args(all.empty() ? all.end() : all.begin() + 1, all.end());
   UseBinaryStandardStreams();
+  RemoveTemporaryFilesOnSignals();
   int level = kDefaultCliLogLevel;
   Args rest;
   try {

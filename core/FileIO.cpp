@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <new>
@@ -39,6 +40,47 @@ class FileDescriptor {
   int fd_;
 };
 
+// The temporary files of the saves under way, where a signal handler can reach them: fixed
+// buffers and lock-free flags, nothing allocated. A path too long, or a ninth save at once, is
+// simply not registered.
+constexpr int kTemporarySlots = 8;
+constexpr std::size_t kTemporaryPathBytes = 4096;
+#ifdef _WIN32
+using PathChar = wchar_t;
+#else
+using PathChar = char;
+#endif
+PathChar gTemporaryPaths[kTemporarySlots][kTemporaryPathBytes];
+std::atomic<bool> gTemporaryUsed[kTemporarySlots];
+
+int RegisterTemporary(const std::string& path) {
+#ifdef _WIN32
+  const std::wstring name = WidePath(path);
+#else
+  const std::string& name = path;
+#endif
+  if (name.empty() || name.size() >= kTemporaryPathBytes) return -1;
+  for (int slot = 0; slot < kTemporarySlots; ++slot) {
+    bool expected = false;
+    if (gTemporaryUsed[slot].load() || !gTemporaryUsed[slot].compare_exchange_strong(expected, true)) continue;
+    // The first character goes in last, so a handler never sees half a name.
+    std::copy(name.begin() + 1, name.end(), gTemporaryPaths[slot] + 1);
+    gTemporaryPaths[slot][name.size()] = 0;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    gTemporaryPaths[slot][0] = name[0];
+    return slot;
+  }
+  return -1;
+}
+
+// While the path is written the slot is taken but holds no name yet: the first byte is 0.
+void ForgetTemporary(int& slot) {
+  if (slot < 0) return;
+  gTemporaryPaths[slot][0] = 0;
+  gTemporaryUsed[slot].store(false);
+  slot = -1;
+}
+
 constexpr std::size_t kPipeReadSize = std::size_t{1} << 16;
 
 // A pipe or device: read until it ends, never holding more than maxSize + one read.
@@ -59,6 +101,17 @@ ReadResult ReadToEnd(int fd, std::vector<std::uint8_t>& bytes, std::uint64_t max
 }
 
 }  // namespace
+
+void RemoveTemporaryFiles() {
+  for (int slot = 0; slot < kTemporarySlots; ++slot) {
+    if (!gTemporaryUsed[slot].load() || gTemporaryPaths[slot][0] == 0) continue;
+#ifdef _WIN32
+    ::_wunlink(gTemporaryPaths[slot]);
+#else
+    ::unlink(gTemporaryPaths[slot]);
+#endif
+  }
+}
 
 void SetFileFaultHook(FileFaultHook hook) { gFaultHook = std::move(hook); }
 
@@ -150,6 +203,7 @@ void AtomicFile::Discard() {
     ::close(fd_);
     fd_ = -1;
   }
+  ForgetTemporary(tempSlot_);
   if (!temp_.empty()) {
     RemoveFile(temp_);
     temp_.clear();
@@ -168,6 +222,7 @@ bool AtomicFile::CreateNew(unsigned mode) {
   fd_ = CreateUniqueFile(temp);
   if (fd_ < 0) return false;
   temp_ = temp;
+  tempSlot_ = RegisterTemporary(temp_);
   method_ = Method::kReplace;
   SetFileMode(fd_, mode);
   return true;
@@ -282,6 +337,7 @@ bool AtomicFile::Commit() {
   if (::close(fd) != 0) return false;
   if (method_ == Method::kReplace) {
     if (Fails(FileStep::kRename) || !ReplaceFileWith(temp_, target_)) return false;
+    ForgetTemporary(tempSlot_);
     temp_.clear();  // now the target itself
   }
   method_ = Method::kNone;

@@ -287,6 +287,9 @@ bool VobRemap::WriteInPlace() const {
   };
   for (; written < runs.size(); ++written) {
     const Run& run = runs[written];
+    if (written == 0 || runs[written - 1].file != run.file) {
+      LogMessage(kLogDetail, "Writing to [%s]", plans_[run.file].path.c_str());
+    }
     if (PumpMessages()) {
       LogMessage(kLogWarning, "WARNING - Cancel button pressed process aborted!");
       return putBack();

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <functional>
+#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -255,6 +257,48 @@ TEST_F(VobCliTest, RemapPrintsEachFileAndChangesOnlyTheChosenStream) {
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err, "ERROR - Stream 0 unit at 00000000: not complete at the end of the file [" + cut + "]\n");
   EXPECT_EQ(ReadFileBytes(one_), VobBuilder().Unit(0, MakeSubpictureUnit(0x1111, 0x7777)).Data());
+}
+
+// SIGTERM, SIGINT, SIGHUP and SIGQUIT are held through a run: sent while the in-place write
+// waits between the first file and the second, they cancel it, every byte written is put back
+// and the status is 128 + the first. With -o, signals in the scan leave no temporary file.
+TEST_F(VobCliTest, SignalsAreHeldThroughARemapAndLeaveEveryFileWhole) {
+  SKIP_ON_WINDOWS("sends POSIX signals");
+  const Bytes one = ReadFileBytes(one_), two = ReadFileBytes(two_);
+  const auto run = [&](const std::vector<std::string>& args, std::optional<std::size_t> room) {
+    ProcessOptions options;
+    options.timeoutSeconds = 30;
+    options.interruptAtStderrRoom = room;
+    options.interruptSignals = {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGINT};
+    std::vector<std::string> argv = {VELMORAN_CLI_PATH, "--log-level", "5", "vob", "remap"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunProcess(argv, options);
+  };
+  const std::vector<std::string> inPlace = {one_, two_, "--entries", "4=1,0=2"};
+  const ProcessResult whole = run(inPlace, std::nullopt);
+  ASSERT_EQ(whole.exitStatus, 0) << whole.err;
+  ASSERT_NE(ReadFileBytes(two_), two);
+  const std::string firstWrite = "Writing to [" + one_ + "]\n";
+  ASSERT_NE(whole.err.find(firstWrite), std::string::npos) << whole.err;
+  WriteFileBytes(one_, one);
+  WriteFileBytes(two_, two);
+  const ProcessResult held = run(inPlace, whole.err.find(firstWrite) + firstWrite.size());
+  // Signals pending together arrive in the system's order: the status names one of them.
+  const auto sent = [](int status) {
+    return status == 128 + SIGTERM || status == 128 + SIGINT || status == 128 + SIGHUP || status == 128 + SIGQUIT;
+  };
+  EXPECT_TRUE(sent(held.exitStatus)) << held.exitStatus << held.err;
+  EXPECT_EQ(held.out, "");
+  EXPECT_EQ(ReadFileBytes(one_), one);
+  EXPECT_EQ(ReadFileBytes(two_), two);
+
+  const std::string out = dir_.File("out.vob");
+  WriteFileBytes(out, {1, 2, 3});
+  const std::string processing = "Processing VOB file [" + two_ + "]\n";
+  const ProcessResult copy = run({two_, "-o", out, "--entries", "0=2"}, processing.size());
+  EXPECT_TRUE(sent(copy.exitStatus)) << copy.exitStatus << copy.err;
+  EXPECT_EQ(ReadFileBytes(out), (Bytes{1, 2, 3}));
+  EXPECT_EQ(ListFolder(dir_.Path()), (std::vector<std::string>{"one.vob", "out.vob", "two.vob"}));
 }
 
 TEST_F(VobCliTest, CtrlCCancelsTheScanWithStatus130) {

@@ -3,12 +3,18 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <string>
 #include <thread>
 
 #include "core/FileIO.h"
+#include "core/Signals.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/PosixOnly.h"
 
@@ -92,6 +98,31 @@ TEST_F(FileIOTest, AnAbandonedSaveLeavesTargetAndFolderAsTheyWere) {
   EXPECT_EQ(ReadFileBytes(dir.File("t")), (Bytes{1, 2}));
   EXPECT_EQ(ListFolder(dir.Path()), std::vector<std::string>{"t"});
 }
+
+// A program ended by a catchable signal in the middle of saves (a file and its twin, as an IFO
+// save has them) leaves no temporary file; the targets keep their old bytes.
+#ifndef _WIN32  // fork and POSIX signals
+TEST_F(FileIOTest, ASignalDuringSavesRemovesTheirTemporaryFiles) {
+  WriteFileBytes(dir.File("t"), {1, 2});
+  for (const int signal : {SIGTERM, SIGHUP, SIGINT, SIGQUIT}) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      RemoveTemporaryFilesOnSignals();
+      AtomicFile file(dir.File("t"));
+      AtomicFile twin(dir.File("new"));
+      const bool made = file.Create() && file.Write(Bytes{9, 9, 9}) && twin.Create();
+      if (made) ::raise(signal);
+      ::_exit(made ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+    EXPECT_EQ(ReadFileBytes(dir.File("t")), (Bytes{1, 2}));
+    EXPECT_EQ(ListFolder(dir.Path()), std::vector<std::string>{"t"}) << signal;
+  }
+}
+#endif
 
 TEST_F(FileIOTest, SaveIntoAMissingFolderOrOverAFolderFailsAtCreation) {
   EXPECT_EQ(SaveFileAtomically(dir.File("no/such/file"), Bytes{1}), SaveResult::kCreateFailed);
