@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <regex>
@@ -248,6 +249,21 @@ TEST_F(VobCliTest, RemapPrintsEachFileAndChangesOnlyTheChosenStream) {
   EXPECT_EQ(r.out, "file: " + one_ + "\nremapped: 1\nfile: " + two_ + "\nremapped: 0\n");
   EXPECT_EQ(ReadFileBytes(one_), VobBuilder().Unit(0, MakeSubpictureUnit(0x1111, 0x7777)).Data());
   EXPECT_EQ(ReadFileBytes(two_), two);
+
+  // A folder (here a disc's root) stands for its title VOBs only, each title set's parts
+  // together: the menus keep their subtitles.
+  const std::string videoTs = dir_.File("disc/VIDEO_TS");
+  ASSERT_TRUE(std::filesystem::create_directories(videoTs));
+  const Bytes menu = VobBuilder().Unit(0, MakeSubpictureUnit(0x4444, 0x7777)).Data();
+  for (const char* name : {"VIDEO_TS.VOB", "VTS_01_0.VOB", "VTS_01_1.VOB", "vts_02_1.vob"}) {
+    WriteFileBytes(videoTs + "/" + name, menu);
+  }
+  r = RunCli({"vob", "remap", dir_.File("disc"), "--entries", "4=1"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "file: " + videoTs + "/VTS_01_1.VOB\nremapped: 1\nfile: " + videoTs + "/vts_02_1.vob\nremapped: 1\n");
+  EXPECT_EQ(ReadFileBytes(videoTs + "/VIDEO_TS.VOB"), menu);
+  EXPECT_EQ(ReadFileBytes(videoTs + "/VTS_01_0.VOB"), menu);
+  EXPECT_EQ(ReadFileBytes(videoTs + "/VTS_01_1.VOB"), ReadFileBytes(one_));
 
   // A file that can't be remapped fails the run: no file changes.
   const std::string cut = dir_.File("cut.vob");

@@ -6,7 +6,6 @@
 #ifndef _WIN32
 #include <sys/wait.h>
 #endif
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
