@@ -25,6 +25,19 @@ std::vector<FolderEntry> Entries(const std::string& folder) {
   return entries;
 }
 
+// Whether two folder parts (FolderPartOf) name the same folder as written: separators may differ
+// where the system has two, and letter case where it ignores it.
+bool SameFolder(const std::string& a, const std::string& b) {
+#ifdef _WIN32
+  std::string x = FoldCase(a), y = FoldCase(b);
+  std::replace(x.begin(), x.end(), '\\', '/');
+  std::replace(y.begin(), y.end(), '\\', '/');
+  return x == y;
+#else
+  return a == b;
+#endif
+}
+
 }  // namespace
 
 std::string FoldCase(std::string text) {
@@ -94,7 +107,7 @@ void SortFolded(std::vector<std::string>& paths) {
 }
 
 bool IsNextVobPart(const std::string& path, const std::string& next) {
-  if (FolderPartOf(path) != FolderPartOf(next)) return false;
+  if (!SameFolder(FolderPartOf(path), FolderPartOf(next))) return false;
   const DiscFile first = ClassifyDiscFile(path);
   const DiscFile second = ClassifyDiscFile(next);
   return first.kind == DiscFileKind::kTitleVob && second.kind == DiscFileKind::kTitleVob &&
@@ -113,7 +126,7 @@ std::vector<std::string> OrderVobParts(const std::vector<std::string>& paths) {
     for (std::size_t j = i; j < paths.size(); ++j) {
       const DiscFile other = ClassifyDiscFile(paths[j]);
       if (other.kind == DiscFileKind::kTitleVob && other.titleSet == file.titleSet &&
-          FolderPartOf(paths[j]) == FolderPartOf(paths[i])) {
+          SameFolder(FolderPartOf(paths[j]), FolderPartOf(paths[i]))) {
         places.push_back(j);
         done[j] = true;
       }

@@ -190,6 +190,28 @@ TEST_F(VobRunTest, FailuresInALaterFileBlankTheGrid) {
   EXPECT_EQ(Count("Processing VOB file [" + paths_[2] + "]"), 0);
 }
 
+TEST(IsNextVobPart, SameTitleSetNextPartSameFolderAnyCase) {
+  const std::vector<std::tuple<std::string, std::string, bool>> cases = {
+      {"/d/VTS_01_1.VOB", "/d/VTS_01_2.VOB", true},
+      {"/d/vts_01_1.vob", "/d/VTS_01_2.Vob", true},
+      {"VTS_07_8.VOB", "VTS_07_9.VOB", true},
+      {"/d/VTS_01_0.VOB", "/d/VTS_01_1.VOB", false},  // the menus do not continue into titles
+      {"/d/VTS_01_1.VOB", "/d/VTS_01_3.VOB", false},
+      {"/d/VTS_01_2.VOB", "/d/VTS_01_1.VOB", false},
+      {"/d/VTS_01_1.VOB", "/d/VTS_02_2.VOB", false},
+      {"/d/VTS_01_1.VOB", "/e/VTS_01_2.VOB", false},
+      {"/d/VTS_01_1.VOB", "/d/VTS_01_2.VOB.bak", false},
+      {"/d/XTS_01_1.VOB", "/d/XTS_01_2.VOB", false},
+      {"/d/VTS_0A_1.VOB", "/d/VTS_0A_2.VOB", false},
+#ifdef _WIN32
+      {"C:\\DVD\\VIDEO_TS\\VTS_01_1.VOB", "C:\\DVD\\VIDEO_TS\\VTS_01_2.VOB", true},
+      {"C:/DVD/video_ts/VTS_01_1.VOB", "c:\\DVD\\VIDEO_TS\\VTS_01_2.VOB", true},
+      {"VIDEO_TS\\VTS_01_1.VOB", "VIDEO_TS\\VTS_02_2.VOB", false},
+#endif
+  };
+  for (const auto& [a, b, next] : cases) EXPECT_EQ(IsNextVobPart(a, b), next) << a << " " << b;
+}
+
 // A title set's video split between two parts inside a three-packet unit of stream 0; the
 // second part also holds a unit of stream 2 of its own.
 class VobPartsTest : public VobRunTest {

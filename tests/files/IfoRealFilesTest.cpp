@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <algorithm>
 #include <fstream>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -170,23 +169,21 @@ TEST_F(IfoRealFiles, RgbPaletteFilesReadAsDvdauthorReadsThemAndRoundTrip) {
   std::string rgb = "ffffff\n000000\n";
   for (std::uint32_t i = 2; i < 16; ++i) rgb += FormatText("%06x\n", (0x9E3779B9u * i) >> 8);
   WriteText(dir.File("p.rgb"), rgb);
-  WriteText(dir.File("dvd.xml"), "<dvdauthor dest=\"DVD\"><vmgm /><titleset><titles>\n"
-                                 "<pgc palette=\"p.rgb\"><vob file=\"in.mpg\" /></pgc>\n"
-                                 "</titles></titleset></dvdauthor>\n");
+  WriteText(dir.File("dvd.xml"), "<dvdauthor dest=\"DVD\"><vmgm /><titleset><titles><pgc palette=\"p.rgb\">"
+                                 "<vob file=\"in.mpg\" /></pgc></titles></titleset></dvdauthor>\n");
   int status = 0;
   const std::string log = Shell("cd '" + dir.Path() + "' && VIDEO_FORMAT=PAL dvdauthor -x dvd.xml 2>&1", status);
   ASSERT_EQ(status, 0) << log;
   const std::vector<std::vector<std::string>> titles = LsdvdPalettes(dir.File("DVD"));
   ASSERT_EQ(titles.size(), 1u);
+  ASSERT_EQ(titles[0][0], "EB8080");
   std::string error;
-  const std::optional<PaletteTexts> read = ParsePaletteFile(rgb, PaletteFormat::kRgb, error);
-  ASSERT_TRUE(read) << error;
-  EXPECT_EQ(std::vector<std::string>(read->begin(), read->end()), titles[0]);
-  EXPECT_EQ(titles[0][0], "EB8080");
   PaletteTexts shown;
   std::copy(titles[0].begin(), titles[0].end(), shown.begin());
-  EXPECT_EQ(ParsePaletteFile(FormatPaletteFile(shown, PaletteFormat::kRgb), PaletteFormat::kRgb, error), shown);
-  EXPECT_EQ(ParsePaletteFile(FormatPaletteFile(shown, PaletteFormat::kIdx), PaletteFormat::kIdx, error), shown);
+  EXPECT_EQ(ParsePaletteFile(rgb, PaletteFormat::kRgb, error), shown);
+  for (const PaletteFormat format : {PaletteFormat::kRgb, PaletteFormat::kIdx}) {
+    EXPECT_EQ(ParsePaletteFile(FormatPaletteFile(shown, format), format, error), shown);
+  }
 }
 
 // A disc with a manager menu, two title sets, several titles with different palettes and title

@@ -304,41 +304,34 @@ TEST_F(VobRealFilesTest, CountAndUsageMatchTheUnitsOfSpumuxAndDvdauthorFiles) {
 // no shorter packet follows). One made so is counted, in the stream and on the disc, as ffprobe
 // counts it, and nothing is dropped.
 TEST_F(VobRealFilesTest, AUnitThatFillsItsLastPacketIsCounted) {
-  ASSERT_TRUE(Shell("ffmpeg -nostdin -hide_banner -y -f lavfi -i testsrc=size=352x288:rate=25:duration=2"
-                    " -target pal-dvd -s 352x288 -an '" + F("av.mpg") + "' >>'" + F("tools.log") + "' 2>&1"))
-      << ToolLog();
-  std::ofstream(F("fill.xml")) << "<subpictures format=\"PAL\"><stream>\n<spu start=\"00:00:00.20\" "
-                                  "end=\"00:00:01.00\" image=\"fill.png\" xoffset=\"10\" yoffset=\"60\"/>\n"
-                                  "</stream></subpictures>\n";
-  // Each try measures the unit and its packets, and adds what the next exact fill lacks.
-  int pairs = 0, size = 0, target = -1;
-  std::vector<int> lengths;  // packet lengths
-  for (int attempt = 0; attempt < 10 && size != target; ++attempt) {
-    WriteFileBytes(F("fill.png"), NoisePng(320, 80, {0x000000, 0xFFFFFF, 0xFF0000, 0x0000FF}, {0, 255, 255, 255}, 4, pairs));
+  ASSERT_TRUE(Shell("ffmpeg -nostdin -y -f lavfi -i testsrc=size=352x288:rate=25:duration=2 -target pal-dvd"
+                    " -s 352x288 -an '" + F("av.mpg") + "' >>'" + F("tools.log") + "' 2>&1")) << ToolLog();
+  std::ofstream(F("fill.xml")) << "<subpictures format=\"PAL\"><stream><spu start=\"00:00:00.20\" end=\"00:00:01.00\""
+                                  " image=\"fill.png\" xoffset=\"10\" yoffset=\"60\"/></stream></subpictures>\n";
+  // Each try measures the unit and its packets' data, and adds what the next exact fill lacks.
+  int pairs = 0, size = 0, target = -1, lastLength = 0;
+  for (int attempt = 0; attempt < 10 && size != target; ++attempt, pairs += target - size) {
+    WriteFileBytes(F("fill.png"), NoisePng(320, 80, {0, 0xFFFFFF, 0xFF0000, 0x0000FF}, {0, 255, 255, 255}, 4, pairs));
     ASSERT_TRUE(Shell(Cd() + "spumux -s 0 fill.xml < av.mpg > fill.mpg 2>>tools.log")) << ToolLog();
     const Bytes file = ReadFileBytes(F("fill.mpg"));
     std::vector<int> data;
-    lengths.clear();
     for (std::size_t at = 0; at + 2048 <= file.size(); at += 2048) {
       if (!IsSubpicturePack(file, at)) continue;
-      const int m = file[at + 18] << 8 | file[at + 19];
-      lengths.push_back(m);
-      data.push_back(m - file[at + 22] - 4);
-      if (data.size() == 1) size = file[at + 24 + file[at + 22]] << 8 | file[at + 25 + file[at + 22]];
+      const std::size_t start = at + 24 + file[at + 22];
+      lastLength = file[at + 18] << 8 | file[at + 19];
+      data.push_back(lastLength - file[at + 22] - 4);
+      if (data.size() == 1) size = file[start] << 8 | file[start + 1];
     }
     ASSERT_GE(data.size(), 3u) << "a unit of three packets or more";
     if (target < 0) target = data[0] + data[1] * ((size - data[0] + data[1] - 1) / data[1]);
-    pairs += target - size;
   }
   ASSERT_EQ(size, target) << "no exact fill reached";
-  ASSERT_EQ(lengths.back(), 2028) << "the last packet is full";
+  ASSERT_EQ(lastLength, 2028) << "the last packet is full";
   ASSERT_TRUE(Shell(Cd() + "VIDEO_FORMAT=PAL dvdauthor -o dvd -t fill.mpg >>tools.log 2>&1")) << ToolLog();
+  ProgressRecorder progress;
+  ScopedProgressHost scopedProgress(&progress);
   for (const std::string& file : {F("fill.mpg"), F("dvd/VIDEO_TS/VTS_01_1.VOB")}) {
     ASSERT_EQ(ProbeUnits(file, F("probe.txt")).size(), 1u) << file;
-    LogRecorder log(kLogWarning);
-    ScopedLogTarget scopedLog(&log);
-    ProgressRecorder progress;
-    ScopedProgressHost scopedProgress(&progress);
     CFileVOB vob;
     ASSERT_TRUE(vob.Open(file));
     EXPECT_EQ(vob.Scan(false), 1) << file;
