@@ -154,10 +154,9 @@ TEST_F(FilevobTest, AUnitIsCompleteWhenItsBytesReachItsSizeAtEveryPackBoundary) 
 // Every unit lost is logged at level 4 with its stream and offset, and counted per stream.
 TEST_F(FilevobTest, DroppedUnitsAreLoggedAndCountedPerStream) {
   log_.SetLevel(kLogWarning);
-  const std::vector<Bytes> big = VobBuilder::UnitBlocks(3, MakeSubpictureUnit(1, 1, 3000));
-  SubpicturePacket shortPiece{0x23, false, {1, 2, 3}, -1, -1};  // short of the unit's size
-  VobBuilder b;
-  b.Block(big[0]).Packet(shortPiece).Block(big[0]).Unit(3, MakeSubpictureUnit(1, 1)).Block(big[0]);
+  const Bytes big = VobBuilder::UnitBlocks(3, MakeSubpictureUnit(1, 1, 3000))[0];
+  VobBuilder b;  // the second packet is short of the unit's size
+  b.Block(big).Packet({0x23, false, {1, 2, 3}, -1, -1}).Block(big).Unit(3, MakeSubpictureUnit(1, 1)).Block(big);
   EXPECT_EQ(ScanBytes(b.Data()), 1);
   EXPECT_EQ(vob_.StreamUsage()[3].dropped, 3);
   const std::string at = "WARNING - Stream 3 unit at 0000", in = " [" + path_ + "]";
