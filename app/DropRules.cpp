@@ -2,63 +2,22 @@
 #include "app/DropRules.h"
 
 #include <algorithm>
-#include <cctype>
-#include <filesystem>
-#include <system_error>
 
 #include "core/Log.h"
-
-namespace fs = std::filesystem;
-
-namespace {
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-// The .vob files directly in `folder`.
-std::vector<std::string> VobFilesIn(const fs::path& folder) {
-  std::vector<std::string> found;
-  std::error_code error;
-  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    std::error_code typeError;
-    if (it->is_regular_file(typeError) && LowerExtension(it->path().string()) == "vob")
-      found.push_back(it->path().string());
-  }
-  return found;
-}
-
-// A disc's root holds its title sets in VIDEO_TS, whatever the letter case.
-fs::path VideoTsFolderIn(const fs::path& folder) {
-  std::error_code error;
-  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    std::error_code typeError;
-    if (it->is_directory(typeError) && Lower(it->path().filename().string()) == "video_ts")
-      return it->path();
-  }
-  return {};
-}
-
-}  // namespace
+#include "files/DiscLayout.h"
 
 std::string LowerExtension(const std::string& path) {
-  const std::string name = fs::path(path).filename().string();
+  const std::string name = FileNameOf(path);
   const std::size_t dot = name.rfind('.');
-  return dot == std::string::npos || dot == 0 ? std::string() : Lower(name.substr(dot + 1));
+  return dot == std::string::npos || dot == 0 ? std::string() : FoldCase(name.substr(dot + 1));
 }
 
 DroppedFiles SortDroppedFiles(const std::vector<std::string>& paths) {
   DroppedFiles files;
   for (const std::string& path : paths) {
-    std::error_code error;
-    if (fs::is_directory(path, error)) {
-      std::vector<std::string> vobs = VobFilesIn(path);
-      if (vobs.empty()) {
-        const fs::path videoTs = VideoTsFolderIn(path);
-        if (!videoTs.empty()) vobs = VobFilesIn(videoTs);
-      }
+    if (IsFolder(path)) {
+      // The folder's VOB files, or those of its VIDEO_TS folder for a disc's root.
+      const std::vector<std::string> vobs = FolderFiles(path, ".vob");
       if (vobs.empty())
         files.refusals.push_back(FormatText("WARNING - No VOB files in folder [%s]", path.c_str()));
       files.vobs.insert(files.vobs.end(), vobs.begin(), vobs.end());

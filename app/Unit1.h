@@ -23,7 +23,7 @@
 #include "core/Settings.h"
 #include "files/Fileifo.h"
 #include "files/Filesup.h"
-#include "files/Filevob.h"
+#include "files/VobRun.h"
 
 class ColourPanelBox;
 class HexEdit;

@@ -12,6 +12,7 @@
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "core/Progress.h"
+#include "core/Signals.h"
 
 namespace {
 
@@ -48,6 +49,7 @@ class Application : public QApplication {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  RemoveTemporaryFilesOnSignals();  // a save cut off by a signal leaves no temporary file
   // Answered without a window, as a program in a menu or a package is asked.
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
     std::printf("velmoran %s\n", VELMORAN_VERSION);

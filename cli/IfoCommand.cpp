@@ -11,6 +11,7 @@
 #include "cli/HexArgument.h"
 #include "core/Log.h"
 #include "core/Platform.h"
+#include "files/DiscLayout.h"
 #include "files/Fileifo.h"
 #include "files/PaletteFile.h"
 #include "files/Tabs.h"
@@ -102,6 +103,7 @@ int ShowFolder(const ShowRequest& request) {
   }
   IfoTabValues tab;
   CFileIFO ifo(tab);
+  ifo.SetReadBackupTwin(true);  // shown with a warning when only the twin can be read
   std::string text;
   Json list = Json::array();
   for (const std::string& file : files) {
@@ -122,10 +124,14 @@ int ShowFile(const ShowRequest& request) {
   const std::string& file = request.operand;
   IfoTabValues tab;
   CFileIFO ifo(tab);
-  if (ifo.Load(file, request.all ? IfoAccept::kTitleSetOrManager : IfoAccept::kTitleSet) == -1) {
-    return kExitFailed;
+  ifo.SetReadBackupTwin(true);  // shown with a warning when only the twin can be read
+  if (ifo.Load(file, IfoAccept::kTitleSetOrManager) == -1) return kExitFailed;
+  bool all = request.all;
+  if (!all && ifo.Kind() == IfoKind::kVideoManager) {
+    LogMessage(kLogWarning, "WARNING - The file holds menus only [%s]", file.c_str());
+    all = !request.pgc && !request.format;
   }
-  if (request.all) {
+  if (all) {
     const std::string text =
         request.json ? JsonText(AllChainsJson(file, ifo)) + "\n" : AllChainsText(ifo);
     std::fputs(text.c_str(), stdout);

@@ -10,6 +10,8 @@
 #include "core/Log.h"
 #include "core/Platform.h"
 #include "core/Progress.h"
+#include "core/Signals.h"
+#include "files/DiscLayout.h"
 #include "files/Filevob.h"
 #include "files/VobRemap.h"
 
@@ -86,7 +88,7 @@ class TerminalProgress : public ProgressHost, public StatusLine {
     shown_ = -1;
   }
   void EnableMainWindow() override {}
-  bool EventWaiting() override { return gInterrupted != 0; }
+  bool EventWaiting() override { return gInterrupted != 0 || HeldSignals::Received() != 0; }
   bool DispatchEvent() override {
     RequestCancel();
     return true;
@@ -177,9 +179,11 @@ Json FileJson(const FileResult& r, bool units) {
   Json streams = Json::array();
   for (int s = 0; s < kSubpictureStreams; ++s) {
     const VobStreamUsage& stream = r.streams[static_cast<std::size_t>(s)];
-    if (stream.subtitles == 0) continue;
-    streams.push_back(
-        Json{{"stream", s}, {"subtitles", stream.subtitles}, {"usage", UsageJson(stream.usage)}});
+    if (stream.subtitles == 0 && stream.dropped == 0) continue;
+    streams.push_back(Json{{"stream", s},
+                           {"subtitles", stream.subtitles},
+                           {"dropped", stream.dropped},
+                           {"usage", UsageJson(stream.usage)}});
   }
   Json file = {{"file", r.file},
                {"subtitles", r.subtitles},
@@ -199,21 +203,30 @@ void PrintJson(const std::vector<FileResult>& results, bool units) {
   std::fputs((JsonText(Json{{"files", files}}) + "\n").c_str(), stdout);
 }
 
-// The operands with each folder standing for its VOB files in name order; false (logged) for
-// a folder without any.
-bool ExpandFolders(const Args& operands, Args& files) {
+// The operands with each folder standing for its VOB files in name order (a disc's root for
+// its VIDEO_TS folder), or with `titlesOnly` for its title VOBs, title set by title set; parts
+// given out of order put in order. False (logged) for a folder without any.
+bool ExpandFolders(const Args& operands, bool titlesOnly, Args& files) {
   for (const std::string& operand : operands) {
     if (!IsFolder(operand)) {
       files.push_back(operand);
       continue;
     }
-    const std::vector<std::string> found = FolderFiles(operand, ".VOB");
+    std::vector<std::string> found;
+    if (titlesOnly) {
+      for (const std::vector<std::string>& group : TitleVobGroups(operand)) {
+        found.insert(found.end(), group.begin(), group.end());
+      }
+    } else {
+      found = FolderFiles(operand, ".VOB");
+    }
     if (found.empty()) {
       LogMessage(kLogError, "ERROR - No VOB files in folder [%s]", operand.c_str());
       return false;
     }
     files.insert(files.end(), found.begin(), found.end());
   }
+  files = OrderVobParts(files);
   return true;
 }
 
@@ -225,7 +238,7 @@ int RunScan(const Args& args) {
   if (units && !json) line.Fail("--units needs --json");
   if (line.Operands().empty()) line.Fail("a VOB file is missing");
   Args files;
-  if (!ExpandFolders(line.Operands(), files)) return kExitFailed;
+  if (!ExpandFolders(line.Operands(), false, files)) return kExitFailed;
 
   gInterrupted = 0;
   InterruptGuard guard;
@@ -263,18 +276,21 @@ int RunRemap(const Args& args) {
   const auto out = line.Value("-o");
   if (line.Operands().empty()) line.Fail("a VOB file is missing");
   Args files;
-  if (!ExpandFolders(line.Operands(), files)) return kExitFailed;
+  if (!ExpandFolders(line.Operands(), true, files)) return kExitFailed;
   if (out && files.size() != 1) line.Fail("-o needs exactly one FILE");
 
+  // Every signal that would end the program is held for the whole run: it cancels the run, which
+  // puts back what it wrote (or drops the copy) before the program ends with 128 + the signal.
   gInterrupted = 0;
-  InterruptGuard guard;
+  HeldSignals held;
   TerminalProgress progress(IsTerminal(2));
   ScopedProgressHost host(&progress);
   StderrLog::ScopedStatusLine bar(&progress);
   VobRemap remap(map, stream);
   const bool done =
       out ? remap.PlanAndWriteCopy(files.front(), *out) : remap.Plan(files) && remap.WriteInPlace();
-  if (!done) return gInterrupted != 0 || CancelRequested() ? kExitCancelled : kExitFailed;
+  if (HeldSignals::Received() != 0) return HeldSignals::ExitStatus();
+  if (!done) return CancelRequested() ? kExitCancelled : kExitFailed;
   for (const VobFilePlan& plan : remap.Plans()) {
     std::printf("file: %s\nremapped: %d\n", OneLine(plan.path).c_str(), plan.remapped);
   }

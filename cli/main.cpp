@@ -10,6 +10,7 @@
 #include "cli/CliCommon.h"
 #include "cli/Commands.h"
 #include "core/Platform.h"
+#include "core/Signals.h"
 
 namespace {
 
@@ -83,6 +84,7 @@ int Run(int argc, char** argv) {
   const std::vector<std::string> all = ProgramArguments(argc, argv);
   Args args(all.empty() ? all.end() : all.begin() + 1, all.end());
   UseBinaryStandardStreams();
+  RemoveTemporaryFilesOnSignals();
   int level = kDefaultCliLogLevel;
   try {
     const Args rest = TakeLogLevel(args, level);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <new>
@@ -34,6 +35,47 @@ std::string TemporaryName(const std::string& base) {
   std::string name = ".";
   name.append(base, 0, keep);
   return name + kSuffix;
+}
+
+// The temporary files of the saves under way, where a signal handler can reach them: fixed
+// buffers and lock-free flags, nothing allocated. A path too long, or a ninth save at once, is
+// simply not registered.
+constexpr int kTemporarySlots = 8;
+constexpr std::size_t kTemporaryPathBytes = 4096;
+#ifdef _WIN32
+using PathChar = wchar_t;
+#else
+using PathChar = char;
+#endif
+PathChar gTemporaryPaths[kTemporarySlots][kTemporaryPathBytes];
+std::atomic<bool> gTemporaryUsed[kTemporarySlots];
+
+int RegisterTemporary(const std::string& path) {
+#ifdef _WIN32
+  const std::wstring name = WidePath(path);
+#else
+  const std::string& name = path;
+#endif
+  if (name.empty() || name.size() >= kTemporaryPathBytes) return -1;
+  for (int slot = 0; slot < kTemporarySlots; ++slot) {
+    bool expected = false;
+    if (gTemporaryUsed[slot].load() || !gTemporaryUsed[slot].compare_exchange_strong(expected, true)) continue;
+    // The first character goes in last, so a handler never sees half a name.
+    std::copy(name.begin() + 1, name.end(), gTemporaryPaths[slot] + 1);
+    gTemporaryPaths[slot][name.size()] = 0;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    gTemporaryPaths[slot][0] = name[0];
+    return slot;
+  }
+  return -1;
+}
+
+// While the path is written the slot is taken but holds no name yet: the first byte is 0.
+void ForgetTemporary(int& slot) {
+  if (slot < 0) return;
+  gTemporaryPaths[slot][0] = 0;
+  gTemporaryUsed[slot].store(false);
+  slot = -1;
 }
 
 constexpr std::size_t kPipeReadSize = std::size_t{1} << 16;
@@ -68,6 +110,17 @@ FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
 bool FileDescriptor::Close() {
   if (fd_ < 0) return true;
   return ::close(release()) == 0;
+}
+
+void RemoveTemporaryFiles() {
+  for (int slot = 0; slot < kTemporarySlots; ++slot) {
+    if (!gTemporaryUsed[slot].load() || gTemporaryPaths[slot][0] == 0) continue;
+#ifdef _WIN32
+    ::_wunlink(gTemporaryPaths[slot]);
+#else
+    ::unlink(gTemporaryPaths[slot]);
+#endif
+  }
 }
 
 void SetFileFaultHook(FileFaultHook hook) { gFaultHook = std::move(hook); }
@@ -163,6 +216,7 @@ void AtomicFile::Discard() {
     ::close(fd_);
     fd_ = -1;
   }
+  ForgetTemporary(tempSlot_);
   if (!temp_.empty()) {
     RemoveFile(temp_);
     temp_.clear();
@@ -183,6 +237,7 @@ bool AtomicFile::CreateTemporary() {
   fd_ = CreateUniqueFile(temp);
   if (fd_ < 0) return false;
   temp_ = temp;
+  tempSlot_ = RegisterTemporary(temp_);
   method_ = Method::kReplace;
   return true;
 }
@@ -323,6 +378,7 @@ bool AtomicFile::Commit() {
       // A mount point (a bind-mounted file) can't be renamed over, but can be written.
       return errno == EBUSY && RewriteFromTemporary();
     }
+    ForgetTemporary(tempSlot_);
     temp_.clear();  // now the target itself
   }
   touched_ = true;
@@ -340,6 +396,7 @@ bool AtomicFile::RewriteFromTemporary() {
   const std::uint64_t size = written_;
   written_ = 0;
   if (!CopyFrom(from.get(), 0, size) || !Commit()) return false;
+  ForgetTemporary(tempSlot_);
   RemoveFile(temp_);
   temp_.clear();
   return true;

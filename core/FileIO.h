@@ -120,6 +120,7 @@ class AtomicFile {
 
   std::string target_;
   std::string temp_;
+  int tempSlot_ = -1;  // where RemoveTemporaryFiles finds temp_
   int fd_ = -1;
   Method method_ = Method::kNone;
   std::uint64_t written_ = 0;
@@ -141,6 +142,10 @@ SaveResult SaveFileAtomically(const std::string& path, ByteView bytes,
 int OpenForPatching(const std::string& path);
 bool ReadAt(int fd, std::int64_t offset, std::uint8_t* bytes, std::size_t size);
 bool WriteAt(int fd, std::int64_t offset, const std::uint8_t* bytes, std::size_t size);
+
+// Removes the temporary file of every save under way (an AtomicFile that replaces its target),
+// for a program ended by a signal: only async-signal-safe calls. The saves are not told.
+void RemoveTemporaryFiles();
 
 // Fault injection for tests: the hook is asked before each step and makes it fail by
 // returning true; it may set errno to give the failure's reason. kRename is asked only when a

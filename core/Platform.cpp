@@ -14,6 +14,7 @@
 
 #include <random>
 #else
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -174,6 +175,25 @@ void UseBinaryStandardStreams() {
 }
 
 bool IsTerminal(int fd) { return ::_isatty(fd) != 0; }
+
+bool ReadFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+  entries.clear();
+  std::wstring pattern = WidePath(folder.empty() ? std::string(".") : folder);
+  if (pattern.back() != L'/' && pattern.back() != L'\\') pattern += L'\\';
+  pattern += L'*';
+  WIN32_FIND_DATAW found;
+  const HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const bool folderEntry = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    entries.push_back({Utf8FromWide(name), folderEntry,
+                       !folderEntry && (found.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) == 0});
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return true;
+}
 
 #else
 
@@ -342,5 +362,22 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
 void UseBinaryStandardStreams() {}
 
 bool IsTerminal(int fd) { return ::isatty(fd) != 0; }
+
+bool ReadFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+  entries.clear();
+  const std::string base = folder.empty() ? std::string(".") : folder;
+  DIR* dir = ::opendir(base.c_str());
+  if (dir == nullptr) return false;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat info {};
+    const std::string path = base + (base.back() == '/' ? "" : "/") + name;
+    const bool known = ::stat(path.c_str(), &info) == 0;
+    entries.push_back({name, known && S_ISDIR(info.st_mode), known && S_ISREG(info.st_mode)});
+  }
+  ::closedir(dir);
+  return true;
+}
 
 #endif

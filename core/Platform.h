@@ -75,6 +75,17 @@ void UseBinaryStandardStreams();
 // Whether the descriptor is a terminal.
 bool IsTerminal(int fd);
 
+// One entry of a folder: its name (UTF-8) and whether it is a folder or a regular file (links
+// followed).
+struct FolderEntry {
+  std::string name;
+  bool folder = false;
+  bool regular = false;
+};
+// The entries of a folder, "." and ".." left out, in no set order; false when it can't be read.
+// On Windows through the wide calls, so names in any script are listed.
+bool ReadFolder(const std::string& folder, std::vector<FolderEntry>& entries);
+
 #ifdef _WIN32
 // UTF-8 <-> UTF-16 for the wide Windows calls.
 std::wstring WidePath(const std::string& utf8);

@@ -3,13 +3,13 @@
 
 #include <sys/stat.h>
 
-#include <cctype>
 #include <cstring>
 
 #include "core/Core.h"
 #include "core/FileIO.h"
 #include "core/Log.h"
 #include "core/Platform.h"
+#include "files/DiscLayout.h"
 #include "files/Tabs.h"
 
 int HexDigitValue(char character) {
@@ -44,31 +44,29 @@ std::string FormatHexText(int y, int cr, int cb) {
 
 // ---------------------------------------------------------------------------------------------
 
-std::string BackupTwinPath(const std::string& ifoPath) {
-  const std::size_t slash = ifoPath.rfind('/');
-  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  if (ifoPath.size() < nameStart + 5) return {};  // at least one character before ".IFO"
-  const std::string stem = ifoPath.substr(0, ifoPath.size() - 3);
-  const std::string ext = ifoPath.substr(ifoPath.size() - 3);
-  if (stem.back() != '.') return {};
-  static const char kIfo[] = "ifo";
-  static const char kBup[] = "bup";
-  std::string mirrored;  // BUP with the letter case of the IFO extension, letter by letter
-  for (int i = 0; i < 3; ++i) {
-    const char c = ext[static_cast<std::size_t>(i)];
-    if (std::tolower(static_cast<unsigned char>(c)) != kIfo[i]) return {};
-    mirrored += std::isupper(static_cast<unsigned char>(c))
-                    ? static_cast<char>(std::toupper(static_cast<unsigned char>(kBup[i])))
-                    : kBup[i];
+int CFileIFO::Load(const std::string& fileName, IfoAccept accept) {
+  if (LoadFile(fileName, accept) == 16) return 16;
+  // As players do: an IFO file that can't be read at all may still have a sound backup twin.
+  const std::string twin = BackupTwinPath(fileName);
+  if (twin.empty()) return -1;
+  {
+    ScopedLogTarget quiet(nullptr);  // the twin is only tried here
+    if (LoadFile(twin, accept) != 16) return -1;
   }
-  for (const std::string& candidate : {stem + mirrored, stem + "BUP", stem + "bup"}) {
-    struct stat info {};
-    if (StatPath(candidate, info) == 0 && S_ISREG(info.st_mode)) return candidate;
+  if (!ReadTwin) {
+    LogMessage(kLogError, "ERROR - The backup file [%s] can be read; restore [%s] from it first",
+               twin.c_str(), fileName.c_str());
+    Size = 0;
+    ReleaseBytes(Bytes);
+    ChainList.clear();
+    return -1;
   }
-  return {};
+  LogMessage(kLogWarning, "WARNING - Read from the backup file [%s] instead of [%s]", twin.c_str(),
+             fileName.c_str());
+  return LoadFile(twin, accept);
 }
 
-int CFileIFO::Load(const std::string& fileName, IfoAccept accept) {
+int CFileIFO::LoadFile(const std::string& fileName, IfoAccept accept) {
   ReleaseBytes(Bytes);
   ChainList.clear();
   Size = 0;
@@ -88,6 +86,9 @@ int CFileIFO::Load(const std::string& fileName, IfoAccept accept) {
     ChainList.clear();
     return -1;
   }
+  if (MenusLeftOut) {
+    LogMessage(kLogWarning, "WARNING - Damaged menu table, the menus are left out [%s]", name);
+  }
   if (FileKind == IfoKind::kTitleSet) {
     const int others = CountOtherPalettes();
     if (others > 0) {
@@ -104,7 +105,9 @@ bool CFileIFO::IsIfoData() const {
 }
 
 bool CFileIFO::FindPalette() {
-  std::optional<std::vector<ProgramChain>> chains = ListProgramChains(Bytes, FileKind);
+  bool menusDamaged = false;
+  std::optional<std::vector<ProgramChain>> chains = ListProgramChains(Bytes, FileKind, &menusDamaged);
+  MenusLeftOut = menusDamaged;
   if (!chains || chains->empty()) {
     ChainList.clear();
     return false;
@@ -236,7 +239,12 @@ bool CFileIFO::WriteAll(const std::string& fileName, const std::function<void()>
     return false;
   }
   LogMessage(kLogInfo, "Data written to IFO file [%s]", name);
-  if (twinPath.empty()) return true;
+  if (twinPath.empty()) {
+    if (KeepTwin && ClassifyDiscFile(fileName).kind == DiscFileKind::kIfo) {
+      LogMessage(kLogWarning, "WARNING - No backup file beside [%s], none written", name);
+    }
+    return true;
+  }
   if (!twin.Write(Bytes) || !twin.Commit()) {
     LogMessage(kLogError, twin.TargetTouched()
                               ? "ERROR - Writing to backup file [%s], it holds some or all of the new bytes"

@@ -32,10 +32,6 @@ constexpr std::uint64_t kMaxIfoFileSize = std::uint64_t{8} << 20;
 // What Load accepts: the window takes title sets only; the disc work reads VIDEO_TS.IFO too.
 enum class IfoAccept { kTitleSet, kTitleSetOrManager };
 
-// The backup twin of an IFO file: the file beside it whose name ends in .BUP instead of .IFO
-// (any case), when one exists; empty otherwise and for names that do not end in .IFO.
-std::string BackupTwinPath(const std::string& ifoPath);
-
 // The sixteen palette hex texts written into one program chain by SaveChains.
 using PaletteTexts = std::array<std::string, kPaletteEntryCount>;
 
@@ -45,7 +41,8 @@ class CFileIFO {
 
   // 16 on success, -1 on any failure (logged); a failure leaves nothing loaded. A title set
   // whose other program chains have palettes that differ from the first title chain's logs a
-  // level-4 warning saying how many.
+  // level-4 warning saying how many; a damaged menu table a level-4 warning (the menus are left
+  // out, their bytes kept as they are).
   int Load(const std::string& fileName, IfoAccept accept = IfoAccept::kTitleSet);
   bool HasData() const { return Size != 0; }
   // The first twelve bytes read "DVDVIDEO-VTS".
@@ -64,6 +61,9 @@ class CFileIFO {
                   const std::vector<std::pair<std::size_t, PaletteTexts>>& palettes);
   // Whether saves keep the backup twin in step (the default).
   void SetKeepBackupTwin(bool keep) { KeepTwin = keep; }
+  // Whether Load reads the backup twin in place of an IFO file that can't be read at all (off
+  // by default: then the twin that could be read is only named in the error).
+  void SetReadBackupTwin(bool read) { ReadTwin = read; }
 
   IfoKind Kind() const { return FileKind; }
   const std::vector<ProgramChain>& Chains() const { return ChainList; }
@@ -90,4 +90,8 @@ class CFileIFO {
   IfoKind FileKind = IfoKind::kTitleSet;
   std::vector<ProgramChain> ChainList;
   bool KeepTwin = true;
+  bool ReadTwin = false;
+  bool MenusLeftOut = false;  // the menu table is damaged
+  // Load without the backup twin.
+  int LoadFile(const std::string& fileName, IfoAccept accept);
 };

@@ -6,6 +6,8 @@
 //   stream (a piece of that unit is lost);
 // - a first packet too short to hold the 2-byte unit size is dropped the same way;
 // - a piece that would run past its unit's declared size drops the unit;
+// - a unit is complete when its bytes reach the declared size, also when the last packet fills
+//   its block; a packet shorter than full that leaves the unit short of its size drops it;
 // - a continuation packet for a stream with no unit under way is ignored;
 // - a complete unit is evaluated on the bytes received; one too short for the marker test is
 //   simply not a marker unit, and one whose control-sequence offset points outside it lacks
@@ -25,7 +27,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -92,6 +93,7 @@ void CFileVOB::ClearMapping() {
   for (auto& row : usage_) row.fill(-1);
   for (VobStreamUsage& stream : streams_) {
     stream.subtitles = 0;
+    stream.dropped = 0;
     for (auto& row : stream.usage) row.fill(-1);
   }
   facts_.clear();
@@ -188,7 +190,7 @@ std::optional<CFileVOB::Packet> CFileVOB::ParsePacket() const {
     return packet;
   }
   packet.startsUnit = HasPts();
-  packet.endsUnit = m < kFullPacketLength;
+  packet.shortPacket = m < kFullPacketLength;
   if (packet.startsUnit && h >= kPtsBytes) {
     // '0010' PTS[32..30] 1, PTS[29..15] 1, PTS[14..0] 1
     const std::uint8_t* p = block_ + kPesHeaderDataOffset;
@@ -205,7 +207,14 @@ bool CFileVOB::LoseUnit(int stream, const char* why) {
   const int part = slot ? 0 : part_;
   const std::int64_t offset = slot ? slot->offset : blockOffset_;
   slot.reset();
-  if (sink_ != nullptr && !sink_->UnitLost(stream, part, offset, why)) sinkStopped_ = true;
+  if (sink_ == nullptr) {
+    ++streams_[static_cast<std::size_t>(stream)].dropped;
+    LogMessage(kLogWarning, "WARNING - Stream %d unit at %08llX dropped: %s [%s]", stream,
+               static_cast<unsigned long long>(offset), why,
+               (part == 0 ? path_ : nextPart_).c_str());
+  } else if (!sink_->UnitLost(stream, part, offset, why)) {
+    sinkStopped_ = true;
+  }
   return !sinkStopped_;
 }
 
@@ -227,7 +236,10 @@ const CFileVOB::Unit* CFileVOB::Assemble(const Packet& packet) {
     slot->offset = blockOffset_;
     slot->pts = packet.pts;
   } else if (!slot) {
-    if (sink_ != nullptr && !sink_->StrayPacket(packet.stream, blockOffset_)) sinkStopped_ = true;
+    // An empty packet continues nothing: some muxers end a unit that fills its packet so.
+    if (sink_ != nullptr && !packet.data.empty() && !sink_->StrayPacket(packet.stream, blockOffset_)) {
+      sinkStopped_ = true;
+    }
     return nullptr;
   }
   Unit& unit = *slot;
@@ -242,7 +254,9 @@ const CFileVOB::Unit* CFileVOB::Assemble(const Packet& packet) {
     unit.pieces.push_back({part_, blockOffset_ + (packet.data.data() - block_),
                            static_cast<std::uint32_t>(packet.data.size())});
   }
-  return packet.endsUnit ? &unit : nullptr;
+  if (unit.fill == static_cast<std::int32_t>(unit.bytes.size())) return &unit;
+  if (packet.shortPacket) LoseUnit(packet.stream, "ended before its size");
+  return nullptr;
 }
 
 int CFileVOB::CompleteUnit(const Unit& unit) {
@@ -381,65 +395,4 @@ int CFileVOB::TakeUnit(const Unit& unit) {
                       static_cast<int>(unit.bytes.size()), unit.pieces, IsForcedUnit(bytes)});
   }
   return 1;
-}
-
-VobRunResult RunVobFiles(CFileVOB& vob, const std::vector<std::string>& paths, bool firstOnly,
-                         PaletteGridCells& grid) {
-  VobRunResult result;
-  const auto stop = [&] {
-    result.emptyList = true;
-    vob.ClearMapping();
-    vob.ShowVobGrid(grid);
-    return result;
-  };
-  for (std::size_t i = 0; i < paths.size(); ++i) {
-    if (!vob.Open(paths[i])) return stop();
-    if (i + 1 < paths.size() && IsNextVobPart(paths[i], paths[i + 1])) vob.SetNextPart(paths[i + 1]);
-    if (vob.Scan(firstOnly) <= 0) return stop();
-    vob.ShowVobGrid(grid);
-    ++result.filesScanned;
-    if (firstOnly) return result;
-  }
-  if (!paths.empty()) LogMessage(kLogInfo, "Finished with all files!!!");
-  return result;
-}
-
-void SortVobPaths(std::vector<std::string>& paths) {
-  const auto folded = [](const std::string& text) {
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-  };
-  std::sort(paths.begin(), paths.end(), [&](const std::string& a, const std::string& b) {
-    const std::string fa = folded(a);
-    const std::string fb = folded(b);
-    return fa != fb ? fa < fb : a < b;  // names equal but for case still get a fixed order
-  });
-}
-
-namespace {
-
-// The title set number and part of a name VTS_nn_k.VOB (any case); nullopt for other names.
-std::optional<std::pair<int, int>> VobPartOf(const std::string& name) {
-  if (name.size() != 12) return std::nullopt;
-  std::string upper(name);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  const auto digit = [&](std::size_t i) { return std::isdigit(static_cast<unsigned char>(upper[i])) != 0; };
-  if (upper.compare(0, 4, "VTS_") != 0 || upper[6] != '_' || upper.compare(8, 4, ".VOB") != 0 ||
-      !digit(4) || !digit(5) || !digit(7)) {
-    return std::nullopt;
-  }
-  return std::make_pair((upper[4] - '0') * 10 + (upper[5] - '0'), upper[7] - '0');
-}
-
-}  // namespace
-
-bool IsNextVobPart(const std::string& path, const std::string& next) {
-  const std::size_t a = path.rfind('/') + 1;  // npos + 1 is 0: no folder
-  const std::size_t b = next.rfind('/') + 1;
-  if (path.compare(0, a, next, 0, b) != 0) return false;
-  const auto first = VobPartOf(path.substr(a));
-  const auto second = VobPartOf(next.substr(b));
-  return first && second && first->second >= 1 && first->first == second->first &&
-         second->second == first->second + 1;
 }

@@ -17,7 +17,8 @@ constexpr std::size_t kVobBlockSize = 2048;
 constexpr int kSubpictureStreams = 32;
 constexpr int kFirstSubpictureId = 0x20;
 constexpr std::uint32_t kPrivateStream1 = 0x1BD;
-// A packet of this length or more fills its block; the unit goes on in a later packet.
+// A packet of this length fills its block. A unit is complete when the bytes gathered reach the
+// size in its first two bytes, as demuxers decide it; a shorter packet before that is damage.
 constexpr int kFullPacketLength = 2028;
 
 // Offsets inside a 2048-byte block: a 14-byte pack header, then one PES packet.
@@ -53,6 +54,7 @@ struct VobUnitFacts {
 // The subtitles of one subpicture stream.
 struct VobStreamUsage {
   int subtitles = 0;
+  int dropped = 0;  // units lost: damaged, cut short, or not complete at the end
   VobUsage usage;
 };
 
@@ -138,7 +140,7 @@ class CFileVOB {
     int stream = 0;
     bool damaged = false;
     bool startsUnit = false;  // it carries a time stamp and the unit size
-    bool endsUnit = false;    // shorter than a full packet
+    bool shortPacket = false;  // shorter than a full packet: no more of the unit follows
     std::optional<std::int64_t> pts;
     ByteView data;
   };
@@ -150,7 +152,8 @@ class CFileVOB {
   // Evaluates a complete unit: 1 counted, 0 not counted (marker), -1 a command is missing.
   int TakeUnit(const Unit& unit);
   void DropUnit(int stream);
-  // Drops the unit under way of the stream, telling the sink why; false when the sink stops.
+  // Drops the unit under way of the stream, telling the sink why (without a sink: counted and
+  // logged at level 4); false when the sink stops.
   bool LoseUnit(int stream, const char* why);
   // Hands a complete unit to the sink or evaluates it: as TakeUnit.
   int CompleteUnit(const Unit& unit);
@@ -186,19 +189,3 @@ class CFileVOB {
   std::size_t blockHeld_ = 0;  // bytes of the current block that came from the file
   bool readFailed_ = false;    // a read failed after the bytes now in the chunk
 };
-
-// The VOB tab's scan of several files, without the window: what the window does after its
-// open dialog. `paths` are scanned in the order given (the list's sorted order).
-struct VobRunResult {
-  bool emptyList = false;  // the window empties its file list (the grid is blanked already)
-  int filesScanned = 0;    // files whose scan counted at least one subtitle
-};
-VobRunResult RunVobFiles(CFileVOB& vob, const std::vector<std::string>& paths, bool firstOnly,
-                         PaletteGridCells& grid);
-
-// Sorts paths as the VOB tab's file list keeps them: alphabetically, ignoring letter case.
-void SortVobPaths(std::vector<std::string>& paths);
-
-// True when `next` is the part after `path` of the same title set: VTS_nn_k.VOB then
-// VTS_nn_(k+1).VOB in the same folder, k from 1, names compared without case.
-bool IsNextVobPart(const std::string& path, const std::string& next);

@@ -95,7 +95,9 @@ std::optional<IfoKind> IfoKindOf(ByteView bytes) {
   return std::nullopt;
 }
 
-std::optional<std::vector<ProgramChain>> ListProgramChains(ByteView bytes, IfoKind kind) {
+std::optional<std::vector<ProgramChain>> ListProgramChains(ByteView bytes, IfoKind kind,
+                                                           bool* menusDamaged) {
+  if (menusDamaged != nullptr) *menusDamaged = false;
   std::vector<ProgramChain> chains;
   std::optional<std::uint64_t> menus;
   if (kind == IfoKind::kTitleSet) {
@@ -117,8 +119,12 @@ std::optional<std::vector<ProgramChain>> ListProgramChains(ByteView bytes, IfoKi
     }
     menus = SectorTable(bytes, kVmgmPgciUtSectorOffset);
   }
-  if (!menus) return std::nullopt;
-  if (*menus != 0 && !AddLanguageUnits(bytes, *menus, chains)) return std::nullopt;
+  // The menus are optional: a damaged menu table leaves them out, and the rest stays usable.
+  const std::size_t mandatory = chains.size();
+  if (!menus || (*menus != 0 && !AddLanguageUnits(bytes, *menus, chains))) {
+    chains.resize(mandatory);
+    if (menusDamaged != nullptr) *menusDamaged = true;
+  }
   return chains;
 }
 

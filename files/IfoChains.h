@@ -46,10 +46,14 @@ std::optional<IfoKind> IfoKindOf(ByteView bytes);
 
 // Every program chain in table order: the title chains, then each menu language unit's chains
 // (title set); the first-play chain, then the menu chains (video manager). A title set needs at
-// least one title chain. nullopt when a table is damaged: a count that runs past the bytes, a
-// pointer or palette outside them, or an entry that points back into its own table's header.
-// Language units that share one table list its chains once, under the first of them.
-std::optional<std::vector<ProgramChain>> ListProgramChains(ByteView bytes, IfoKind kind);
+// least one title chain. A table is damaged when a count runs past the bytes, a pointer or
+// palette lies outside them, or an entry points back into its own table's header. As players
+// read discs, the title table and the first-play chain are mandatory: nullopt when one is
+// damaged. The menu table is optional: when it is damaged its chains are left out and
+// `menusDamaged` (when given) is set. Language units that share one table list its chains once,
+// under the first of them.
+std::optional<std::vector<ProgramChain>> ListProgramChains(ByteView bytes, IfoKind kind,
+                                                           bool* menusDamaged = nullptr);
 
 // "title 2", "menu 1.3", "first-play".
 std::string ProgramChainName(const ProgramChain& chain);

@@ -1,22 +1,21 @@
 // Palette files: the sixteen DVD palette entries as authoring tools and VobSub files hold them.
 #include "files/PaletteFile.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "core/FileIO.h"
 #include "core/Log.h"
+#include "files/DiscLayout.h"
 #include "files/Fileifo.h"
 
 namespace {
 
 constexpr std::uint64_t kMaxPaletteFileSize = 16 * 1024 * 1024;  // an .idx lists every subtitle
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 std::string Trim(const std::string& text) {
   const std::size_t first = text.find_first_not_of(" \t\r");
@@ -27,19 +26,50 @@ std::string Trim(const std::string& text) {
 // Six hex digits as their value; nullopt for anything else.
 std::optional<std::uint32_t> SixHexDigits(const std::string& text) {
   if (text.size() != 6) return std::nullopt;
-  std::uint32_t value = 0;
   for (const char c : text) {
     if (!std::isxdigit(static_cast<unsigned char>(c))) return std::nullopt;
-    const int lower = std::tolower(static_cast<unsigned char>(c));
-    value = value * 16 + static_cast<std::uint32_t>(std::isdigit(lower) ? lower - '0' : lower - 'a' + 10);
   }
-  return value;
+  return static_cast<std::uint32_t>(std::stoul(text, nullptr, 16));
 }
 
-// An RRGGBB value as a Y Cr Cb hex text.
-std::string RgbToHexText(std::uint32_t rgb) {
-  const TColor colour = ColourOfRgb(rgb);
-  return FormatHexText(ColourToY(colour), ColourToCr(colour), ColourToCb(colour));
+// Palette files go between this program and other tools, so they hold RGB as those tools
+// convert it: dvdauthor reads an .rgb palette with these integer BT.601 (studio range) sums.
+int FileY(int r, int g, int b) { return (257 * r + 504 * g + 98 * b + 16500) / 1000; }
+int FileCr(int r, int g, int b) { return (439 * r - 368 * g - 71 * b + 128500) / 1000; }
+int FileCb(int r, int g, int b) { return (-148 * r - 291 * g + 439 * b + 128500) / 1000; }
+
+int ClampChannel(long value) { return static_cast<int>(std::clamp(value, 0L, 255L)); }
+
+// The RGB value written for a Y Cr Cb entry: the one that reads back as the same three bytes.
+// The inverse sums land within two steps of it for every entry an RGB value can give, so the
+// 5 x 5 x 5 values around them are tried, nearest first; an entry no RGB value gives (outside the
+// RGB gamut) gets the value that reads back closest to it.
+std::uint32_t FileRgbOf(int y, int cr, int cb) {
+  const double luma = 1.164 * (y - 16);
+  const int r0 = ClampChannel(std::lround(luma + 1.596 * (cr - 128)));
+  const int g0 = ClampChannel(std::lround(luma - 0.813 * (cr - 128) - 0.391 * (cb - 128)));
+  const int b0 = ClampChannel(std::lround(luma + 2.018 * (cb - 128)));
+  constexpr int kReach = 2;
+  long best = -1;
+  std::uint32_t chosen = 0;
+  for (int step = 0; step <= kReach; ++step) {
+    for (int dr = -step; dr <= step; ++dr) {
+      for (int dg = -step; dg <= step; ++dg) {
+        for (int db = -step; db <= step; ++db) {
+          if (std::max({std::abs(dr), std::abs(dg), std::abs(db)}) != step) continue;
+          const int r = r0 + dr, g = g0 + dg, b = b0 + db;
+          if (r < 0 || r > 255 || g < 0 || g > 255 || b < 0 || b > 255) continue;
+          const long ey = FileY(r, g, b) - y, ecr = FileCr(r, g, b) - cr, ecb = FileCb(r, g, b) - cb;
+          const long error = ey * ey + ecr * ecr + ecb * ecb;
+          if (best >= 0 && error >= best) continue;
+          best = error;
+          chosen = static_cast<std::uint32_t>(r << 16 | g << 8 | b);
+          if (error == 0) return chosen;
+        }
+      }
+    }
+  }
+  return chosen;
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -57,13 +87,16 @@ std::vector<std::string> Lines(const std::string& text) {
 }  // namespace
 
 PaletteFormat PaletteFormatOfName(const std::string& fileName) {
-  const std::string name = Lower(fileName);
-  auto endsWith = [&name](const std::string& tail) {
-    return name.size() >= tail.size() && name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
-  };
-  if (endsWith(".rgb")) return PaletteFormat::kRgb;
-  if (endsWith(".idx")) return PaletteFormat::kIdx;
+  if (HasExtension(fileName, ".rgb")) return PaletteFormat::kRgb;
+  if (HasExtension(fileName, ".idx")) return PaletteFormat::kIdx;
   return PaletteFormat::kYuv;
+}
+
+std::uint32_t PaletteFileRgb(int y, int cr, int cb) { return FileRgbOf(y, cr, cb); }
+
+std::uint32_t PaletteFileYCrCb(std::uint32_t rgb) {
+  const int r = static_cast<int>(rgb >> 16 & 0xFF), g = static_cast<int>(rgb >> 8 & 0xFF), b = static_cast<int>(rgb & 0xFF);
+  return static_cast<std::uint32_t>(FileY(r, g, b) << 16 | FileCr(r, g, b) << 8 | FileCb(r, g, b));
 }
 
 std::optional<PaletteFormat> PaletteFormatOfWord(const std::string& word) {
@@ -77,17 +110,16 @@ std::string FormatPaletteFile(const PaletteTexts& palette, PaletteFormat format)
   std::string out;
   for (std::size_t i = 0; i < palette.size(); ++i) {
     const std::string& hex = palette[i];
-    const TColor c = YCrCbToColour(HexTextY(hex), HexTextCr(hex), HexTextCb(hex));
+    const unsigned rgb = PaletteFileRgb(HexTextY(hex) & 0xFF, HexTextCr(hex) & 0xFF, HexTextCb(hex) & 0xFF);
     switch (format) {
       case PaletteFormat::kYuv:
         out += hex + "\n";
         break;
       case PaletteFormat::kRgb:
-        out += FormatText("%02X%02X%02X\n", RedOf(c), GreenOf(c), BlueOf(c));
+        out += FormatText("%06X\n", rgb);
         break;
       case PaletteFormat::kIdx:
-        out += FormatText(i == 0 ? "palette: %02x%02x%02x" : ", %02x%02x%02x", RedOf(c), GreenOf(c),
-                          BlueOf(c));
+        out += FormatText(i == 0 ? "palette: %06x" : ", %06x", rgb);
         break;
     }
   }
@@ -101,7 +133,7 @@ std::optional<PaletteTexts> ParsePaletteFile(const std::string& text, PaletteFor
   if (format == PaletteFormat::kIdx) {
     bool found = false;
     for (const std::string& line : lines) {
-      if (Lower(line).rfind("palette:", 0) != 0) continue;
+      if (FoldCase(line.substr(0, 8)) != "palette:") continue;
       std::string list = line.substr(8);
       std::size_t start = 0;
       while (true) {
@@ -137,7 +169,7 @@ std::optional<PaletteTexts> ParsePaletteFile(const std::string& text, PaletteFor
     palette[i] = format == PaletteFormat::kYuv
                      ? FormatHexText(static_cast<int>(*value >> 16), static_cast<int>(*value >> 8 & 0xFF),
                                      static_cast<int>(*value & 0xFF))
-                     : RgbToHexText(*value);
+                     : FormatText("%06X", PaletteFileYCrCb(*value));
   }
   return palette;
 }

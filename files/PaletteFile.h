@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -19,14 +20,19 @@ PaletteFormat PaletteFormatOfName(const std::string& fileName);
 // "yuv", "rgb" or "idx"; nullopt for any other word.
 std::optional<PaletteFormat> PaletteFormatOfWord(const std::string& word);
 
-// The palette as a file of the given format, each line ended by "\n". RGB values come from the
-// program's own conversion (YCrCbToColour).
+// RGB in palette files, converted as the tools that exchange them do (dvdauthor's sums): the
+// Y Cr Cb entry (0xYYCRCB) an RRGGBB value reads as, and the RRGGBB value written for an entry,
+// which reads back as the same entry for every entry an RGB value can give.
+std::uint32_t PaletteFileYCrCb(std::uint32_t rgb);
+std::uint32_t PaletteFileRgb(int y, int cr, int cb);
+
+// The palette as a file of the given format, each line ended by "\n"; RGB by PaletteFileRgb.
 std::string FormatPaletteFile(const PaletteTexts& palette, PaletteFormat format);
 
 // Reads sixteen entries from a palette file's text. Y Cr Cb and RGB files: one six-hex-digit
 // value per line, either case; blanks around it, blank lines and everything from '#' on are
 // ignored. An .idx file: its first line that starts with "palette:", sixteen comma-separated
-// rrggbb values; its other lines are not read. RGB values are converted with ColourToY/Cr/Cb.
+// rrggbb values; its other lines are not read. RGB values are converted by PaletteFileYCrCb.
 // On failure returns nullopt and says why in `error`.
 std::optional<PaletteTexts> ParsePaletteFile(const std::string& text, PaletteFormat format,
                                              std::string& error);

@@ -30,6 +30,7 @@
 #include "core/Platform.h"
 #include "core/Progress.h"
 #include "files/Filevob.h"
+#include "files/DiscLayout.h"
 
 namespace {
 
@@ -331,6 +332,7 @@ bool VobRemap::WriteInPlace() const {
     const std::size_t f = runs[written].file;
     file = OpenPlanned(plans_[f].path);
     if (!file.valid()) return stop();
+    LogMessage(kLogDetail, "Writing to [%s]", plans_[f].path.c_str());
     for (; written < runs.size() && runs[written].file == f; ++written) {
       if (PumpMessages()) {
         LogMessage(kLogWarning, "WARNING - Cancel button pressed process aborted!");

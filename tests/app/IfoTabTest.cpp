@@ -417,7 +417,8 @@ class IfoTabTest : public QObject {
     QCOMPARE(Lines(form.LogListBox()),
              (QStringList{QString::fromStdString("IFO file loaded [" + path + "]"),
                           QString::fromStdString("Data written to IFO file [" + copy + "]"),
-                          QString::fromStdString("Data written to IFO file [" + path + "]")}));
+                          QString::fromStdString("Data written to IFO file [" + path + "]"),
+                          QString::fromStdString("WARNING - No backup file beside [" + path + "], none written")}));
   }
 
   void SaveEntryLinesNeedDetails() {

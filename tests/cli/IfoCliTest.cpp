@@ -10,6 +10,7 @@
 
 #include "core/Log.h"
 #include "files/Fileifo.h"
+#include "files/PaletteFile.h"
 #include "tests/support/IfoBuilder.h"
 #include "tests/support/RunProcess.h"
 #include "tests/support/TempDir.h"
@@ -55,6 +56,21 @@ class IfoCliTest : public ::testing::Test {
   std::string input = dir.File("VTS_01_0.IFO");
   std::string output = dir.File("out.ifo");
 };
+
+// An IFO that can't be read but whose twin (any case) can: show reads the twin with a warning,
+// set refuses and names it.
+TEST_F(IfoCliTest, ShowReadsTheTwinOfADamagedIfoAndSetRefuses) {
+  const std::string twin = dir.File("vts_01_0.bup");
+  WriteFileBytes(twin, ReadFileBytes(input));
+  WriteFileBytes(input, {1, 2, 3});
+  const CliRun show = RunCli({"ifo", "show", input});
+  EXPECT_EQ(show.out, ShowText(SampleIfoPalette()));
+  EXPECT_NE(show.err.find("WARNING - Read from the backup file [" + twin + "] instead of [" + input + "]"), std::string::npos);
+  const CliRun set = RunCli({"ifo", "set", input, "-o", input, "--entry", "0=108080"});
+  EXPECT_NE(set.err.find("ERROR - The backup file [" + twin + "] can be read; restore ["), std::string::npos) << set.err;
+  EXPECT_EQ(set.status, 1);
+
+}
 
 TEST_F(IfoCliTest, ShowPrintsTheSixteenEntries) {
   const CliRun run = RunCli({"ifo", "show", input});
@@ -118,10 +134,10 @@ TEST_F(IfoCliTest, PaletteFilesGoOutAndComeBackInEachFormat) {
   ASSERT_EQ(rgb.out.size(), 16u * 7);
   ASSERT_EQ(idx.out.rfind("palette: ", 0), 0u);
   for (int i = 0; i < 16; ++i) {
-    const std::string hex = FormatText("%06X", SampleIfoPalette()[i]);
-    const TColor c = YCrCbToColour(HexTextY(hex), HexTextCr(hex), HexTextCb(hex));
-    EXPECT_EQ(rgb.out.substr(7 * i, 7), FormatText("%02X%02X%02X\n", RedOf(c), GreenOf(c), BlueOf(c)));
-    EXPECT_EQ(idx.out.substr(9 + 8 * i, 6), FormatText("%02x%02x%02x", RedOf(c), GreenOf(c), BlueOf(c)));
+    const std::uint32_t e = SampleIfoPalette()[i];
+    const std::uint32_t c = PaletteFileRgb(static_cast<int>(e >> 16), e >> 8 & 0xFF, e & 0xFF);
+    EXPECT_EQ(rgb.out.substr(7 * i, 7), FormatText("%06X\n", c));
+    EXPECT_EQ(idx.out.substr(9 + 8 * i, 6), FormatText("%06x", c));
   }
 
   // Each file read back: the Y Cr Cb file gives the palette again; RGB files go through the
@@ -137,9 +153,7 @@ TEST_F(IfoCliTest, PaletteFilesGoOutAndComeBackInEachFormat) {
     EXPECT_EQ(run.status, 0) << run.err;
     IfoPalette converted{};
     for (int i = 0; i < 16; ++i) {
-      const TColor c = static_cast<TColor>(std::stoul(rgb.out.substr(7 * i, 6), nullptr, 16));
-      const TColor colour = MakeColour(static_cast<int>(c >> 16), static_cast<int>(c >> 8 & 0xFF), static_cast<int>(c & 0xFF));
-      converted[i] = static_cast<std::uint32_t>(ColourToY(colour) << 16 | ColourToCr(colour) << 8 | ColourToCb(colour));
+      converted[i] = PaletteFileYCrCb(static_cast<std::uint32_t>(std::stoul(rgb.out.substr(7 * i, 6), nullptr, 16)));
     }
     converted[2] = 0xABCDEF;  // --entry after the file
     // Only the first title chain takes it; the second keeps the palette it had.
@@ -159,7 +173,8 @@ TEST_F(IfoCliTest, PaletteFilesGoOutAndComeBackInEachFormat) {
 TEST_F(IfoCliTest, SetSingleEntryOntoTheInputItself) {
   const CliRun run = RunCli({"ifo", "set", input, "--entry", "0=EB7F7F", "-o", input});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.err, "Data written to IFO file [" + input + "]\n") << "the default level 4";
+  EXPECT_EQ(run.err, "Data written to IFO file [" + input + "]\nWARNING - No backup file beside [" + input +
+                         "], none written\n") << "the default level 4";
   IfoPalette expected = SampleIfoPalette();
   expected[0] = 0xEB7F7F;
   EXPECT_EQ(ReadFileBytes(input), BuildIfo(expected, KeepSecond()));
@@ -219,12 +234,17 @@ TEST_F(IfoDiscCliTest, ShowEveryChainOfAFileOrAFolder) {
   const CliRun noSuch = RunCli({"--log-level", "2", "ifo", "show", "--pgc", "4", vts});
   EXPECT_EQ(noSuch.status, 1);
   EXPECT_EQ(noSuch.err, "ERROR - No title program chain 4 in [" + vts + "]\n");
+  // Without --all, VIDEO_TS.IFO shows its menus and says that it holds nothing else.
   const CliRun manager = RunCli({"ifo", "show", folder + "/VIDEO_TS.IFO"});
-  EXPECT_EQ(manager.status, 1) << "VIDEO_TS.IFO is read only with --all";
-  EXPECT_EQ(manager.err, "ERROR - Not a correct IFO file [" + folder + "/VIDEO_TS.IFO]\n");
-  const CliRun nothing = RunCli({"ifo", "show", dir.Path()});
+  EXPECT_EQ(manager.out, RunCli({"ifo", "show", "--all", folder + "/VIDEO_TS.IFO"}).out);
+  EXPECT_EQ(manager.err, "WARNING - The file holds menus only [" + folder + "/VIDEO_TS.IFO]\n");
+  // A disc's root stands for its VIDEO_TS folder.
+  EXPECT_EQ(RunCli({"--log-level", "2", "ifo", "show", "--json", dir.Path()}).out, dirJson.out);
+  const std::string empty = dir.File("empty");
+  ASSERT_EQ(::mkdir(empty.c_str(), 0755), 0);
+  const CliRun nothing = RunCli({"ifo", "show", empty});
   EXPECT_EQ(nothing.status, 1);
-  EXPECT_EQ(nothing.err, "ERROR - No IFO files in folder [" + dir.Path() + "]\n");
+  EXPECT_EQ(nothing.err, "ERROR - No IFO files in folder [" + empty + "]\n");
   // A damaged file in the folder fails the whole command before anything is printed.
   const Bytes whole = BuildIfo();
   WriteFileBytes(folder + "/VTS_02_0.IFO", Bytes(whole.begin(), whole.begin() + 300));

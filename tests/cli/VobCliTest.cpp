@@ -5,8 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -127,10 +131,10 @@ TEST_F(VobCliTest, JsonHasEveryFileAndNullForUnused) {
     stream1 += sep + (i == 9 || i == 10 ? SplitRow(rows2, i) : "[null, null, null, null]");
   }
   EXPECT_EQ(r.out, "{\"files\": [{\"file\": \"" + one_ + "\", \"subtitles\": 1, \"usage\": [" +
-                       rows1 + "], \"streams\": [{\"stream\": 0, \"subtitles\": 1, \"usage\": [" + rows1 +
+                       rows1 + "], \"streams\": [{\"stream\": 0, \"subtitles\": 1, \"dropped\": 0, \"usage\": [" + rows1 +
                        "]}]}, {\"file\": \"" + two_ + "\", \"subtitles\": 2, \"usage\": [" + rows2 +
-                       "], \"streams\": [{\"stream\": 0, \"subtitles\": 1, \"usage\": [" + stream0 +
-                       "]}, {\"stream\": 1, \"subtitles\": 1, \"usage\": [" + stream1 + "]}]}]}\n");
+                       "], \"streams\": [{\"stream\": 0, \"subtitles\": 1, \"dropped\": 0, \"usage\": [" + stream0 +
+                       "]}, {\"stream\": 1, \"subtitles\": 1, \"dropped\": 0, \"usage\": [" + stream1 + "]}]}]}\n");
 }
 
 // A folder stands for its VOB files in name order; VTS_01_1 continues into VTS_01_2, so the unit
@@ -159,9 +163,11 @@ TEST_F(VobCliTest, FoldersContinuingPartsAndUnits) {
             std::string::npos)
       << r.out;
 
-  // Given one by one out of order, the parts do not continue: the split unit is lost.
+  // Given out of order, the parts are put in order; alone, the first drops the unit it can't end.
   const Outcome apart = RunCli({"vob", "scan", "--all", disc + "/vts_01_2.vob", disc + "/VTS_01_1.VOB"});
-  EXPECT_NE(apart.out.find("file: " + disc + "/VTS_01_1.VOB\nsubtitles: 0\n"), std::string::npos);
+  EXPECT_EQ(apart.out.find("file: " + disc + "/VTS_01_1.VOB\nsubtitles: 1\n"), 0u) << apart.err;
+  const Outcome alone = RunCli({"vob", "scan", "--all", "--json", disc + "/VTS_01_1.VOB"});
+  EXPECT_NE(alone.out.find("{\"stream\": 3, \"subtitles\": 0, \"dropped\": 1,"), std::string::npos) << alone.out;
 
   const std::string empty = dir_.File("empty");
   ASSERT_EQ(::mkdir(empty.c_str(), 0755), 0);
@@ -235,6 +241,15 @@ TEST_F(VobCliTest, RemapPrintsEachFileAndChangesOnlyTheChosenStream) {
   EXPECT_EQ(ReadFileBytes(one_), VobBuilder().Unit(0, MakeSubpictureUnit(0x1111, 0x7777)).Data());
   EXPECT_EQ(ReadFileBytes(two_), two);
 
+  // A folder (here a disc's root) stands for its title VOBs only: the menus keep their subtitles.
+  const std::string videoTs = dir_.File("disc/VIDEO_TS");
+  ASSERT_TRUE(std::filesystem::create_directories(videoTs));
+  const Bytes menu = VobBuilder().Unit(0, MakeSubpictureUnit(0x4444, 0x7777)).Data();
+  for (const char* name : {"VIDEO_TS.VOB", "VTS_01_0.VOB", "VTS_01_1.VOB", "vts_02_1.vob"}) WriteFileBytes(videoTs + "/" + name, menu);
+  r = RunCli({"vob", "remap", dir_.File("disc"), "--entries", "4=1"});
+  EXPECT_EQ(r.out, "file: " + videoTs + "/VTS_01_1.VOB\nremapped: 1\nfile: " + videoTs + "/vts_02_1.vob\nremapped: 1\n");
+  for (const char* name : {"VIDEO_TS.VOB", "VTS_01_0.VOB"}) EXPECT_EQ(ReadFileBytes(videoTs + "/" + name), menu);
+
   // A file that can't be remapped fails the run: no file changes.
   const std::string cut = dir_.File("cut.vob");
   WriteFileBytes(cut, VobBuilder::UnitBlocks(0, MakeSubpictureUnit(0x1111, 0x7777, 3000))[0]);
@@ -263,6 +278,38 @@ TEST_F(VobCliTest, EveryNameStaysOnOneLineAndStandardOutputIsChecked) {
   EXPECT_EQ(full.exitStatus, 1);
   EXPECT_EQ(full.err, "velmoran-cli: standard output: No space left on device\n");
 }
+
+// SIGTERM, SIGINT, SIGHUP and SIGQUIT are held through a run: sent while the in-place write
+// waits between the first file and the second, they cancel it, every byte written is put back
+// and the status is 128 + the first. With -o, signals in the scan leave no temporary file.
+#ifndef _WIN32  // POSIX signals
+TEST_F(VobCliTest, SignalsAreHeldThroughARemapAndLeaveEveryFileWhole) {
+  const Bytes one = ReadFileBytes(one_), two = ReadFileBytes(two_);
+  const auto run = [&](const std::vector<std::string>& args, std::optional<std::size_t> room) {
+    ProcessOptions options;
+    options.interruptAtStderrRoom = room;
+    options.interruptSignals = {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGINT};
+    std::vector<std::string> argv = {VELMORAN_CLI_PATH, "--log-level", "5", "vob", "remap"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunProcess(argv, options);
+  };
+  const std::vector<std::string> inPlace = {one_, two_, "--entries", "4=1,0=2"};
+  const std::string whole = run(inPlace, std::nullopt).err, firstWrite = "Writing to [" + one_ + "]\n";
+  ASSERT_NE(whole.find(firstWrite), std::string::npos) << whole;
+  WriteFileBytes(one_, one);
+  WriteFileBytes(two_, two);
+  // Signals pending together arrive in the system's order: the status names one of them.
+  const std::set<int> sent = {128 + SIGHUP, 128 + SIGINT, 128 + SIGQUIT, 128 + SIGTERM};
+  const ProcessResult held = run(inPlace, whole.find(firstWrite) + firstWrite.size());
+  EXPECT_EQ(sent.count(held.exitStatus), 1u) << held.exitStatus << held.err;
+  EXPECT_EQ(ReadFileBytes(one_), one);
+  EXPECT_EQ(ReadFileBytes(two_), two);
+
+  const ProcessResult copy = run({two_, "-o", dir_.File("out.vob"), "--entries", "0=2"}, ("Processing VOB file [" + two_ + "]\n").size());
+  EXPECT_EQ(sent.count(copy.exitStatus), 1u) << copy.exitStatus << copy.err;
+  EXPECT_EQ(ListFolder(dir_.Path()), (std::vector<std::string>{"one.vob", "two.vob"})) << "no copy, no temporary file";
+}
+#endif
 
 TEST_F(VobCliTest, CtrlCCancelsTheScanWithStatus130) {
   SKIP_ON_WINDOWS("SIGINT sent to the child");

@@ -98,6 +98,18 @@ TEST_F(FileIOTest, AnAbandonedSaveLeavesTargetAndFolderAsTheyWere) {
   EXPECT_EQ(ListFolder(dir.Path()), std::vector<std::string>{"t"});
 }
 
+// What a signal handler does to saves under way (a file and its twin, as an IFO save has them):
+// their temporary files go, the targets stay.
+TEST_F(FileIOTest, RemovingTemporaryFilesLeavesTheTargets) {
+  SKIP_ON_WINDOWS("a file still open can't be removed there");
+  WriteFileBytes(dir.File("t"), {1, 2});
+  AtomicFile file(dir.File("t")), twin(dir.File("new"));
+  ASSERT_TRUE(file.Create() && file.Write(Bytes{9, 9, 9}) && twin.Create());
+  RemoveTemporaryFiles();
+  EXPECT_EQ(ListFolder(dir.Path()), std::vector<std::string>{"t"});
+  EXPECT_EQ(ReadFileBytes(dir.File("t")), (Bytes{1, 2}));
+}
+
 TEST_F(FileIOTest, SaveIntoAMissingFolderOrOverAFolderFailsAtCreation) {
   EXPECT_EQ(SaveFileAtomically(dir.File("no/such/file"), Bytes{1}), SaveResult::kCreateFailed);
   ::mkdir(dir.File("sub").c_str(), 0755);

@@ -297,15 +297,28 @@ TEST_F(FileifoTest, HostilePointersAndDamagedTablesAreRefused) {
       {"a PGC inside its own table's pointers", put(good, table + 20, 16)},
       {"no title chain", put(good, table, 0, 2)},
       {"title count runs past the bytes", put(good, table, 0xFFFF, 2)},
-      {"last palette straddles the end", straddles},
       {"table pointer cut by the end", pointerCut},
       {"pointer at 204 cut by the end", Bytes(good.begin(), good.begin() + 206)},
+  };
+  // The menus are optional, as players read them: a damaged menu table is left out with a
+  // warning, the title chains are read, and a save keeps every byte of the menus.
+  const std::vector<Case> menuCases = {
+      {"last palette straddles the end", straddles},
       {"menu table outside", put(good, 0xD0, 0x00FFFFFF)},
       {"language unit count runs past the bytes", put(good, units, 0xFFFF, 2)},
       {"language unit pointing back into its own table", put(good, units + 12, 8)},
       {"language unit table outside", put(good, units + 12, 0x7FFFFFF0)},
       {"menu PGC outside", put(good, units + 24 + 12, 0x00FFFFF0)},
   };
+  for (const Case& c : menuCases) {
+    log.Clear();
+    ASSERT_EQ(LoadBytes(c.bytes, "menus.ifo"), 16) << c.what;
+    EXPECT_EQ(ProgramChainName(ifo.Chains().back()), "title 2") << c.what << " and nothing after";
+    EXPECT_EQ(log.LineList().front(), "WARNING - Damaged menu table, the menus are left out [" + dir.File("menus.ifo") + "]");
+    FieldsFromDocument();
+    ASSERT_TRUE(ifo.Save(dir.File("menus.ifo"))) << c.what;
+    EXPECT_EQ(ReadFileBytes(dir.File("menus.ifo")), c.bytes) << c.what;
+  }
   for (const Case& c : cases) {
     ASSERT_EQ(LoadBytes(good), 16);
     log.Clear();
@@ -422,6 +435,7 @@ TEST_F(FileifoTest, SavesTouchOnlyChosenPalettesAndKeepTheTwinInStep) {
       {"VTS_01_0.IFO", "VTS_01_0.BUP", true, {}},
       {"vts_01_0.ifo", "vts_01_0.bup", true, {0, 3}},
       {"Vts_01_0.Ifo", "Vts_01_0.BUP", true, {4}},
+      {"vts_01_0.ifo", "VTS_01_0.BUP", true, {1}},  // the twin is found in any case everywhere
       {"VTS_01_0.IFO", "VTS_01_0.BUP", false, {1}},
       {"VTS_01_0.IFO", nullptr, true, {0, 1, 2, 3, 4}},
       {"VTS_01_0.IFX", "VTS_01_0.BUP", true, {2}},

@@ -15,7 +15,8 @@
 #include "core/FileIO.h"
 #include "core/Log.h"
 #include "core/Progress.h"
-#include "files/Filevob.h"
+#include "files/DiscLayout.h"
+#include "files/VobRun.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VobBuilder.h"
@@ -202,6 +203,11 @@ TEST(IsNextVobPart, SameTitleSetNextPartSameFolderAnyCase) {
       {"/d/VTS_01_1.VOB", "/d/VTS_01_2.VOB.bak", false},
       {"/d/XTS_01_1.VOB", "/d/XTS_01_2.VOB", false},
       {"/d/VTS_0A_1.VOB", "/d/VTS_0A_2.VOB", false},
+#ifdef _WIN32
+      {"C:\\DVD\\VIDEO_TS\\VTS_01_1.VOB", "C:\\DVD\\VIDEO_TS\\VTS_01_2.VOB", true},
+      {"C:/DVD/video_ts/VTS_01_1.VOB", "c:\\DVD\\VIDEO_TS\\VTS_01_2.VOB", true},
+      {"VIDEO_TS\\VTS_01_1.VOB", "VIDEO_TS\\VTS_02_2.VOB", false},
+#endif
   };
   for (const auto& [a, b, next] : cases) EXPECT_EQ(IsNextVobPart(a, b), next) << a << " " << b;
 }

@@ -135,14 +135,34 @@ TEST_F(FilevobTest, UnitOverThreePacketsIsCountedOnceWhenComplete) {
   EXPECT_EQ(CountLines("Cmd3 - 4567"), 0);
 }
 
-TEST_F(FilevobTest, UnitEndingExactlyWithAFullPacketNeedsAnEmptyLastPacket) {
-  // 2019 + 2024 bytes: two full packets, then an empty one closes the unit.
-  const Bytes unit = MakeSubpictureUnit(0x1111, 0x2222, 4043 - 28);
-  ASSERT_EQ(unit.size(), 4043u);
-  const std::vector<Bytes> blocks = VobBuilder::UnitBlocks(0, unit);
-  ASSERT_EQ(blocks.size(), 3u);
-  EXPECT_EQ(ScanBytes(VobBuilder().Blocks(blocks).Data()), 1);
-  EXPECT_EQ(vob_.Usage()[1][0], 2);
+// A unit is complete when its bytes reach its size, at every size around a pack boundary (2019
+// bytes in the first packet, 2024 in each later one), also when it fills its last packet; the
+// next unit counts too, and an empty packet after a unit is ignored.
+TEST_F(FilevobTest, AUnitIsCompleteWhenItsBytesReachItsSizeAtEveryPackBoundary) {
+  log_.SetLevel(kLogWarning);
+  for (const std::size_t boundary : {std::size_t{2019}, std::size_t{4043}, std::size_t{6067}}) {
+    for (std::size_t size = boundary - 2; size <= boundary + 2; ++size) {
+      VobBuilder b;
+      b.Unit(0, MakeSubpictureUnit(0x1111, 0x2222, size - 28)).Unit(0, MakeSubpictureUnit(0x3333, 0x2222));
+      EXPECT_EQ(ScanBytes(b.Packet({0x20, false, {}, -1, -1}).Data()), 2) << size;
+      EXPECT_EQ(vob_.Usage()[1][0], 2) << size;
+    }
+  }
+  EXPECT_EQ(EventLines().size(), 30u) << "only the Processing and Found lines: nothing dropped";
+}
+
+// Every unit lost is logged at level 4 with its stream and offset, and counted per stream.
+TEST_F(FilevobTest, DroppedUnitsAreLoggedAndCountedPerStream) {
+  log_.SetLevel(kLogWarning);
+  const Bytes big = VobBuilder::UnitBlocks(3, MakeSubpictureUnit(1, 1, 3000))[0];
+  VobBuilder b;  // the second packet is short of the unit's size
+  b.Block(big).Packet({0x23, false, {1, 2, 3}, -1, -1}).Block(big).Unit(3, MakeSubpictureUnit(1, 1)).Block(big);
+  EXPECT_EQ(ScanBytes(b.Data()), 1);
+  EXPECT_EQ(vob_.StreamUsage()[3].dropped, 3);
+  const std::string at = "WARNING - Stream 3 unit at 0000", in = " [" + path_ + "]";
+  EXPECT_EQ(EventLines(), Lines({"Processing VOB file" + in, at + "0000 dropped: ended before its size" + in,
+                                 at + "1000 dropped: cut short by the next unit" + in,
+                                 at + "2000 dropped: not complete at the end of the file" + in, "Found 1 subtitles!"}));
 }
 
 TEST_F(FilevobTest, AlternatingStreamsAreAssembledApart) {
@@ -403,8 +423,9 @@ TEST_F(FilevobTest, EveryPrefixOfAFileGivesTheUnitsCompleteWithinIt) {
     const int expected = (length >= oneEnd ? 1 : 0) + (length >= twoEnd ? 1 : 0);
     ASSERT_EQ(vob_.Scan(false), expected) << "prefix of " << length << " bytes";
   }
+  // The only warnings are the units a prefix cut off.
   for (const std::string& line : log_.LineList()) {
-    EXPECT_EQ(line.find("ING - "), std::string::npos) << line;
+    if (line.find("ING - ") != std::string::npos) EXPECT_NE(line.find(" dropped: "), std::string::npos) << line;
     EXPECT_EQ(line.find("ERROR"), std::string::npos) << line;
   }
 }
@@ -451,11 +472,12 @@ TEST_F(FilevobTest, TinyUnitsAreReadOnlyWithinTheirBytes) {
   const Bytes runsOut = {0x00, 0x07, 0x00, 0x00, 0x01, 0x03, 0x12};
   EXPECT_EQ(ScanBytes(VobBuilder().Packet({0x20, true, runsOut, -1, -1}).Data()), -1);
 
-  // A unit that ends before its declared size is judged on the bytes received.
+  // A unit whose last packet ends before its declared size is damaged: dropped, not counted.
   log_.Clear();
   Bytes promised = twelve;
   promised[1] = 200;
-  EXPECT_EQ(ScanBytes(VobBuilder().Packet({0x20, true, promised, -1, -1}).Data()), 1);
+  EXPECT_EQ(ScanBytes(VobBuilder().Packet({0x20, true, promised, -1, -1}).Data()), 0);
+  EXPECT_EQ(vob_.StreamUsage()[0].dropped, 1);
 }
 
 TEST_F(FilevobTest, SubstreamsOutsideTheSubpictureRangeAreIgnored) {

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "core/Log.h"
 #include "files/Fileifo.h"
+#include "files/PaletteFile.h"
 #include "files/Tabs.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TempDir.h"
@@ -159,6 +161,26 @@ TEST_F(IfoRealFiles, DvdauthorPaletteMatchesLsdvdAndSurvivesASave) {
   ASSERT_EQ(after.size(), 2u);
   EXPECT_EQ(after[0], newTexts);
   EXPECT_EQ(after[1], before[1]);
+}
+
+// An .rgb palette file reads as dvdauthor reads it (lsdvd shows what dvdauthor wrote), and what
+// --format rgb writes for those entries reads back as the same entries.
+TEST_F(IfoRealFiles, RgbPaletteFilesReadAsDvdauthorReadsThemAndRoundTrip) {
+  std::string rgb = "ffffff\n000000\n";
+  for (std::uint32_t i = 2; i < 16; ++i) rgb += FormatText("%06x\n", (0x9E3779B9u * i) >> 8);
+  WriteText(dir.File("p.rgb"), rgb);
+  WriteText(dir.File("dvd.xml"), "<dvdauthor dest=\"DVD\"><vmgm /><titleset><titles><pgc palette=\"p.rgb\">"
+                                 "<vob file=\"in.mpg\" /></pgc></titles></titleset></dvdauthor>\n");
+  int status = 0;
+  const std::string log = Shell("cd '" + dir.Path() + "' && VIDEO_FORMAT=PAL dvdauthor -x dvd.xml 2>&1", status);
+  ASSERT_EQ(status, 0) << log;
+  const std::vector<std::vector<std::string>> titles = LsdvdPalettes(dir.File("DVD"));
+  ASSERT_EQ(titles.size(), 1u);
+  std::string error;
+  PaletteTexts shown;
+  std::copy(titles[0].begin(), titles[0].end(), shown.begin());
+  EXPECT_EQ(ParsePaletteFile(rgb, PaletteFormat::kRgb, error), shown);
+  EXPECT_EQ(ParsePaletteFile(FormatPaletteFile(shown, PaletteFormat::kRgb), PaletteFormat::kRgb, error), shown);
 }
 
 // A disc with a manager menu, two title sets, several titles with different palettes and title

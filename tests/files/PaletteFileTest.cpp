@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/Log.h"
 #include "files/Fileifo.h"
@@ -37,11 +38,11 @@ TEST(PaletteFile, ParsesEachFormatAndRefusesWhatIsNotSixteenEntries) {
       {"yuv", PaletteFormat::kYuv, "eb7f7f\n" + Repeat("108080\n", 14) + "5D4792", "EB7F7F", "5D4792"},
       {"yuv with comments and blanks", PaletteFormat::kYuv,
        "# palette\n\n  EB8080  # white\r\n" + Repeat("108080\n", 15) + "\n# end\n", "EB8080", "108080"},
-      {"rgb", PaletteFormat::kRgb, "FFFFFF\n" + Repeat("000000\n", 14) + "ff0000\n", "EB7F7F", "51EF5A"},
+      {"rgb", PaletteFormat::kRgb, "FFFFFF\n" + Repeat("000000\n", 14) + "ff0000\n", "EB8080", "52F05A"},
       {"idx", PaletteFormat::kIdx,
        "# VobSub index file, v7\nsize: 720x576\npalette: ffffff," + Repeat(" 000000,", 14) +
            " 0000ff\ntimestamp: 00:00:01:000, filepos: 000000000\n",
-       "EB7F7F", "286DEF"},
+       "EB8080", "296EF0"},
       {"fifteen lines", PaletteFormat::kYuv, Repeat("108080\n", 15), "expected 16 entries, found 15", ""},
       {"seventeen lines", PaletteFormat::kRgb, Repeat("108080\n", 17), "expected 16 entries, found 17", ""},
       {"not hex", PaletteFormat::kYuv, Repeat("108080\n", 15) + "10808G\n",
@@ -73,10 +74,10 @@ TEST(PaletteFile, WritesEachFormatAndReadsItsOwnYuvAndIdxBack) {
   palette[15] = "51EF5A";
   const std::string yuv = FormatPaletteFile(palette, PaletteFormat::kYuv);
   EXPECT_EQ(yuv, "EB7F7F\n" + Repeat("108080\n", 14) + "51EF5A\n");
-  EXPECT_EQ(FormatPaletteFile(palette, PaletteFormat::kRgb), "FDFFFC\n" + Repeat("000000\n", 14) + "FC0000\n")
-      << "the program's own conversion";
+  EXPECT_EQ(FormatPaletteFile(palette, PaletteFormat::kRgb), "FDFFFD\n" + Repeat("000000\n", 14) + "FD0000\n")
+      << "the conversion of palette files";
   EXPECT_EQ(FormatPaletteFile(palette, PaletteFormat::kIdx),
-            "palette: fdfffc," + Repeat(" 000000,", 14) + " fc0000\n");
+            "palette: fdfffd," + Repeat(" 000000,", 14) + " fd0000\n");
   std::string error;
   EXPECT_EQ(ParsePaletteFile(yuv, PaletteFormat::kYuv, error), palette);
 
@@ -91,6 +92,20 @@ TEST(PaletteFile, WritesEachFormatAndReadsItsOwnYuvAndIdxBack) {
   WriteFileBytes(dir.File("big.rgb"), Bytes((16 << 20) + 1, '0'));
   EXPECT_FALSE(LoadPaletteFile(dir.File("big.rgb")));
   EXPECT_EQ(log.LineList().back(), "ERROR - File too large (limit 16777216 bytes) [" + dir.File("big.rgb") + "]");
+}
+
+// Every entry an RGB value can give is written as an RGB value that reads back as that entry,
+// so palette files round-trip without drift.
+TEST(PaletteFile, EveryEntryAnRgbValueGivesRoundTrips) {
+  std::vector<bool> reachable(1 << 24);
+  for (std::uint32_t rgb = 0; rgb < (1u << 24); ++rgb) reachable[PaletteFileYCrCb(rgb)] = true;
+  int entries = 0;
+  for (std::uint32_t e = 0; e < (1u << 24); ++e) {
+    if (!reachable[e]) continue;
+    ++entries;
+    ASSERT_EQ(PaletteFileYCrCb(PaletteFileRgb(static_cast<int>(e >> 16), e >> 8 & 0xFF, e & 0xFF)), e) << e;
+  }
+  EXPECT_GT(entries, 2000000);
 }
 
 }  // namespace

@@ -58,8 +58,10 @@ void Chunk(Bytes& png, const char* type, const Bytes& data) {
 
 // An 8-bit palette PNG of noise in colours 1-3 inside a transparent frame of colour 0; the
 // pixel data is deflated in stored blocks, so no compression library is needed.
+// `pairs` adds rows below the noise holding that many pairs of single pixels in all, each pair
+// about one byte more in the unit: a size can be reached to the byte.
 Bytes NoisePng(int width, int height, const std::array<std::uint32_t, 4>& rgb,
-               const std::array<std::uint8_t, 4>& alpha, unsigned seed) {
+               const std::array<std::uint8_t, 4>& alpha, unsigned seed, int pairs = 0) {
   std::mt19937 random(seed);
   Bytes raw;
   for (int y = 0; y < height; ++y) {
@@ -68,6 +70,10 @@ Bytes NoisePng(int width, int height, const std::array<std::uint32_t, 4>& rgb,
       const bool inside = y >= 4 && y < height - 4 && x >= 4 && x < width - 4;
       raw.push_back(inside ? static_cast<std::uint8_t>(1 + random() % 3) : 0);
     }
+  }
+  for (const int rowPairs = (width - 8) / 2; pairs > 0; pairs -= rowPairs, ++height) {
+    raw.push_back(0);
+    for (int x = 0; x < width; ++x) raw.push_back(x >= 4 && x < 4 + 2 * std::min(pairs, rowPairs) ? 1 + x % 2 : 0);
   }
   Bytes z = {0x78, 0x01};
   std::uint32_t a = 1, b = 0;
@@ -291,6 +297,42 @@ TEST_F(VobRealFilesTest, CountAndUsageMatchTheUnitsOfSpumuxAndDvdauthorFiles) {
     const int second = vob.Scan(false);
     EXPECT_EQ(first, continues ? startedBefore : startedBefore - 1) << continues;
     EXPECT_EQ(first + second, continues ? 5 : 4) << "the split unit is counted once, or lost";
+  }
+}
+
+// spumux writes a unit whose bytes exactly fill its last packet about once in 2,000 sizes (then
+// no shorter packet follows). One made so is counted, in the stream and on the disc, as ffprobe
+// counts it, and nothing is dropped.
+TEST_F(VobRealFilesTest, AUnitThatFillsItsLastPacketIsCounted) {
+  ASSERT_TRUE(Shell("ffmpeg -nostdin -y -f lavfi -i testsrc=size=352x288:rate=25:duration=2 -target pal-dvd"
+                    " -s 352x288 -an '" + F("av.mpg") + "' >>'" + F("tools.log") + "' 2>&1")) << ToolLog();
+  std::ofstream(F("fill.xml")) << "<subpictures format=\"PAL\"><stream><spu start=\"00:00:00.20\" end=\"00:00:01.00\""
+                                  " image=\"fill.png\" xoffset=\"10\" yoffset=\"60\"/></stream></subpictures>\n";
+  // Each try measures the unit and its packets' data, and adds what the next exact fill lacks.
+  int pairs = 0, size = 0, target = -1, lastLength = 0;
+  for (int attempt = 0; attempt < 10 && size != target; ++attempt, pairs += target - size) {
+    WriteFileBytes(F("fill.png"), NoisePng(320, 80, {0, 0xFFFFFF, 0xFF0000, 0x0000FF}, {0, 255, 255, 255}, 4, pairs));
+    ASSERT_TRUE(Shell(Cd() + "spumux -s 0 fill.xml < av.mpg > fill.mpg 2>>tools.log")) << ToolLog();
+    const Bytes file = ReadFileBytes(F("fill.mpg"));
+    std::vector<int> data;
+    for (std::size_t at = 0; at + 2048 <= file.size(); at += 2048) {
+      if (!IsSubpicturePack(file, at)) continue;
+      const std::size_t start = at + 24 + file[at + 22];
+      lastLength = file[at + 18] << 8 | file[at + 19];
+      data.push_back(lastLength - file[at + 22] - 4);
+      if (data.size() == 1) size = file[start] << 8 | file[start + 1];
+    }
+    ASSERT_GE(data.size(), 3u) << "a unit of three packets or more";
+    if (target < 0) target = data[0] + data[1] * ((size - data[0] + data[1] - 1) / data[1]);
+  }
+  ASSERT_EQ(size, target) << "no exact fill reached";
+  ASSERT_EQ(lastLength, 2028) << "the last packet is full";
+  ASSERT_TRUE(Shell(Cd() + "VIDEO_FORMAT=PAL dvdauthor -o dvd -t fill.mpg >>tools.log 2>&1")) << ToolLog();
+  for (const std::string& file : {F("fill.mpg"), F("dvd/VIDEO_TS/VTS_01_1.VOB")}) {
+    ASSERT_EQ(ProbeUnits(file, F("probe.txt")).size(), 1u) << file;
+    CFileVOB vob;
+    ASSERT_TRUE(vob.Open(file));
+    EXPECT_EQ(vob.Scan(false), 1) << file << ": counted, nothing dropped";
   }
 }
 

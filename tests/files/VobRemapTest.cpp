@@ -71,8 +71,14 @@ class VobRemapTest : public ::testing::Test {
 // each byte of the command list. Stream 0 alone, then every stream.
 TEST_F(VobRemapTest, UnitsSplitAtEveryPositionOfTheirCommandList) {
   const auto file = [](std::size_t picture, bool remap0, bool remap1) {
-    const auto a = VobBuilder::UnitBlocks(0, remap0 ? After(picture) : Before(picture));
-    const auto b = VobBuilder::UnitBlocks(1, remap1 ? After(picture) : Before(picture));
+    // A unit that fills its first packet is followed by an empty one, as some muxers write it.
+    const auto blocks = [&](int stream, bool remapped) {
+      auto split = VobBuilder::UnitBlocks(stream, remapped ? After(picture) : Before(picture));
+      if (split.size() == 1) split.push_back(VobBuilder::PacketBlock({0x20 + stream, false, {}, -1, -1}));
+      return split;
+    };
+    const auto a = blocks(0, remap0);
+    const auto b = blocks(1, remap1);
     return VobBuilder().NavPack().Block(a[0]).Block(b[0]).VideoPack().Block(a[1]).AudioPack()
         .StuffedVideoPack(3).Block(b[1]).PaddingPack().Data();
   };

@@ -245,12 +245,16 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
   bool interrupted = false;
   bool holdErr = options.interruptAtStderrRoom.has_value();
   while (out[0] >= 0 || err[0] >= 0) {
+    const auto interrupt = [&] {
+      if (options.interruptSignals.empty()) ::kill(pid, SIGINT);
+      for (const int signal : options.interruptSignals) ::kill(pid, signal);
+    };
     if (options.interruptWhen && !interrupted && options.interruptWhen(result.err)) {
-      ::kill(pid, SIGINT);
+      interrupt();
       interrupted = true;
     }
     if (holdErr && WaitsOnFullPipe(pid)) {
-      ::kill(pid, SIGINT);
+      interrupt();
       holdErr = false;
     }
     pollfd fds[3];

@@ -29,6 +29,8 @@ struct ProcessOptions {
   // is left unread until the program waits to write more; then SIGINT is sent (a Ctrl-C that
   // lands exactly at a chosen line). The filling is not part of `err`.
   std::optional<std::size_t> interruptAtStderrRoom;
+  // The signals sent, in turn, in place of the one SIGINT (empty: SIGINT).
+  std::vector<int> interruptSignals;
 };
 
 // Runs argv[0] (looked up in PATH when it holds no '/') with the arguments argv[1...] and waits

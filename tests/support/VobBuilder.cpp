@@ -118,8 +118,8 @@ std::vector<Bytes> VobBuilder::UnitBlocks(int stream, const Bytes& unit, std::ui
     at += take;
     blocks.push_back(PacketBlock(packet));
     first = false;
-    // A full packet says "more follows", so a unit that ends exactly there needs an empty one.
-    if (take < room) break;
+    // As spumux does: the unit ends with its last byte, even when that fills the packet.
+    if (at == unit.size()) break;
   }
   return blocks;
 }

@@ -41,7 +41,7 @@ class VobBuilder {
   VobBuilder& StuffedVideoPack(int stuffing);
 
   // The unit split into packets as a muxer does: each full packet has length 2028, the first
-  // carries a time stamp, the last is shorter.
+  // carries a time stamp, the last holds the rest (full too when the unit fills it).
   VobBuilder& Unit(int stream, const Bytes& unit, std::uint64_t timeStamp = 0);
   // The blocks of such a split, to interleave by hand.
   static std::vector<Bytes> UnitBlocks(int stream, const Bytes& unit, std::uint64_t timeStamp = 0);

@@ -1,0 +1,28 @@
+// The VOB tab's scan of several files, without the window.
+#include "files/VobRun.h"
+
+#include "core/Log.h"
+#include "files/DiscLayout.h"
+
+VobRunResult RunVobFiles(CFileVOB& vob, const std::vector<std::string>& paths, bool firstOnly,
+                         PaletteGridCells& grid) {
+  VobRunResult result;
+  const auto stop = [&] {
+    result.emptyList = true;
+    vob.ClearMapping();
+    vob.ShowVobGrid(grid);
+    return result;
+  };
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    if (!vob.Open(paths[i])) return stop();
+    if (i + 1 < paths.size() && IsNextVobPart(paths[i], paths[i + 1])) vob.SetNextPart(paths[i + 1]);
+    if (vob.Scan(firstOnly) <= 0) return stop();
+    vob.ShowVobGrid(grid);
+    ++result.filesScanned;
+    if (firstOnly) return result;
+  }
+  if (!paths.empty()) LogMessage(kLogInfo, "Finished with all files!!!");
+  return result;
+}
+
+void SortVobPaths(std::vector<std::string>& paths) { SortFolded(paths); }

@@ -1,0 +1,20 @@
+// The VOB tab's scan of several files, without the window: the files in the list's order,
+// each completed from the next when that is its next part.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "files/Filevob.h"
+
+// What the window does after its open dialog. `paths` are scanned in the order given (the
+// list's sorted order).
+struct VobRunResult {
+  bool emptyList = false;  // the window empties its file list (the grid is blanked already)
+  int filesScanned = 0;    // files whose scan counted at least one subtitle
+};
+VobRunResult RunVobFiles(CFileVOB& vob, const std::vector<std::string>& paths, bool firstOnly,
+                         PaletteGridCells& grid);
+
+// Sorts paths as the VOB tab's file list keeps them: alphabetically, ignoring letter case.
+void SortVobPaths(std::vector<std::string>& paths);
