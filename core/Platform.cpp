@@ -57,6 +57,7 @@ std::string Utf8FromWide(const std::wstring& wide) {
 }
 
 int OpenForReading(const std::string& path) {
+  if (path == "-") return ::_dup(0);
   return ::_wopen(WidePath(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
 }
 
@@ -177,7 +178,10 @@ bool IsTerminal(int fd) { return ::_isatty(fd) != 0; }
 
 #else
 
-int OpenForReading(const std::string& path) { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }
+int OpenForReading(const std::string& path) {
+  if (path == "-") return ::fcntl(0, F_DUPFD_CLOEXEC, 0);
+  return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+}
 
 int OpenForWriting(const std::string& path) {
   return ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
