@@ -40,7 +40,16 @@ std::string Reason(const std::string& line, const std::string& file, int error) 
   return error != 0 ? std::strerror(error) : "";
 }
 
+int gFirstResultsError = 0;
+
 }  // namespace
+
+void FlushResults() {
+  errno = 0;
+  if (std::fflush(stdout) != 0 && gFirstResultsError == 0) gFirstResultsError = errno;
+}
+
+int FirstResultsError() { return gFirstResultsError; }
 
 void StderrLog::Write(const std::string& line) {
   if (status_ != nullptr) status_->Clear();

@@ -7,6 +7,12 @@
 
 constexpr int kDefaultCliLogLevel = 4;
 
+// Flushes the results written so far to standard output; the reason of the first failure is
+// kept for the check at the end (a later flush no longer knows it).
+void FlushResults();
+// The system's reason of the first failed flush of standard output, or 0.
+int FirstResultsError();
+
 // A line kept drawn on standard error, such as a progress bar, that log lines must not run into.
 class StatusLine {
  public:

@@ -248,7 +248,7 @@ int RunScan(const Args& args) {
     FileResult result{file, n, vob.Usage(), vob.StreamUsage(), vob.UnitFacts()};
     if (!json) {
       PrintText(result);
-      std::fflush(stdout);
+      FlushResults();
     }
     results.push_back(result);
   }

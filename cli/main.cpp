@@ -96,7 +96,7 @@ Args TakeLogLevel(const Args& args, int& level) {
 int FinishStandardOutput(int status) {
   errno = 0;
   const bool written = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
-  const int reason = errno;
+  const int reason = FirstResultsError() != 0 ? FirstResultsError() : errno;
   // A standard output that was never open (EBADF) took nothing: a write would have failed above.
   const bool closed = std::fclose(stdout) == 0 || errno == EBADF;
   if (written && closed) return status;

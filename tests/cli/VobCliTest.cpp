@@ -267,7 +267,8 @@ TEST_F(VobCliTest, EveryNameStaysOnOneLineAndStandardOutputIsChecked) {
   EXPECT_NE(r.err.find("Processing VOB file [" + shown + "]\n"), std::string::npos) << r.err;
 
   const ProcessResult full =
-      RunProcess({"/bin/sh", "-c", "\"$0\" vob scan \"$1\" > /dev/full", VELMORAN_CLI_PATH, one_});
+      RunProcess({"/bin/sh", "-c", "\"$0\" --log-level 2 vob scan \"$1\" > /dev/full",
+                  VELMORAN_CLI_PATH, one_});
   EXPECT_EQ(full.exitStatus, 1);
   EXPECT_EQ(full.err, "velmoran-cli: standard output: No space left on device\n");
 }
