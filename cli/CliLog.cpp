@@ -58,8 +58,14 @@ void StderrLog::Write(const std::string& line) {
   if (status_ != nullptr) status_->Redraw();
 }
 
-void StderrLog::AppendLine(const std::string& line) {
+void StderrLog::AppendLine(const std::string& logged) {
   const int error = errno;
+  std::string line = logged;
+  if (!standIn_.empty()) {
+    const std::size_t at = line.find(standIn_);
+    if (at != std::string::npos && standInShown_.empty()) return;
+    if (at != std::string::npos) line.replace(at, standIn_.size(), standInShown_);
+  }
   const bool isError = line.rfind("ERROR", 0) == 0;
   // Below the error level, lines come only to be kept for --json.
   const bool shown = level_ >= kLogError;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "core/Log.h"
 
@@ -32,6 +33,20 @@ class StderrLog : public LogTarget {
   int ChosenLevel() const override { return level_ < kLogError ? kLogError : level_; }
   void AppendLine(const std::string& line) override;
 
+  // Log lines that name the temporary file `path` (a save to standard output or a dry run's
+  // save), for the lifetime of this object: they show `shown` in its place, or are left out
+  // when `shown` is empty (a dry run writes nothing, so says nothing about writing).
+  class ScopedStandIn {
+   public:
+    ScopedStandIn(std::string path, std::string shown) {
+      standIn_ = std::move(path);
+      standInShown_ = std::move(shown);
+    }
+    ~ScopedStandIn() { standIn_.clear(); }
+    ScopedStandIn(const ScopedStandIn&) = delete;
+    ScopedStandIn& operator=(const ScopedStandIn&) = delete;
+  };
+
   // The last error line with its reason, and the file it names ("" for none).
   const std::string& LastError() const { return lastError_; }
   const std::string& LastErrorFile() const { return lastErrorFile_; }
@@ -52,6 +67,8 @@ class StderrLog : public LogTarget {
   void Write(const std::string& line);
 
   static inline StatusLine* status_ = nullptr;
+  static inline std::string standIn_;
+  static inline std::string standInShown_;
   int level_;
   std::string lastError_;
   std::string lastErrorFile_;

@@ -24,6 +24,7 @@ SaveTarget::SaveTarget(const std::string& out, bool dryRun) : path_(out) {
     throw std::runtime_error("a temporary file can't be made: " + std::string(std::strerror(errno)));
   }
   temporary_ = true;
+  standIn_.emplace(path_, dryRun ? "" : "-");
 }
 
 SaveTarget::~SaveTarget() {

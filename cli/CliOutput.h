@@ -2,12 +2,16 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/CliLog.h"
+
 // Where a command saves OUT: OUT itself, or, for "-" and for a dry run, a temporary file that
 // is removed again when the object goes (for "-", after Finish has copied it to standard
-// output). The document saves to Path() as it would save to OUT, with every check.
+// output). The document saves to Path() as it would save to OUT, with every check; its log lines
+// name "-" for the temporary file, and a dry run's lines about it are left out.
 class SaveTarget {
  public:
   // Throws std::runtime_error, with the system's reason, when no temporary file can be made.
@@ -25,6 +29,7 @@ class SaveTarget {
 
  private:
   std::string path_;
+  std::optional<StderrLog::ScopedStandIn> standIn_;
   bool temporary_ = false;
   bool toStdout_ = false;
 };

@@ -229,6 +229,11 @@ TEST_F(VobCliTest, RemapPrintsEachFileAndChangesOnlyTheChosenStream) {
                                     .VideoPack()
                                     .Unit(1, MakeSubpictureUnit(0x5454, 0x5353, 4000))
                                     .Data());
+  // "-o -": the same copy on standard output, the report on standard error.
+  r = RunCli({"vob", "remap", two_, "-o", "-", "--stream", "1", "--entries", "9=4,10=5,0=7", "--contrast", "9=3"});
+  const Bytes copy = ReadFileBytes(out);
+  EXPECT_EQ(r.out, std::string(copy.begin(), copy.end()));
+  EXPECT_NE(r.err.find("file: " + two_ + "\nremapped: 1\n"), std::string::npos) << r.err;
 
   r = RunCli({"vob", "remap", one_, two_, "--entries", "4=1"});
   EXPECT_EQ(r.status, 0) << r.err;
