@@ -14,8 +14,8 @@ namespace {
 
 // The file named by a failure line "... Can't open [FILE]" (open, read, create, write), or "".
 std::string FailedFile(const std::string& line) {
-  static const char* const kFailures[] = {"Can't open [",       "Can't read [",
-                                          "Can't Create [",     "Can't Create file [",
+  static const char* const kFailures[] = {"Can't open [",          "Can't read [",
+                                          "Can't Create [",        "Can't Create file [",
                                           "Can't write to file [", "Can't read from file ["};
   if (line.empty() || line.back() != ']') return {};
   for (const char* failure : kFailures) {
@@ -34,8 +34,11 @@ std::string Reason(const std::string& line, const std::string& file, int error) 
   if (line.find("Can't open [") != std::string::npos) {
     const FileDescriptor fd(OpenForReading(file));
     struct stat info {};
-    if (!fd.valid()) error = errno;
-    else if (::fstat(fd.get(), &info) == 0 && S_ISDIR(info.st_mode)) error = EISDIR;
+    if (!fd.valid()) {
+      error = errno;
+    } else if (::fstat(fd.get(), &info) == 0 && S_ISDIR(info.st_mode)) {
+      error = EISDIR;
+    }
   }
   return error != 0 ? std::strerror(error) : "";
 }

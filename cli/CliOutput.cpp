@@ -21,7 +21,8 @@ SaveTarget::SaveTarget(const std::string& out, bool dryRun) : path_(out) {
   path_ = ((error ? std::filesystem::path(".") : folder) / "velmoran-cli-XXXXXX").string();
   const FileDescriptor fd(CreateUniqueFile(path_));
   if (!fd.valid()) {
-    throw std::runtime_error("a temporary file can't be made: " + std::string(std::strerror(errno)));
+    throw std::runtime_error("a temporary file can't be made: " +
+                             std::string(std::strerror(errno)));
   }
   temporary_ = true;
   standIn_.emplace(path_, dryRun ? "" : "-");

@@ -273,7 +273,8 @@ int Set(const Args& args) {
   }
   // "-o -" and a dry run save to a temporary file; a dry run then compares it with the file.
   const SaveTarget target(request.out, request.dryRun);
-  const std::vector<std::uint8_t> before = request.dryRun ? ifo.Data() : std::vector<std::uint8_t>{};
+  const std::vector<std::uint8_t> before =
+      request.dryRun ? ifo.Data() : std::vector<std::uint8_t>{};
   int changed = 0;
   const bool saved = request.everyChain
                          ? SetEveryChain(request, ifo, target.Path(), changed)
