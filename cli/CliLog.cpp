@@ -16,7 +16,8 @@ namespace {
 std::string FailedFile(const std::string& line) {
   static const char* const kFailures[] = {"Can't open [",          "Can't read [",
                                           "Can't Create [",        "Can't Create file [",
-                                          "Can't write to file [", "Can't read from file ["};
+                                          "Can't write to file [", "Can't read from file [",
+                                          "Writing to SUP file [", "Writing to IFO file ["};
   if (line.empty() || line.back() != ']') return {};
   for (const char* failure : kFailures) {
     const std::size_t at = line.find(failure);

@@ -268,7 +268,7 @@ TEST_F(SupCliTest, AReadOnlyTargetIsRefusedAndADeviceReportsItsError) {
   EXPECT_EQ(ReadFileBytes(out), (Bytes{'o', 'l', 'd'}));
   const ProcessResult full = remapTo("/dev/full");
   EXPECT_EQ(full.exitStatus, 1);
-  EXPECT_EQ(full.err, "ERROR - Writing to SUP file [/dev/full]\n");
+  EXPECT_EQ(full.err, "ERROR - Writing to SUP file [/dev/full]\nvelmoran-cli: /dev/full: No space left on device\n");
 }
 
 // With --json a failure is also a JSON object on standard output, with the same exit status.
