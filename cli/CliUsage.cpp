@@ -55,10 +55,12 @@ std::string UsageText() {
     for (const char* line : command.synopsis) out += std::string("  ") + line + "\n";
   }
   return out +
-         "  --help, --version\n"
+         "  --help, --version (-V)\n"
          "  help COMMAND, COMMAND --help: the command's options\n"
          "\n"
-         "--log-level N (-1 to 10, default 4) chooses which log lines reach standard error.\n"
+         "--log-level N (-1 to 10, default 4) chooses which log lines reach standard error;\n"
+         "-q (--quiet) is --log-level 2, -v (--verbose) --log-level 5.\n"
+         "FILE - reads standard input; -o - writes standard output.\n"
          "Exit status: 0 success, 1 the work failed, 2 usage error, 130 cancelled.\n";
 }
 

@@ -24,6 +24,11 @@ const OptionSpec kPicturePaletteFile{"--palette-file", true, false, "F",
                                      "Draw in the palette of a palette file (Y Cr Cb lines, an "
                                      ".rgb file or a VobSub .idx file); by default the IFO tab's "
                                      "default palette."};
+const OptionSpec kDryRun{"--dry-run", false, false, "",
+                         "Make every check and report what would change, per file; write nothing."};
+const OptionSpec kNoProgress{"--no-progress", false, false, "",
+                             "Draw no progress bar (none is drawn when standard error is not a "
+                             "terminal)."};
 
 }  // namespace
 
@@ -37,8 +42,8 @@ const std::vector<CommandSpec>& CommandTable() {
        "@(sup|SUP)",
        {kJson}},
       {"sup remap",
-       {"sup remap FILE -o OUT --colours B,O,T,A --intensities B,O,T,A",
-        "sup remap FILE -o OUT --entries A=B[,A=B...] [--contrast A=K[,A=K...]]"},
+       {"sup remap FILE -o OUT --colours B,O,T,A --intensities B,O,T,A [--dry-run]",
+        "sup remap FILE -o OUT --entries A=B[,A=B...] [--contrast A=K[,A=K...]] [--dry-run]"},
        "Saves the SUP file to OUT with its subtitles remapped: by slot (--colours and "
        "--intensities, the first colour and contrast command of each subtitle, as the window's "
        "Save SUP does) or by palette entry (--entries and --contrast, every colour command of "
@@ -50,7 +55,8 @@ const std::vector<CommandSpec>& CommandTable() {
         {"--intensities", true, false, "B,O,T,A",
          "The intensities (0-15) of Background, Outline, Text and Antialias."},
         kEntries,
-        kContrast}},
+        kContrast,
+        kDryRun}},
       {"ifo show",
        {"ifo show FILE|DIR [--json] [--all] [--pgc N] [--format yuv|rgb|idx]"},
        "Prints the 16 palette entries of the title set's first program chain, one a line: the "
@@ -66,7 +72,7 @@ const std::vector<CommandSpec>& CommandTable() {
          "palette: line."}}},
       {"ifo set",
        {"ifo set FILE -o OUT [--pgc N|all] [--palette H0,...,H15 | --palette-file F] "
-        "[--entry I=HEX]... [--no-bup]"},
+        "[--entry I=HEX]... [--no-bup] [--dry-run]"},
        "Changes palette entries of the IFO file and saves it to OUT as the window's Save IFO "
        "does: all sixteen (--palette or --palette-file), then single entries (--entry). Only the "
        "palette bytes change; a backup twin (.BUP) beside OUT is rewritten with the same bytes.",
@@ -81,9 +87,10 @@ const std::vector<CommandSpec>& CommandTable() {
         {"--pgc", true, false, "N|all",
          "Title program chain N instead of the first, or every program chain, each from its own "
          "palette."},
-        {"--no-bup", false, false, "", "Leave the backup twin (.BUP) alone."}}},
+        {"--no-bup", false, false, "", "Leave the backup twin (.BUP) alone."},
+        kDryRun}},
       {"vob scan",
-       {"vob scan [--all] [--json] [--units] FILE|DIR..."},
+       {"vob scan [--all] [--json] [--units] [--no-progress] FILE|DIR..."},
        "Scans each VOB file and prints which palette entries each slot used at which intensity "
        "(- where none did). A folder stands for its VOB files in name order; the parts of a "
        "title set are read as one stream. Ctrl-C cancels the scan.",
@@ -92,9 +99,11 @@ const std::vector<CommandSpec>& CommandTable() {
         kJson,
         {"--units", false, false, "",
          "With --json: every subtitle unit counted, with its stream, offset, time stamp, colour "
-         "and contrast words and size."}}},
+         "and contrast words and size."},
+        kNoProgress}},
       {"vob remap",
-       {"vob remap FILE... [-o OUT] [--stream N] --entries A=B[,A=B...] [--contrast A=K[,A=K...]]"},
+       {"vob remap FILE... [-o OUT] [--stream N] --entries A=B[,A=B...] [--contrast A=K[,A=K...]]",
+        "vob remap FILE... --dry-run [--stream N] --entries A=B[,A=B...] [--no-progress]"},
        "Remaps the subtitles inside the VOB files by palette entry, as sup remap --entries does; "
        "only their colour and contrast bytes change. Every file is changed where it stands, and "
        "a failed or cancelled run leaves each as it was. Prints file: and remapped: for each "
@@ -103,7 +112,9 @@ const std::vector<CommandSpec>& CommandTable() {
        {{"-o", true, false, "OUT", "With one FILE: write the result to OUT instead."},
         {"--stream", true, false, "N", "Only subpicture stream N (0-31); by default every stream."},
         kEntries,
-        kContrast}},
+        kContrast,
+        kDryRun,
+        kNoProgress}},
       {"sup pictures",
        {"sup pictures FILE DIR [--ifo IFO [--pgc N] | --palette-file F]"},
        "Writes one PNG picture per subtitle into DIR (0001.png, 0002.png, ...): the display "
@@ -139,6 +150,11 @@ const std::vector<OptionSpec>& GlobalOptions() {
        "Which log lines reach standard error: -1 (none) to 10 (all); default 4, warnings."},
       {"--help", false, false, "", "Print the usage, of the tool or of one command."},
       {"--version", false, false, "", "Print the version."},
+      {"-V", false, false, "", "The same as --version."},
+      {"--quiet", false, false, "", "Errors only: the same as --log-level 2."},
+      {"-q", false, false, "", "The same as --quiet."},
+      {"--verbose", false, false, "", "Every detail line too: the same as --log-level 5."},
+      {"-v", false, false, "", "The same as --verbose."},
   };
   return options;
 }

@@ -1,6 +1,7 @@
 // velmoran-cli ifo: shows and sets the palette of a title set's IFO file.
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -169,6 +170,7 @@ struct SetRequest {
   bool everyChain = false;                           // --pgc all
   std::optional<int> pgc;                            // --pgc N
   bool keepBackupTwin = true;
+  bool dryRun = false;
 };
 
 // --palette H0,...,H15: exactly sixteen hex texts.
@@ -200,7 +202,11 @@ std::vector<std::pair<int, std::string>> ParseEntryOptions(const CommandLine& li
 bool ParseSet(const Args& args, SetRequest& request) {
   const CommandLine line = ParseCommandLine(args, "ifo set");
   request.file = line.OneOperand("FILE");
+  if (IsFolder(request.file)) {
+    line.Fail("'" + request.file + "' is a folder; give one IFO file (ifo show takes folders)");
+  }
   request.out = line.Required("-o", "-o OUT");
+  request.dryRun = line.Has("--dry-run");
   if (const auto text = line.Value("--palette")) request.palette = ParsePaletteOption(*text);
   request.entries = ParseEntryOptions(line);
   const std::optional<std::string> paletteFile = line.Value("--palette-file");
@@ -226,29 +232,39 @@ void ApplyEdits(const SetRequest& request, PaletteTexts& texts) {
   for (const auto& [index, hex] : request.entries) texts[static_cast<std::size_t>(index)] = hex;
 }
 
-// --pgc all: each chain edited from its own palette.
-int SetEveryChain(const SetRequest& request, CFileIFO& ifo) {
+// Whether the hex texts (upper case, as every reader here gives them) name other colours.
+bool PaletteChanges(const PaletteTexts& before, const PaletteTexts& after) {
+  return before != after;
+}
+
+// --pgc all: each chain edited from its own palette. `changed` counts the chains that change.
+bool SetEveryChain(const SetRequest& request, CFileIFO& ifo, const std::string& out,
+                   int& changed) {
   std::vector<std::pair<std::size_t, PaletteTexts>> palettes;
   for (std::size_t c = 0; c < ifo.Chains().size(); ++c) {
     palettes.emplace_back(c, ChainPalette(ifo, c));
     ApplyEdits(request, palettes.back().second);
+    changed += PaletteChanges(ChainPalette(ifo, c), palettes.back().second) ? 1 : 0;
   }
-  return ifo.SaveChains(request.out, palettes) ? kExitOk : kExitFailed;
+  return ifo.SaveChains(out, palettes);
 }
 
 // One title chain, through the tab's hex fields as the window's Save IFO does.
-int SetOneChain(const SetRequest& request, CFileIFO& ifo, IfoTabValues& tab) {
+bool SetOneChain(const SetRequest& request, CFileIFO& ifo, IfoTabValues& tab,
+                 const std::string& out, int& changed) {
   if (request.pgc && !ifo.SelectTitleChain(*request.pgc)) {
     LogMessage(kLogError, "ERROR - No title program chain %d in [%s]", *request.pgc,
                request.file.c_str());
-    return kExitFailed;
+    return false;
   }
   PaletteTexts texts;
   const std::vector<std::string> current = FilePalette(ifo);
   std::copy(current.begin(), current.end(), texts.begin());
+  const PaletteTexts before = texts;
   ApplyEdits(request, texts);
+  changed = PaletteChanges(before, texts) ? 1 : 0;
   for (int i = 0; i < kEntries; ++i) tab.hex[i] = texts[static_cast<std::size_t>(i)];
-  return ifo.Save(request.out) ? kExitOk : kExitFailed;
+  return ifo.Save(out);
 }
 
 int Set(const Args& args) {
@@ -256,12 +272,24 @@ int Set(const Args& args) {
   if (!ParseSet(args, request)) return kExitFailed;
   IfoTabValues tab;
   CFileIFO ifo(tab);
-  ifo.SetKeepBackupTwin(request.keepBackupTwin);
+  ifo.SetKeepBackupTwin(request.keepBackupTwin && !request.dryRun);
   if (ifo.Load(request.file,
                request.everyChain ? IfoAccept::kTitleSetOrManager : IfoAccept::kTitleSet) == -1) {
     return kExitFailed;
   }
-  return request.everyChain ? SetEveryChain(request, ifo) : SetOneChain(request, ifo, tab);
+  // "-o -" and a dry run save to a temporary file; a dry run then compares it with the file.
+  const SaveTarget target(request.out, request.dryRun);
+  const std::vector<std::uint8_t> before =
+      request.dryRun ? ifo.Data() : std::vector<std::uint8_t>{};
+  int changed = 0;
+  const bool saved = request.everyChain
+                         ? SetEveryChain(request, ifo, target.Path(), changed)
+                         : SetOneChain(request, ifo, tab, target.Path(), changed);
+  if (!saved) return kExitFailed;
+  if (!request.dryRun) return target.Finish() ? kExitOk : kExitFailed;
+  PrintDryRun(request.file, "pgcs", static_cast<std::uint64_t>(changed),
+              ChangedBytes(before, target.Saved()));
+  return kExitOk;
 }
 
 }  // namespace

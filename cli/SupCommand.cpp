@@ -1,6 +1,8 @@
 // velmoran-cli sup: shows a SUP file's mappings, or remaps every subtitle of it by slot or by
 // palette entry.
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -96,10 +98,45 @@ int Show(const Args& args) {
   return kExitOk;
 }
 
+// The subtitles whose packets hold a changed byte.
+int ChangedSubtitles(const CFileSUP& sup, const std::vector<std::uint8_t>& before,
+                     const std::vector<std::uint8_t>& after) {
+  const std::vector<std::int32_t>& offsets = sup.PacketOffsets();
+  int changed = 0;
+  for (std::size_t p = 0; p < offsets.size(); ++p) {
+    const std::size_t from = static_cast<std::size_t>(offsets[p]);
+    const std::size_t to = p + 1 < offsets.size() ? static_cast<std::size_t>(offsets[p + 1])
+                                                  : std::max(before.size(), after.size());
+    for (std::size_t i = from; i < to; ++i) {
+      if (i >= before.size() || i >= after.size() || before[i] != after[i]) {
+        ++changed;
+        break;
+      }
+    }
+  }
+  return changed;
+}
+
+// Saves the loaded file to OUT through `save`: to OUT, to standard output ("-"), or, for a
+// dry run, to a temporary file compared with what was loaded.
+template <typename SaveFunction>
+int SaveRemap(CFileSUP& sup, const std::string& file, const std::string& out, bool dryRun,
+              SaveFunction save) {
+  const SaveTarget target(out, dryRun);
+  const std::vector<std::uint8_t> before = dryRun ? sup.Data() : std::vector<std::uint8_t>{};
+  if (!save(target.Path())) return kExitFailed;
+  if (!dryRun) return target.Finish() ? kExitOk : kExitFailed;
+  const std::vector<std::uint8_t> after = target.Saved();
+  PrintDryRun(file, "subtitles", static_cast<std::uint64_t>(ChangedSubtitles(sup, before, after)),
+              ChangedBytes(before, after));
+  return kExitOk;
+}
+
 int Remap(const Args& args) {
   const CommandLine line = ParseCommandLine(args, "sup remap");
   const std::string file = line.OneOperand("FILE");
   const std::string out = line.Required("-o", "-o OUT");
+  const bool dryRun = line.Has("--dry-run");
   const bool bySlot = line.Has("--colours") || line.Has("--intensities");
   const bool byEntry = line.Has("--entries") || line.Has("--contrast");
   if (bySlot && byEntry) line.Fail("--entries/--contrast cannot be mixed with --colours/--intensities");
@@ -109,7 +146,8 @@ int Remap(const Args& args) {
   if (byEntry) {
     const EntryMap map = EntryMapOptions(line);
     if (sup.Load(file) < 0) return kExitFailed;
-    return sup.SaveEntryRemap(out, map) ? kExitOk : kExitFailed;
+    return SaveRemap(sup, file, out, dryRun,
+                     [&](const std::string& path) { return sup.SaveEntryRemap(path, map); });
   }
 
   const std::vector<int> colours =
@@ -122,7 +160,7 @@ int Remap(const Args& args) {
     tab.intensity[s] = intensities[s];
   }
   if (sup.Load(file) < 0) return kExitFailed;
-  return sup.Save(out) ? kExitOk : kExitFailed;
+  return SaveRemap(sup, file, out, dryRun, [&](const std::string& path) { return sup.Save(path); });
 }
 
 }  // namespace

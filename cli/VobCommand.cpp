@@ -1,6 +1,8 @@
 // velmoran-cli vob scan: the VOB tab's scan, one file at a time, with Ctrl-C as its Cancel;
 // vob remap: the entry remap of the subtitle units inside VOB files.
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -242,7 +244,7 @@ int RunScan(const Args& args) {
 
   gInterrupted = 0;
   InterruptGuard guard;
-  TerminalProgress progress(IsTerminal(2));
+  TerminalProgress progress(IsTerminal(2) && !line.Has("--no-progress"));
   ScopedProgressHost host(&progress);
   StderrLog::ScopedStatusLine bar(&progress);
   CFileVOB vob;
@@ -278,23 +280,38 @@ int RunRemap(const Args& args) {
   Args files;
   if (!ExpandFolders(line.Operands(), true, files)) return kExitFailed;
   if (out && files.size() != 1) line.Fail("-o needs exactly one FILE");
+  // Units are planned by file offset and written back where they stand: a pipe can't be.
+  if (std::find(files.begin(), files.end(), "-") != files.end()) {
+    line.Fail("standard input can't be remapped; give the VOB file");
+  }
+  const bool dryRun = line.Has("--dry-run");
 
   // Every signal that would end the program is held for the whole run: it cancels the run, which
   // puts back what it wrote (or drops the copy) before the program ends with 128 + the signal.
   gInterrupted = 0;
   HeldSignals held;
-  TerminalProgress progress(IsTerminal(2));
+  TerminalProgress progress(IsTerminal(2) && !line.Has("--no-progress"));
   ScopedProgressHost host(&progress);
   StderrLog::ScopedStatusLine bar(&progress);
   VobRemap remap(map, stream);
-  const bool done =
-      out ? remap.PlanAndWriteCopy(files.front(), *out) : remap.Plan(files) && remap.WriteInPlace();
+  // A dry run plans only; "-o -" copies to a temporary file, then to standard output.
+  const SaveTarget target(dryRun ? "" : out.value_or(""), false);
+  const bool done = dryRun ? remap.Plan(files)
+                    : out  ? remap.PlanAndWriteCopy(files.front(), target.Path())
+                           : remap.Plan(files) && remap.WriteInPlace();
   if (HeldSignals::Received() != 0) return HeldSignals::ExitStatus();
   if (!done) return CancelRequested() ? kExitCancelled : kExitFailed;
+  // With the copy on standard output, the report goes to standard error.
+  std::FILE* report = out == "-" ? stderr : stdout;
   for (const VobFilePlan& plan : remap.Plans()) {
-    std::printf("file: %s\nremapped: %d\n", OneLine(plan.path).c_str(), plan.remapped);
+    if (dryRun) {
+      PrintDryRun(plan.path, "remapped", static_cast<std::uint64_t>(plan.remapped),
+                  plan.patches.size());
+    } else {
+      std::fprintf(report, "file: %s\nremapped: %d\n", OneLine(plan.path).c_str(), plan.remapped);
+    }
   }
-  return kExitOk;
+  return target.Finish() ? kExitOk : kExitFailed;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "cli/CliCommon.h"
@@ -14,14 +15,36 @@
 
 namespace {
 
-int Usage(const std::string& message) {
-  std::fprintf(stderr, "velmoran-cli: %s\n\n%s", message.c_str(), kUsageText);
-  return kExitUsage;
-}
-
 // The command that `rest` (group, action, ...) names, or nullptr.
 const CommandSpec* NamedCommand(const Args& rest) {
   return rest.size() > 1 ? FindCommandSpec(rest[0] + " " + rest[1]) : nullptr;
+}
+
+// A usage error: its one line and where the usage is, the command's when one is named.
+int Usage(const std::string& message, const Args& rest) {
+  const CommandSpec* command = NamedCommand(rest);
+  const std::string help = command != nullptr ? std::string(command->name) + " --help" : "--help";
+  std::fprintf(stderr, "velmoran-cli: %s\nTry 'velmoran-cli %s' for more information.\n",
+               message.c_str(), help.c_str());
+  return kExitUsage;
+}
+
+// True when the command's words (before "--") ask for --json.
+bool WantsJson(const Args& rest) {
+  for (const std::string& word : rest) {
+    if (word == "--") return false;
+    if (word == "--json") return true;
+  }
+  return false;
+}
+
+// With --json, a failure (not a Ctrl-C) is also reported on standard output, as one JSON object.
+int ReportFailure(int status, const Args& rest, const std::string& error, const std::string& file) {
+  if (status == kExitOk || status == kExitCancelled || !WantsJson(rest)) return status;
+  const Json out = {{"error", error.empty() ? "failed" : error},
+                    {"file", file.empty() ? Json(nullptr) : Json(file)}};
+  std::fputs((JsonText(out) + "\n").c_str(), stdout);
+  return status;
 }
 
 // The usage of `words` ("sup", "sup show") on standard output: one command's, a group's, or
@@ -40,8 +63,8 @@ int Help(const Args& words) {
   return kExitOk;
 }
 
-// The words without --log-level and its value, which may stand anywhere before "--"; the
-// level given is put in `level`.
+// The words without --log-level and its value, -q/--quiet (level 2) and -v/--verbose (level 5),
+// which may stand anywhere before "--"; the level given is put in `level`.
 Args TakeLogLevel(const Args& args, int& level) {
   Args rest;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -58,6 +81,10 @@ Args TakeLogLevel(const Args& args, int& level) {
       const CommandLine line = ParseCommandLine(Args(from, to), GlobalOptions(), "");
       level = ParseInt(*line.Value("--log-level"), -1, 10, "--log-level");
       i += words - 1;
+    } else if (a == "-q" || a == "--quiet") {
+      level = kLogError;
+    } else if (a == "-v" || a == "--verbose") {
+      level = kLogDetail;
     } else {
       rest.push_back(a);
     }
@@ -86,8 +113,14 @@ int Run(int argc, char** argv) {
   UseBinaryStandardStreams();
   RemoveTemporaryFilesOnSignals();
   int level = kDefaultCliLogLevel;
+  Args rest;
+  std::optional<StderrLog> log;
+  const auto failure = [&](int status, const std::string& error) {
+    return ReportFailure(status, rest, log && error.empty() ? log->LastError() : error,
+                         log && error.empty() ? log->LastErrorFile() : "");
+  };
   try {
-    const Args rest = TakeLogLevel(args, level);
+    rest = TakeLogLevel(args, level);
     if (rest.empty()) throw UsageError("a command is missing");
     if (rest[0] == "--help" || rest[0] == "-h") return Help({});
     if (rest[0] == "help") return Help(Args(rest.begin() + 1, rest.end()));
@@ -98,24 +131,32 @@ int Run(int argc, char** argv) {
                     command != nullptr ? command->options : std::vector<OptionSpec>{})) {
       return Help(Args(rest.begin(), rest.begin() + named));
     }
-    if (rest[0] == "--version") {
+    if (rest[0] == "--version" || rest[0] == "-V") {
       std::printf("velmoran-cli %s\n", VELMORAN_VERSION);
       return kExitOk;
     }
-    StderrLog log(level);
-    ScopedLogTarget scoped(&log);
+    log.emplace(level);
+    ScopedLogTarget scoped(&*log);
     const std::string group = rest[0];
     const Args tail(rest.begin() + 1, rest.end());
-    if (group == "sup") return RunSupCommand(tail);
-    if (group == "ifo") return RunIfoCommand(tail);
-    if (group == "vob") return RunVobCommand(tail);
-    if (group == "colour" || group == "color") return RunColourCommand(tail);
-    throw UsageError("unknown command '" + group + "'");
+    int status = kExitOk;
+    if (group == "sup") {
+      status = RunSupCommand(tail);
+    } else if (group == "ifo") {
+      status = RunIfoCommand(tail);
+    } else if (group == "vob") {
+      status = RunVobCommand(tail);
+    } else if (group == "colour" || group == "color") {
+      status = RunColourCommand(tail);
+    } else {
+      throw UsageError("unknown command '" + group + "'");
+    }
+    return failure(status, "");
   } catch (const UsageError& error) {
-    return Usage(error.what());
+    return failure(Usage(error.what(), rest), error.what());
   } catch (const std::exception& error) {
     std::fprintf(stderr, "velmoran-cli: %s\n", error.what());
-    return kExitFailed;
+    return failure(kExitFailed, error.what());
   }
 }
 

@@ -58,6 +58,7 @@ std::string Utf8FromWide(const std::wstring& wide) {
 }
 
 int OpenForReading(const std::string& path) {
+  if (path == "-") return ::_dup(0);
   return ::_wopen(WidePath(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
 }
 
@@ -197,7 +198,10 @@ bool ReadFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
 
 #else
 
-int OpenForReading(const std::string& path) { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }
+int OpenForReading(const std::string& path) {
+  if (path == "-") return ::fcntl(0, F_DUPFD_CLOEXEC, 0);
+  return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+}
 
 int OpenForWriting(const std::string& path) {
   return ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);

@@ -18,7 +18,8 @@ inline constexpr const char* kPathSeparators = "/";
 #endif
 
 // Opens an existing file; -1 on failure (errno says why). Descriptors are not inherited by
-// child processes, and on Windows they are binary.
+// child processes, and on Windows they are binary. OpenForReading("-") gives a duplicate of
+// standard input, as command-line tools take "-" for it (a file named so is "./-").
 int OpenForReading(const std::string& path);
 int OpenForWriting(const std::string& path);
 // Opens an existing file for reading and writing where it stands.

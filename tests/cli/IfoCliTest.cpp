@@ -3,6 +3,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <set>
 #include <string>
 #include <utility>
@@ -97,7 +99,8 @@ TEST_F(IfoCliTest, ShowOfABadFileFailsWithTheLogLine) {
   EXPECT_EQ(run.err, "ERROR - Not a correct IFO file [" + dir.File("vmg.ifo") + "]\n");
   const CliRun missing = RunCli({"ifo", "show", dir.File("none.ifo")});
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "ERROR - Can't open [" + dir.File("none.ifo") + "]\n");
+  EXPECT_EQ(missing.err, "ERROR - Can't open [" + dir.File("none.ifo") + "]\nvelmoran-cli: " +
+                             dir.File("none.ifo") + ": No such file or directory\n");
 }
 
 TEST_F(IfoCliTest, SetReplacesThePaletteThenSingleEntries) {
@@ -120,6 +123,26 @@ TEST_F(IfoCliTest, SetReplacesThePaletteThenSingleEntries) {
   EXPECT_EQ(RunCli({"ifo", "show", output}).out, ShowText(expected));
   EXPECT_EQ(ReadFileBytes(output), BuildIfo(expected, KeepSecond())) << "only the first palette changes";
   EXPECT_EQ(ReadFileBytes(input), BuildIfo()) << "the input stays as it was";
+}
+
+// --dry-run counts the chains and bytes that the save would change, and writes nothing.
+TEST_F(IfoCliTest, DryRunReportsChainsAndBytes) {
+  const std::string all = RunCli({"ifo", "show", "--all", input}).out;
+  const auto chains = static_cast<std::size_t>(std::count(all.begin(), all.end(), '\n'));
+  for (const auto& [pgc, changed] : std::vector<std::pair<std::string, std::size_t>>{{"1", 1}, {"all", chains}}) {
+    const std::vector<std::string> args = {"ifo", "set", input, "-o", output, "--pgc", pgc, "--entry", "3=ABCDEF"};
+    std::vector<std::string> dry = args;
+    dry.push_back("--dry-run");
+    const CliRun run = RunCli(dry);
+    EXPECT_FALSE(FileExists(output)) << pgc;
+    ASSERT_EQ(RunCli(args).status, 0) << pgc;
+    const Bytes before = BuildIfo(), after = ReadFileBytes(output);
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < before.size(); ++i) bytes += before[i] != after[i] ? 1 : 0;
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, FormatText("file: %s\npgcs: %zu\nbytes: %zu\n", input.c_str(), changed, bytes));
+    std::remove(output.c_str());
+  }
 }
 
 TEST_F(IfoCliTest, PaletteFilesGoOutAndComeBackInEachFormat) {
@@ -331,14 +354,16 @@ TEST_F(IfoCliTest, UsageErrorsWriteNothing) {
       {"ifo", "set", input, "-o", output, "--palette-file"},
       {"ifo", "show", input, "--format", "ycrcb"},
       {"ifo", "show", input, "--format", "yuv", "--json"},
+      {"ifo", "set", dir.Path(), "-o", output, "--pgc", "all", "--entry", "1=108080"},
   };
   for (const auto& args : bad) {
     const CliRun run = RunCli(args);
     std::string joined;
     for (const auto& a : args) joined += a + " ";
     EXPECT_EQ(run.status, 2) << joined << run.err;
-    EXPECT_NE(run.err.find("usage:"), std::string::npos) << joined;
-    EXPECT_EQ(run.out, "") << joined;
+    EXPECT_NE(run.err.find("' for more information.\n"), std::string::npos) << joined;
+    // With --json the usage error is also a JSON object.
+    EXPECT_EQ(run.out.empty(), std::find(args.begin(), args.end(), "--json") == args.end()) << joined;
     EXPECT_FALSE(FileExists(output)) << joined;
   }
   EXPECT_EQ(ReadFileBytes(input), BuildIfo());
@@ -353,7 +378,8 @@ TEST_F(IfoCliTest, SetFailuresExitWithOneAndLeaveTheTarget) {
   const std::string nowhere = dir.File("missing/out.ifo");
   const CliRun create = RunCli({"ifo", "set", input, "-o", nowhere, "--entry", "1=108080"});
   EXPECT_EQ(create.status, 1);
-  EXPECT_EQ(create.err, "ERROR - Can't Create file [" + nowhere + "]\n");
+  EXPECT_EQ(create.err, "ERROR - Can't Create file [" + nowhere + "]\nvelmoran-cli: " + nowhere +
+                            ": No such file or directory\n");
   EXPECT_EQ(ReadFileBytes(output), (Bytes{1, 2, 3}));
 }
 
@@ -410,7 +436,8 @@ TEST(ColourCli, RejectsBadValues) {
   for (const auto& [number, error] : numbers) {
     const CliRun run = RunCli({"colour", "to-ycrcb", "--", number + ",0,0"});
     EXPECT_EQ(run.status, 2) << number;
-    EXPECT_EQ(run.err.rfind("velmoran-cli: to-ycrcb: " + error + "\n\n", 0), 0u) << run.err;
+    EXPECT_EQ(run.err, "velmoran-cli: to-ycrcb: " + error +
+                           "\nTry 'velmoran-cli colour to-ycrcb --help' for more information.\n");
   }
 }
 

@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -133,12 +135,16 @@ TEST_F(SupCliTest, ShowFailsWithTheErrorLineOnStandardError) {
   const ProcessResult missing = Cli({"sup", "show", dir.File("missing.sup")});
   EXPECT_EQ(missing.exitStatus, 1);
   EXPECT_EQ(missing.out, "");
-  EXPECT_EQ(missing.err, "ERROR - Can't open [" + dir.File("missing.sup") + "]\n");
+  // The document's line, then the system's reason at the same level.
+  EXPECT_EQ(missing.err, "ERROR - Can't open [" + dir.File("missing.sup") + "]\nvelmoran-cli: " +
+                             dir.File("missing.sup") + ": No such file or directory\n");
+  EXPECT_EQ(Cli({"sup", "show", dir.Path()}).err,
+            "ERROR - Can't open [" + dir.Path() + "]\nvelmoran-cli: " + dir.Path() + ": Is a directory\n");
 
   WriteFileBytes(in, {'N', 'O', 'T', 'S', 'U', 'P'});
   const ProcessResult wrong = Cli({"sup", "show", "--json", in});
   EXPECT_EQ(wrong.exitStatus, 1);
-  EXPECT_EQ(wrong.out, "");
+  EXPECT_EQ(wrong.out, "{\"error\": \"ERROR - Not a SUP file [" + in + "]\", \"file\": \"" + in + "\"}\n");
   EXPECT_EQ(wrong.err, "ERROR - Not a SUP file [" + in + "]\n");
 }
 
@@ -248,7 +254,8 @@ TEST_F(SupCliTest, FailedRemapLeavesTheOutputUntouched) {
   const ProcessResult missing = Cli({"sup", "remap", dir.File("none.sup"), "-o", out,
                                      "--colours", "0,1,2,3", "--intensities", "0,15,15,15"});
   EXPECT_EQ(missing.exitStatus, 1);
-  EXPECT_EQ(missing.err, "ERROR - Can't open [" + dir.File("none.sup") + "]\n");
+  EXPECT_EQ(missing.err, "ERROR - Can't open [" + dir.File("none.sup") + "]\nvelmoran-cli: " +
+                             dir.File("none.sup") + ": No such file or directory\n");
   EXPECT_EQ(ReadFileBytes(out), (Bytes{'o', 'l', 'd'}));
 }
 
@@ -266,13 +273,63 @@ TEST_F(SupCliTest, AReadOnlyTargetIsRefusedAndADeviceReportsItsError) {
   ASSERT_EQ(::chmod(out.c_str(), 0444), 0);
   EXPECT_EQ(RunUnprivileged([&] {
               const ProcessResult r = remapTo(out);
-              return r.exitStatus == 1 && r.err == "ERROR - Can't Create [" + out + "]\n" ? 0 : 1;
+              return r.exitStatus == 1 && r.err == "ERROR - Can't Create [" + out + "]\nvelmoran-cli: " + out + ": Permission denied\n" ? 0 : 1;
             }),
             0);
   EXPECT_EQ(ReadFileBytes(out), (Bytes{'o', 'l', 'd'}));
   const ProcessResult full = remapTo("/dev/full");
   EXPECT_EQ(full.exitStatus, 1);
-  EXPECT_EQ(full.err, "ERROR - Writing to SUP file [/dev/full]\n");
+  EXPECT_EQ(full.err, "ERROR - Writing to SUP file [/dev/full]\nvelmoran-cli: /dev/full: No space left on device\n");
+}
+
+// With --json a failure is also a JSON object on standard output, with the same exit status.
+TEST_F(SupCliTest, JsonReportsFailuresOnStandardOutput) {
+  const std::string missing = dir.File("missing.sup");
+  for (const auto& [args, status, json] : std::vector<std::tuple<std::vector<std::string>, int, std::string>>{
+           {{"sup", "show", "--json", missing}, 1,
+            "{\"error\": \"ERROR - Can't open [" + missing + "]: No such file or directory\", \"file\": \"" + missing + "\"}\n"},
+           {{"--log-level", "-1", "sup", "show", missing, "--json"}, 1,
+            "{\"error\": \"ERROR - Can't open [" + missing + "]: No such file or directory\", \"file\": \"" + missing + "\"}\n"},
+           {{"sup", "show", "--json", "--yaml", in}, 2, "{\"error\": \"sup show: unknown option '--yaml'\", \"file\": null}\n"},
+           {{"vob", "scan", "--json", missing}, 1,
+            "{\"error\": \"ERROR - Can't open [" + missing + "]: No such file or directory\", \"file\": \"" + missing + "\"}\n"},
+           {{"sup", "show", missing}, 1, ""}}) {
+    const ProcessResult r = Cli(args);
+    EXPECT_EQ(r.exitStatus, status) << args.back();
+    EXPECT_EQ(r.out, json) << args.back();
+  }
+}
+
+// "-" as FILE reads standard input and "-o -" writes standard output: the same bytes as files.
+TEST_F(SupCliTest, DashReadsStandardInputAndWritesStandardOutput) {
+  const Bytes source = SupBuilder().Marker().Add({.colour = 0x3210}).Add().Build();
+  WriteFileBytes(in, source);
+  ASSERT_EQ(Cli({"sup", "remap", in, "-o", out, "--entries", "1=5"}).exitStatus, 0);
+  ProcessOptions piped;
+  piped.input = std::string(source.begin(), source.end());
+  const ProcessResult r =
+      RunProcess({VELMORAN_CLI_PATH, "sup", "remap", "-", "-o", "-", "--entries", "1=5"}, piped);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  const Bytes saved = ReadFileBytes(out);
+  EXPECT_EQ(r.out, std::string(saved.begin(), saved.end()));
+  EXPECT_EQ(RunProcess({VELMORAN_CLI_PATH, "sup", "show", "-"}, piped).out,
+            "subtitles: 2\ncolours: 0 1 2 3\nintensities: 0 15 15 15\n");
+}
+
+// --dry-run makes every check, reports what would change and writes nothing.
+TEST_F(SupCliTest, DryRunReportsAndWritesNothing) {
+  WriteFileBytes(in, SupBuilder().Marker().Add({.colour = 0x3210}).Add({.colour = 0x4567}).Build());
+  const ProcessResult r = Cli({"sup", "remap", in, "-o", out, "--entries", "1=5,2=6", "--dry-run"});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.out, "file: " + in + "\nsubtitles: 1\nbytes: 2\n");
+  EXPECT_FALSE(FileExists(out));
+  const ProcessResult slot = Cli({"sup", "remap", in, "-o", in, "--colours", "7,6,5,4",
+                                  "--intensities", "0,15,15,15", "--dry-run"});
+  EXPECT_EQ(slot.out, "file: " + in + "\nsubtitles: 1\nbytes: 2\n");
+  WriteFileBytes(in, SupBuilder().Add().Add({.later = {{0x03, 0x11, 0x11, 0xFF}}, .lastLink = LastLink::kBackward}).Build());
+  EXPECT_EQ(Cli({"sup", "remap", in, "-o", out, "--entries", "1=2", "--dry-run"}).exitStatus, 1)
+      << "every check is made";
+  EXPECT_FALSE(FileExists(out));
 }
 
 TEST_F(SupCliTest, UsageErrorsExitWithTwoAndWriteNothing) {
@@ -292,7 +349,7 @@ TEST_F(SupCliTest, UsageErrorsExitWithTwoAndWriteNothing) {
       {"sup", "remap", in, "-o", out, "--colours", "0,1,2", "--intensities", "0,15,15,15"},
       {"sup", "remap", in, "-o", out, "--colours", "0,1,2,3,4", "--intensities", "0,15,15,15"},
       {"sup", "remap", in, "-o", out, "--colours", "0,1,x,3", "--intensities", "0,15,15,15"},
-      {"sup", "remap", in, "-o", out, "--colours", "0,1,2,3", "--intensities", "0,15,15,15", "-v"},
+      {"sup", "remap", in, "-o", out, "--colours", "0,1,2,3", "--intensities", "0,15,15,15", "-z"},
       {"sup", "remap", in, "-o", out, "--colours", "0,1,2,3", "--intensities"},
       {"sup", "remap", in, "-o", out, "-o", out, "--colours", "0,1,2,3", "--intensities", "0,15,15,15"},
       {"sup", "show", in, "--json=yes"},
@@ -312,7 +369,9 @@ TEST_F(SupCliTest, UsageErrorsExitWithTwoAndWriteNothing) {
     for (const std::string& a : args) joined += a + " ";
     EXPECT_EQ(r.exitStatus, 2) << joined;
     EXPECT_EQ(r.out, "") << joined;
-    EXPECT_TRUE(Contains(r.err, "usage: velmoran-cli")) << joined << "\n" << r.err;
+    // One line, then where the usage is: not the whole usage.
+    EXPECT_TRUE(Contains(r.err, "\nTry 'velmoran-cli ")) << joined << "\n" << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << joined << "\n" << r.err;
     EXPECT_FALSE(FileExists(out)) << joined;
   }
 }
@@ -340,6 +399,10 @@ TEST_F(SupCliTest, LogLevelChoosesTheLinesOnStandardError) {
 
   EXPECT_EQ(Cli({"sup", "show", in}).err, warning + info + loaded) << "default level 4";
   EXPECT_EQ(Cli({"--log-level", "2", "sup", "show", in}).err, "");
+  EXPECT_EQ(Cli({"sup", "show", in, "-q"}).err, "") << "-q is --log-level 2";
+  EXPECT_EQ(Cli({"--quiet", "sup", "show", in}).err, "");
+  EXPECT_EQ(Cli({"-v", "sup", "show", in}).err, Cli({"--log-level", "5", "sup", "show", in}).err);
+  EXPECT_EQ(Cli({"sup", "show", "--verbose", in}).err, Cli({"--log-level", "5", "sup", "show", in}).err);
   const ProcessResult three = Cli({"sup", "show", in, "--log-level=3"});
   EXPECT_EQ(three.err, info + loaded) << "the warning is above level 3";
   EXPECT_EQ(three.out, "subtitles: 2\ncolours: 0 1 2 3\nintensities: 0 15 15 15\n");

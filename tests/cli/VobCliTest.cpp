@@ -195,13 +195,14 @@ TEST_F(VobCliTest, AFileThatCannotBeScannedStopsTheRun) {
   Outcome r = RunCli({"vob", "scan", missing, one_});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "ERROR - Can't open [" + missing + "]\n");
+  EXPECT_EQ(r.err, "ERROR - Can't open [" + missing + "]\nvelmoran-cli: " + missing + ": No such file or directory\n");
 
   const std::string broken = dir_.File("broken.vob");
   WriteFileBytes(broken, VobBuilder().Unit(0, MakeSubpictureUnit(0, 0, 16, false, true)).Data());
   r = RunCli({"--log-level", "2", "vob", "scan", "--json", one_, broken});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, "") << "no half JSON document";
+  EXPECT_EQ(r.out, "{\"error\": \"ERROR - Can't find Cmd3 in file!!!\", \"file\": null}\n")
+      << "no half JSON document, the error instead";
   EXPECT_EQ(r.err, "ERROR - Can't find Cmd3 in file!!!\n");
 }
 
@@ -215,7 +216,7 @@ TEST_F(VobCliTest, UsageErrors) {
     const Outcome r = RunCli(args);
     EXPECT_EQ(r.status, 2) << args.back();
     EXPECT_EQ(r.out, "");
-    EXPECT_NE(r.err.find("usage:"), std::string::npos);
+    EXPECT_NE(r.err.find("' for more information.\n"), std::string::npos);
   }
 }
 
@@ -234,6 +235,11 @@ TEST_F(VobCliTest, RemapPrintsEachFileAndChangesOnlyTheChosenStream) {
                                     .VideoPack()
                                     .Unit(1, MakeSubpictureUnit(0x5454, 0x5353, 4000))
                                     .Data());
+  // "-o -": the same copy on standard output, the report on standard error.
+  r = RunCli({"vob", "remap", two_, "-o", "-", "--stream", "1", "--entries", "9=4,10=5,0=7", "--contrast", "9=3"});
+  const Bytes copy = ReadFileBytes(out);
+  EXPECT_EQ(r.out, std::string(copy.begin(), copy.end()));
+  EXPECT_NE(r.err.find("file: " + two_ + "\nremapped: 1\n"), std::string::npos) << r.err;
 
   r = RunCli({"vob", "remap", one_, two_, "--entries", "4=1"});
   EXPECT_EQ(r.status, 0) << r.err;
@@ -249,6 +255,14 @@ TEST_F(VobCliTest, RemapPrintsEachFileAndChangesOnlyTheChosenStream) {
   r = RunCli({"vob", "remap", dir_.File("disc"), "--entries", "4=1"});
   EXPECT_EQ(r.out, "file: " + videoTs + "/VTS_01_1.VOB\nremapped: 1\nfile: " + videoTs + "/vts_02_1.vob\nremapped: 1\n");
   for (const char* name : {"VIDEO_TS.VOB", "VTS_01_0.VOB"}) EXPECT_EQ(ReadFileBytes(videoTs + "/" + name), menu);
+
+  // A dry run plans every file and reports it; nothing is written.
+  r = RunCli({"vob", "remap", one_, two_, "--entries", "1=4", "--dry-run"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "file: " + one_ + "\nremapped: 1\nbytes: 2\nfile: " + two_ + "\nremapped: 1\nbytes: 1\n");
+  EXPECT_EQ(ReadFileBytes(one_), VobBuilder().Unit(0, MakeSubpictureUnit(0x1111, 0x7777)).Data());
+  EXPECT_EQ(ReadFileBytes(two_), two);
+  EXPECT_EQ(RunCli({"vob", "remap", "-", "--entries", "1=4"}).status, 2) << "no VOB from a pipe";
 
   // A file that can't be remapped fails the run: no file changes.
   const std::string cut = dir_.File("cut.vob");
@@ -384,6 +398,9 @@ TEST_F(VobCliTest, ProgressBarOnlyOnATerminal) {
       << onTerminal.out;
   EXPECT_NE(onTerminal.out.find("\r\x1b[K     1 - 00000800(01BD)\r\n\r["), std::string::npos)
       << onTerminal.out;
+  const ProcessResult noBar = RunProcess({"script", "-qec", command + " --no-progress", "/dev/null"});
+  EXPECT_EQ(noBar.out.find("\r["), std::string::npos) << noBar.out;
+  EXPECT_NE(noBar.out.find("subtitles: 2"), std::string::npos) << noBar.out;
 
   const Outcome piped = RunCli({"vob", "scan", "--all", two_});
   EXPECT_EQ(piped.status, 0);
