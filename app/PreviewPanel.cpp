@@ -138,12 +138,50 @@ PreviewPanel::PreviewPanel(QWidget* window) : QWidget(window) {
       FontSetting{kDefaultFontName, PointsOfPixels(kDialogPixelSize), false, false};
 }
 
+void PreviewPanel::DrawSlotsIfChanged(const QImage& picture, SampleWidths widths,
+                                      const QFont& font, const QString& text) {
+  SlotMap& map = slotMap_;
+  if (!map.pixels.empty() && map.text == text && map.font == font &&
+      map.widths.outline == widths.outline && map.widths.antialias == widths.antialias &&
+      map.size == picture.size() && map.ratio == picture.devicePixelRatio()) {
+    return;
+  }
+  // The sample drawn in four key colours whose blue part is the slot number: the drawing has
+  // no blending, so each pixel ends up exactly the key of the last layer over it.
+  constexpr std::uint8_t kUntouched = 255;
+  QImage keyed(picture.size(), QImage::Format_RGB32);
+  keyed.setDevicePixelRatio(picture.devicePixelRatio());
+  keyed.fill(QColor(0, 0, kUntouched));
+  std::array<TColor, 16> keys{};
+  for (int slot = 0; slot < 4; ++slot) keys[slot] = MakeColour(0, 0, slot);
+  DrawSample(keyed, keys, {0, 1, 2, 3}, widths, font, text);
+  map = SlotMap{text, font, widths, picture.size(), picture.devicePixelRatio(), {}};
+  map.pixels.resize(static_cast<std::size_t>(keyed.width()) * keyed.height());
+  std::uint8_t* out = map.pixels.data();
+  for (int y = 0; y < keyed.height(); ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(keyed.constScanLine(y));
+    for (int x = 0; x < keyed.width(); ++x) *out++ = static_cast<std::uint8_t>(qBlue(line[x]));
+  }
+}
+
 void PreviewPanel::Render(const std::array<TColor, 16>& palette,
                           const std::array<int, 4>& entries) {
   ShowTransparency();
-  DrawSample(SampleImage->Picture(), palette, entries,
-             SampleWidths{OutlineWidth->value(), AntialiasWidth->value()},
-             SampleQFont(SampleTextFontDialog.font), SampleText->text());
+  QImage& picture = SampleImage->Picture();
+  const SampleWidths widths{OutlineWidth->value(), AntialiasWidth->value()};
+  DrawSlotsIfChanged(picture, widths, SampleQFont(SampleTextFontDialog.font), SampleText->text());
+  // Each pixel in the colour of its slot, as DrawSample would draw it.
+  std::array<QRgb, 4> colours{};
+  for (int slot = 0; slot < 4; ++slot) {
+    colours[slot] = WidgetColour(palette[std::clamp(entries[slot], 0, 15)]).rgb();
+  }
+  const std::uint8_t* slot = slotMap_.pixels.data();
+  for (int y = 0; y < picture.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+    for (int x = 0; x < picture.width(); ++x, ++slot) {
+      if (*slot < 4) line[x] = colours[*slot];
+    }
+  }
   SampleImage->PictureChanged();
 }
 

@@ -6,7 +6,9 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/Colour.h"
 #include "core/Settings.h"
@@ -73,6 +75,22 @@ class PreviewPanel : public QWidget {
   QCheckBox* TransBackground = nullptr;
   QPushButton* SampleFont = nullptr;
   FontDialog SampleTextFontDialog;
+
+ private:
+  // Which slot each pixel of the picture shows (255: a pixel the drawing left alone), drawn
+  // once for the text, font, widths and picture size it was drawn with. A colour change only
+  // looks the slots up.
+  struct SlotMap {
+    QString text;
+    QFont font;
+    SampleWidths widths;
+    QSize size;
+    qreal ratio = 0;
+    std::vector<std::uint8_t> pixels;
+  };
+  void DrawSlotsIfChanged(const QImage& picture, SampleWidths widths, const QFont& font,
+                          const QString& text);
+  SlotMap slotMap_;
 
  signals:
   // The screen's pixel ratio changed under the picture: it wants drawing again.
