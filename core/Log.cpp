@@ -34,6 +34,8 @@ std::string FormatText(const char* format, ...) {
   return text;
 }
 
+bool LogWanted(int level) { return gTarget != nullptr && gTarget->ChosenLevel() >= level; }
+
 void LogMessage(int level, const char* format, ...) {
   LogTarget* target = gTarget;
   if (target == nullptr || target->ChosenLevel() < level) return;

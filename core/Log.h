@@ -30,6 +30,8 @@ LogTarget* SetLogTarget(LogTarget* target);
 // otherwise. The text is formatted at exactly its length, never cut, and kept on one line
 // (OneLine).
 void LogMessage(int level, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// True when LogMessage at `level` would append a line: for loops that check once, not per line.
+bool LogWanted(int level);
 
 // The text on one line: each control character (a newline or tab in a file name, an escape
 // sequence) written as \n, \r, \t or \xHH; everything else unchanged. Log lines pass through it.

@@ -41,6 +41,7 @@ namespace {
 
 constexpr std::size_t kChunkBlocks = 64;  // 128 KiB, as cat reads
 constexpr std::size_t kChunkSize = kChunkBlocks * kVobBlockSize;
+constexpr std::size_t kPageSize = 4096;
 constexpr std::size_t kSubstreamFromDataStart = 1;  // the substream id precedes the data
 constexpr int kPesHeaderBytes = 24;                 // DataStart = header data length + 24
 constexpr int kSubstreamAndFlags = 4;  // PES flags (2), header data length (1), substream id (1)
@@ -49,7 +50,10 @@ constexpr int kPtsBytes = 5;
 
 }  // namespace
 
-CFileVOB::CFileVOB() : chunk_(new std::uint8_t[kChunkSize]()), block_(chunk_.get()) {
+CFileVOB::CFileVOB() : chunk_(new std::uint8_t[kChunkSize + kPageSize]()) {
+  const auto address = reinterpret_cast<std::uintptr_t>(chunk_.get());
+  chunkStart_ = chunk_.get() + (kPageSize - address % kPageSize) % kPageSize;
+  block_ = chunkStart_;
   ClearMapping();
 }
 
@@ -142,11 +146,12 @@ int CFileVOB::DataStart() const { return HeaderDataLength() + kPesHeaderBytes; }
 int CFileVOB::SubstreamId() const { return block_[DataStart() - kSubstreamFromDataStart]; }
 
 CFileVOB::BlockRead CFileVOB::ReadBlock() {
-  std::uint8_t* chunk = chunk_.get();
+  std::uint8_t* chunk = chunkStart_;
   if (chunkPos_ >= chunkHeld_) {
     if (readFailed_) return BlockRead::kFailed;
     chunkHeld_ = 0;
     chunkPos_ = 0;
+    blockLines_ = LogWanted(kLogDetail);
     while (chunkHeld_ < kChunkSize) {
       const ssize_t got = ReadSome(stream_.get(), chunk + chunkHeld_, kChunkSize - chunkHeld_);
       if (got < 0) {
@@ -339,7 +344,7 @@ CFileVOB::Loop CFileVOB::RunBlocks(bool firstOnly, bool continuation, int& subti
       LogMessage(kLogError, "ERROR - Can't read from file [%s]", name.c_str());
       return Loop::kFailed;
     }
-    if (!continuation) {
+    if (!continuation && blockLines_) {
       LogMessage(kLogDetail, "%6lld - %08llX(%04X)", static_cast<long long>(blockNumber),
                  static_cast<unsigned long long>(offset), StartCode());
     }

@@ -181,8 +181,11 @@ class CFileVOB {
 
   // The file is read strictly in sequence, in chunks of 64 blocks; the current block is a
   // 2048-byte window into the chunk. One system call per 2048 bytes would cost more than the
-  // whole scan, and nothing is copied or allocated per block.
+  // whole scan, and nothing is copied or allocated per block. The chunk starts on a page
+  // boundary (`chunk_` holds one page more): the kernel copies into it faster.
   std::unique_ptr<std::uint8_t[]> chunk_;
+  std::uint8_t* chunkStart_ = nullptr;
+  bool blockLines_ = false;    // the block lines are wanted: the log level, read once per chunk
   std::size_t chunkHeld_ = 0;  // bytes of the chunk that came from the file
   std::size_t chunkPos_ = 0;   // where the next block starts
   const std::uint8_t* block_;  // the current block: always 2048 readable bytes
