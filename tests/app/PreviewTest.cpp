@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <functional>
+#include <vector>
 
 #include "app/PreviewPanel.h"
 #include "app/SampleView.h"
@@ -177,6 +179,33 @@ class PreviewTest : public QObject {
           ++mixedBlocks;
       }
     QVERIFY2(mixedBlocks > 200, qPrintable(QString::number(mixedBlocks)));
+  }
+
+  void EveryRedrawIsPixelForPixelTheDirectDrawing() {
+    WindowHarness window;
+    TMainForm& form = *window.form;
+    UseFourColours(form);
+    PreviewPanel& preview = form.Preview();
+    const auto direct = [&] {
+      QImage image(841, 89, QImage::Format_RGB32);
+      DrawSample(image, form.Palette(), form.Sup().Slots(),
+                 SampleWidths{preview.OutlineWidth->value(), preview.AntialiasWidth->value()},
+                 SampleQFont(preview.SampleFontSetting()), preview.SampleText->text());
+      return image;
+    };
+    const std::vector<std::function<void()>> changes = {
+        [] {},
+        [&] { form.SetPaletteColour(2, kRed); },  // two slots in one colour
+        [&] { preview.SampleText->setText("Other words"); },
+        [&] { form.SetPaletteColour(1, kGreen); },
+        [&] { preview.OutlineWidth->setValue(3); },
+        [&] { preview.SetSampleFont(FontSetting{"Arial", 14, true, true}); },
+        [&] { preview.SampleText->setText(""); },
+    };
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+      changes[i]();
+      QVERIFY2(Render(form) == direct(), qPrintable(QString("change %1").arg(i)));
+    }
   }
 
   void FontSizeInPointsDrawsAtNinetySixDotsPerInch() {
