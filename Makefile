@@ -101,6 +101,7 @@ package:
 	@$(MAKE) --no-print-directory deps EXTRA_PACKAGES="$(PACKAGE_PACKAGES)"
 	dpkg-checkbuilddeps || { $(SUDO) apt-get update -qq && \
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get build-dep -y -qq ./; }
+	cmp data/copyright debian/copyright  # the same text, installed by make install and by the package
 	rm -rf $(BUILD)-pkg
 	mkdir -p $(PKG_SOURCE) $(BUILD)-pkg/packages
 	git ls-files -z | tar --null --no-recursion --ignore-failed-read -T - -cf - | tar -xf - -C $(PKG_SOURCE)
@@ -109,17 +110,17 @@ package:
 	  -cJf $(BUILD)-pkg/velmoran_$(PKG_UPSTREAM).orig.tar.xz velmoran-$(PKG_UPSTREAM)
 	cd $(BUILD)-pkg && dpkg-source -b velmoran-$(PKG_UPSTREAM)
 	cd $(PKG_SOURCE) && dpkg-buildpackage -us -uc -b -j$(JOBS)
-	mv $(BUILD)-pkg/*.deb $(BUILD)-pkg/*.ddeb $(BUILD)-pkg/*.changes $(BUILD)-pkg/*.buildinfo \
+	mv $(BUILD)-pkg/*.deb $(BUILD)-pkg/*.changes $(BUILD)-pkg/*.buildinfo \
 	  $(BUILD)-pkg/*.dsc $(BUILD)-pkg/*.tar.* $(BUILD)-pkg/packages/
 	desktop-file-validate data/velmoran.desktop
 	appstreamcli validate --no-net $(PKG_SOURCE)/debian/velmoran/usr/share/metainfo/org.velmoran.Velmoran.metainfo.xml
-	lintian --pedantic --info --display-experimental --fail-on error,warning \
+	lintian --pedantic --show-overrides --fail-on error,warning \
 	  $(BUILD)-pkg/packages/*.dsc $(BUILD)-pkg/packages/*.changes
 
 # What a user meets: the package unpacked into a scratch root, its CLI, manual pages and
 # completion, and the window started by a user who may not write the program's folder.
 package-test: package
-	tests/package/check-package.sh $(BUILD)-pkg/packages/*.deb
+	tests/package/check-package.sh $(BUILD)-pkg/packages/velmoran_*.deb
 
 # velmoran-cli.exe (static) and the unit and CLI tests, cross-built with mingw-w64.
 windows:
