@@ -114,7 +114,7 @@ package:
 	  $(BUILD)-pkg/*.dsc $(BUILD)-pkg/*.tar.* $(BUILD)-pkg/packages/
 	desktop-file-validate data/velmoran.desktop
 	appstreamcli validate --no-net $(PKG_SOURCE)/debian/velmoran/usr/share/metainfo/org.velmoran.Velmoran.metainfo.xml
-	lintian --pedantic --show-overrides --fail-on error,warning \
+	lintian --pedantic --fail-on error,warning \
 	  $(BUILD)-pkg/packages/*.dsc $(BUILD)-pkg/packages/*.changes
 
 # What a user meets: the package unpacked into a scratch root, its CLI, manual pages and
