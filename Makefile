@@ -3,7 +3,8 @@
 #   make test   build and run every test headless
 #   make bench  build and run the benchmarks
 #   make fuzz   build the fuzz targets (clang, libFuzzer)
-#   make package        the Debian package, checked with lintian; package-test installs and runs it
+#   make package        the Debian source and binary packages, checked with lintian;
+#                       package-test installs and runs them
 #   make windows-test   velmoran-cli.exe and the unit and CLI tests for Windows, run under Wine
 
 SHELL := /bin/bash
@@ -28,9 +29,8 @@ PACKAGES += dvdauthor lsdvd ffmpeg
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_SECONDS ?= 30
 
-# The package build and its checks; the Windows cross-build and Wine.
-PACKAGE_PACKAGES := dpkg-dev fakeroot file lintian desktop-file-utils appstream librsvg2-bin \
-                    man-db bash-completion
+# The package's checks (debian/control names what its build needs); the Windows cross-build and Wine.
+PACKAGE_PACKAGES := dpkg-dev fakeroot file lintian desktop-file-utils appstream man-db bash-completion
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix wine wine64 googletest libz-mingw-w64-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
@@ -96,26 +96,37 @@ bench: deps
 	cmake --build $(BUILD)-bench -j $(JOBS)
 	@for b in $(BUILD)-bench/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
 
-# The .deb in $(BUILD)-pkg/packages/, built with Debian's hardening flags and checked: the
-# desktop entry, the AppStream metainfo, and lintian (errors fail the build).
+# The source package of debian/ and its binary packages (velmoran and velmoran-dbgsym) in
+# $(BUILD)-pkg/packages/: the tracked files are copied to $(BUILD)-pkg/velmoran-VERSION, which
+# dpkg-buildpackage builds with Debian's flags. Checked: the desktop entry, the AppStream
+# metainfo, and lintian (errors and warnings fail the build; pedantic and info tags are shown).
+PKG_UPSTREAM = $(shell sed -n '1s/^velmoran (\([^-)]*\)-.*/\1/p' debian/changelog)
+PKG_SOURCE = $(BUILD)-pkg/velmoran-$(PKG_UPSTREAM)
+
 package:
 	@$(MAKE) --no-print-directory deps EXTRA_PACKAGES="$(PACKAGE_PACKAGES)"
-	DEB_BUILD_MAINT_OPTIONS=hardening=+all; export DEB_BUILD_MAINT_OPTIONS; \
-	cmake -S . -B $(BUILD)-pkg -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-	  -DVELMORAN_PACKAGE=ON -DVELMORAN_BUILD_TESTS=OFF \
-	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
-	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
-	cmake --build $(BUILD)-pkg -j $(JOBS)
-	rm -rf $(BUILD)-pkg/packages
-	cd $(BUILD)-pkg && cpack
+	dpkg-checkbuilddeps || { $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get build-dep -y -qq ./; }
+	cmp data/copyright debian/copyright  # the same text, installed by make install and by the package
+	rm -rf $(BUILD)-pkg
+	mkdir -p $(PKG_SOURCE) $(BUILD)-pkg/packages
+	git ls-files -z | tar --null --no-recursion --ignore-failed-read -T - -cf - | tar -xf - -C $(PKG_SOURCE)
+	tar -C $(BUILD)-pkg --exclude=velmoran-$(PKG_UPSTREAM)/debian --sort=name --owner=0 --group=0 \
+	  --numeric-owner --mtime=@$$(git log -1 --format=%ct) \
+	  -cJf $(BUILD)-pkg/velmoran_$(PKG_UPSTREAM).orig.tar.xz velmoran-$(PKG_UPSTREAM)
+	cd $(BUILD)-pkg && dpkg-source -b velmoran-$(PKG_UPSTREAM)
+	cd $(PKG_SOURCE) && dpkg-buildpackage -us -uc -b -j$(JOBS)
+	mv $(BUILD)-pkg/*.deb $(BUILD)-pkg/*.changes $(BUILD)-pkg/*.buildinfo \
+	  $(BUILD)-pkg/*.dsc $(BUILD)-pkg/*.tar.* $(BUILD)-pkg/packages/
 	desktop-file-validate data/velmoran.desktop
-	appstreamcli validate --no-net $(BUILD)-pkg/data/org.velmoran.Velmoran.metainfo.xml
-	lintian --fail-on error --suppress-tags bad-distribution-in-changes-file $(BUILD)-pkg/packages/*.deb
+	appstreamcli validate --no-net $(PKG_SOURCE)/debian/velmoran/usr/share/metainfo/org.velmoran.Velmoran.metainfo.xml
+	lintian --pedantic --fail-on error,warning \
+	  $(BUILD)-pkg/packages/*.dsc $(BUILD)-pkg/packages/*.changes
 
 # What a user meets: the package unpacked into a scratch root, its CLI, manual pages and
 # completion, and the window started by a user who may not write the program's folder.
 package-test: package
-	tests/package/check-package.sh $(BUILD)-pkg/packages/*.deb
+	tests/package/check-package.sh $(BUILD)-pkg/packages/velmoran_*.deb
 
 # velmoran-cli.exe (static) and the unit and CLI tests, cross-built with mingw-w64.
 windows:

@@ -1,5 +1,5 @@
-# Install rules and the Debian package: the programs, a desktop entry with its icons, AppStream
-# metainfo, manual pages, bash completion and the package's documents.
+# Install rules: the programs, a desktop entry with its icons, AppStream metainfo, manual pages,
+# bash completion and the package's documents. debian/ builds the Debian package from them.
 include(GNUInstallDirs)
 
 install(TARGETS velmoran-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -63,30 +63,3 @@ install(FILES ${VELMORAN_GENERATED}/changelog.gz ${VELMORAN_DATA}/copyright
         DESTINATION ${VELMORAN_DOC_DIR})
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/docs/screenshot.png
         DESTINATION ${VELMORAN_DOC_DIR})
-
-# The Debian package; its dependencies come from the shared libraries the programs use.
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME velmoran)
-set(CPACK_PACKAGE_VENDOR "Velmoran developers")
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "${VELMORAN_MAINTAINER}")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "recolour DVD subtitles and edit DVD palettes")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Velmoran changes which palette entries the subtitles of a DVD use,
-without touching their pictures or timing. Its window rewrites the colour
-and contrast commands of every subtitle in a SUP file, shows and edits the
-16-colour palette of a title-set IFO file, scans VOB files for the palette
-entries and intensities the disc's subtitles use, and previews sample text
-in the mapped colours.
-.
-The command-line tool velmoran-cli does the same file work in scripts.")
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${VELMORAN_MAINTAINER}")
-set(CPACK_DEBIAN_PACKAGE_SECTION video)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_STRIP_FILES ON)
-set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_BINARY_DIR}/packages)
-include(CPack)

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The Debian package as a user meets it: unpacked into a scratch root (dpkg -x), its programs
 # run from there, its manual pages rendered, its bash completion asked, and its window started
-# under Xvfb by a user who may not write the program's folder.
+# under Xvfb by a user who may not write the program's folder. The -dbgsym package beside it
+# must hold the debug symbols of its stripped programs.
 set -euo pipefail
 deb=$1
 version=$(dpkg-deb -f "$deb" Version)
+upstream=${version%-*}  # the programs carry the version without the Debian revision
 scratch=$(mktemp -d)
 xvfb_pid=""
 cleanup() {
@@ -33,7 +35,8 @@ expected=(usr/bin/velmoran usr/bin/velmoran-cli usr/share/applications/velmoran.
           usr/share/metainfo/org.velmoran.Velmoran.metainfo.xml
           usr/share/man/man1/velmoran.1.gz usr/share/man/man1/velmoran-cli.1.gz
           usr/share/bash-completion/completions/velmoran-cli
-          usr/share/doc/velmoran/copyright usr/share/doc/velmoran/changelog.gz)
+          usr/share/doc/velmoran/copyright usr/share/doc/velmoran/changelog.gz
+          usr/share/doc/velmoran/changelog.Debian.gz)
 for size in 16 24 32 48 64 128 256; do
   expected+=(usr/share/icons/hicolor/${size}x${size}/apps/velmoran.png)
 done
@@ -43,11 +46,24 @@ for size in 16 48 256; do
     grep -q "$size x $size" <(file "$root/usr/share/icons/hicolor/${size}x${size}/apps/velmoran.png")
 done
 check "Depends names Qt 6 Widgets" grep -q libqt6widgets6 <(dpkg-deb -f "$deb" Depends)
+check "the version $version carries a Debian revision" test "$upstream" != "$version"
+
+# Stripped programs without .comment sections; their debug symbols in the -dbgsym package.
+dbgsym=$(dirname "$deb")/velmoran-dbgsym_${version}_$(dpkg-deb -f "$deb" Architecture).deb
+dpkg -x "$dbgsym" "$scratch/dbgsym"
+for program in velmoran velmoran-cli; do
+  binary=$root/usr/bin/$program
+  check "$program is stripped" grep -q ", stripped" <(file "$binary")
+  check "$program has no .comment section" test -z "$(readelf -S "$binary" | grep -F .comment)"
+  id=$(readelf -n "$binary" | sed -n 's/.*Build ID: //p')
+  check "velmoran-dbgsym holds $program's symbols" \
+    test -s "$scratch/dbgsym/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug"
+done
 
 # The installed command-line tool.
 cli=$root/usr/bin/velmoran-cli
-check "velmoran-cli --version is the package's" test "$("$cli" --version)" = "velmoran-cli $version"
-check "velmoran --version is the package's" test "$("$root/usr/bin/velmoran" --version)" = "velmoran $version"
+check "velmoran-cli --version is the package's" test "$("$cli" --version)" = "velmoran-cli $upstream"
+check "velmoran --version is the package's" test "$("$root/usr/bin/velmoran" --version)" = "velmoran $upstream"
 check "colour to-ycrcb" test "$("$cli" colour to-ycrcb 255,255,255)" = EB7F7F
 status=0; "$cli" sup show "$scratch/missing.sup" 2>/dev/null || status=$?
 check "a missing file fails with 1" test "$status" = 1
