@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Thin wrapper: installs what a fresh Debian machine lacks, then builds, runs or tests.
 #   make run    build and open the window
 #   make test   build and run every test headless

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A colour panel of the IFO tab.
 #include "app/ColourPanel.h"
 

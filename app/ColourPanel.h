@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A colour panel of the IFO tab: a raised box filled with one colour, a caption drawn in a
 // second colour, a tag, and a click signal.
 #pragma once

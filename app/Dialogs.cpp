@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file, colour and font dialogs as Qt shows them.
 #include "app/Dialogs.h"
 

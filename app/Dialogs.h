@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file, colour and font dialogs behind one interface, so tests can answer them.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a drop of files on the window opens: decided by each file's extension.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running the program's body so that a fatal error ends it with a failure exit code.
 #include "app/Fatal.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hex field of the IFO tab: six letter-or-digit positions shown as three pairs.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The IFO tab: sixteen palette entries as hex fields and colour panels, and the tab's buttons.
 #include "app/IfoPage.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The log list below the tabs: where the log's lines go in the window.
 #include "app/LogList.h"
 

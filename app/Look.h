@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's shared look: title, fonts, widget colours and the builders of its plain controls.
 #pragma once
 

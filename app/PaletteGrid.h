@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The palette overview grid: a fixed grid of text cells, each drawn by the owner.
 #pragma once
 

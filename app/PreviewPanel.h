@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sample preview: the drawing of the sample text in the mapped colours, and the panel
 // below the log with the picture and its text, width, see-through and font controls.
 #pragma once

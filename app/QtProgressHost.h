@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress functions' host in the window: the progress form over a disabled main window.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sample preview's picture and its display, optionally with the background see-through.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file's view of the window: the controls whose values it keeps.
 #include "app/SettingsLink.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Settings tab: the log-level list and the help text.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Subtitles tab: the open SUP file's subtitles, each picture before and after the mapping.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The SUP tab: the mapping lists, the file's own values, the subtitle count and the buttons.
 #include "app/SupPage.h"
 

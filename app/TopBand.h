@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The band at the top of the window: the palette overview grid and its row captions.
 #pragma once
 

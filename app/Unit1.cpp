@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: start-up, tab switching, the handlers of every part, drops, dialog folders.
 #include "app/Unit1.h"
 

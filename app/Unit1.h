@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: the parts of the window, the documents, and the named handlers.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress window: a bar, an information text and a Cancel button.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The VOB tab: the list of VOB files to scan, the first-subtitle box and the open button.
 #include "app/VobPage.h"
 

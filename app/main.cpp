@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the application, the main window, the message loop.
 #include <QApplication>
 #include <QFont>

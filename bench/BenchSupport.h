@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the file benchmarks share: a clock, a progress host that never waits, the best of
 // several runs, and child processes measured for time and peak memory.
 #pragma once

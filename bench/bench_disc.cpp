@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Disc work: the scan of a 2 GiB title set in two parts that continue each other, against a plain
 // read of both files, and its memory; `velmoran-cli ifo show DIR --all` on a disc of 99 title
 // sets. The files are made here and deleted after.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vob remap of a 1 GiB VOB through velmoran-cli: -o against cp of the same file, in place against a
 // durable copy (cp, then sync of the copy), and the remap's memory; files made here, deleted after.
 #include <chrono>

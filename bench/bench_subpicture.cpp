@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding and drawing a full-screen 720 x 576 subtitle (every run length, a change command),
 // against copying its RGBA picture once: the median of many runs, goal under 1 ms.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Load, remap (by slot and by palette entry) and save of a large SUP file, against copying the
 // same file, and the peak memory of each.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The VOB scan against a plain read of the same file, the cost of the throttled pump, and the
 // scan's memory, on files of 1 GiB and 256 MiB made here and deleted after.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmoran-cli's --json output, built with nlohmann-json and written in one layout.
 #include "cli/CliJson.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmoran-cli's log: the log lines on standard error, written around a status line.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmoran-cli's values: decimal numbers, comma lists, entry maps and palette hex texts.
 #pragma once
 

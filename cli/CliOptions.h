@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmoran-cli's one rule for options: exit codes, usage errors, and a command's words split
 // into options and operands.
 #pragma once

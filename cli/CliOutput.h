@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmoran-cli's outputs that are not OUT itself: "-o -" (standard output) and --dry-run.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmoran-cli's usage texts, made from the command table.
 #include "cli/CliUsage.h"
 

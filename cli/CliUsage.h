@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmoran-cli's command table and the usage texts made from it. The manual page
 // (data/man/velmoran-cli.1) and the bash completion (data/completion/velmoran-cli) list the same
 // commands and options; a test reads the table and checks both.

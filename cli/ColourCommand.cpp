@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmoran-cli colour: the IFO tab's conversions between RGB and Y Cr Cb.
 #include <cstdio>
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmoran-cli's command table: every command and option with its help text.
 #include "cli/CliUsage.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command groups of velmoran-cli; each takes the words after its group name.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Palette hex texts given on the command line (declared with the other values).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmoran-cli ifo: shows and sets the palette of a title set's IFO file.
 #include <algorithm>
 #include <cctype>

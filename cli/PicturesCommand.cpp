@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmoran-cli sup pictures and vob pictures: one PNG per subtitle, in a palette from an IFO
 // file, a palette file or the IFO tab's default; and the subtitle list of `sup show --json`.
 #include <cstdio>

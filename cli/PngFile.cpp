@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PNG files of RGBA pictures, deflated by zlib.
 #include "cli/PngFile.h"
 

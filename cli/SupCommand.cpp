@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmoran-cli sup: shows a SUP file's mappings, or remaps every subtitle of it by slot or by
 // palette entry.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmoran-cli vob scan: the VOB tab's scan, one file at a time, with Ctrl-C as its Cancel;
 // vob remap: the entry remap of the subtitle units inside VOB files.
 #include <algorithm>

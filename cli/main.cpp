@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmoran-cli: the window's file work from the command line.
 #include <algorithm>
 #include <cerrno>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails the build when a layer includes from a layer above it: core/ sees neither files/, app/
 # nor cli/, files/ sees neither app/ nor cli/, and neither of them includes a Qt header.
 # Run as: cmake -DROOT=<source folder> -P CheckLayers.cmake

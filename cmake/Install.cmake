@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Install rules: the programs, a desktop entry with its icons, AppStream metainfo, manual pages,
 # bash completion and the package's documents. debian/ builds the Debian package from them.
 include(GNUInstallDirs)

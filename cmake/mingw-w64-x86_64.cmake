@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-build for 64-bit Windows with Debian's mingw-w64 (posix threads), linked statically so
 # that the programs need no DLLs beside them. The tests run under Wine.
 set(CMAKE_SYSTEM_NAME Windows)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Screen colours: the caption colour (white or black) for a given background, and the
 // conversions between screen colours and the palette's Y Cr Cb values.
 #include "core/Colour.h"

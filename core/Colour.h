@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Screen colours, the caption colour (white or black) for a given background, and the
 // conversions between screen colours and Y Cr Cb: every colour calculation of the program.
 #pragma once

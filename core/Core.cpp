@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Big-endian field access over bounds-checked byte views.
 #include "core/Core.h"
 

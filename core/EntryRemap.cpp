@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Remapping a subpicture unit by palette entry: every colour word of every control sequence.
 #include "core/EntryRemap.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-file reads and safe saves: the one place where the program writes files.
 #include "core/FileIO.h"
 

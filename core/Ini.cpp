@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small INI file reader and writer that keeps what it does not own.
 #include "core/Ini.h"
 

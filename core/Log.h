@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The log: levelled, printf-formatted lines appended to one registered list.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The few file-system calls that differ between POSIX and Windows.
 #include "core/Platform.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The few file-system calls that differ between POSIX and Windows. Paths are UTF-8 on both;
 // on Windows they are passed to the wide-character calls, so any file name works.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Progress and cancellation for long work: the progress window protocol and the message pump.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file: the user's preview, log and scan choices, kept beside the executable.
 #pragma once
 

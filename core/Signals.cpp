@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the program does on SIGINT, SIGTERM, SIGHUP and SIGQUIT.
 #include "core/Signals.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the program does on SIGINT, SIGTERM, SIGHUP and SIGQUIT (those of them the system has).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The subpicture unit's control commands: command lengths, slots, and the walks of a unit's
 // command lists.
 #include "core/Subpicture.h"

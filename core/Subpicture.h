@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The subpicture unit's control commands, shared by SUP and VOB files: command codes and
 // lengths, the slots of a colour or contrast word, and the walks of a unit's command lists.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A DVD's layout: file kinds, title sets, parts, backup twins and the folders that hold a disc.
 //
 // Names are compared without case on every system: discs are mastered in upper case, but copies

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A DVD's layout: what each file of a VIDEO_TS folder is, which title set and part it belongs
 // to, its backup twin, and the folders that hold a disc (a VIDEO_TS folder or a disc's root).
 // Every folder listing and every comparison of file names without case goes through here.

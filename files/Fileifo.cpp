@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The IFO document (the title set's palette) and palette hex texts.
 #include "files/Fileifo.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The SUP document: one SUP subtitle file held whole in memory, remapped in place.
 #include "files/Filesup.h"
 

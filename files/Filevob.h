@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The VOB scanner: which palette entries, slots and intensities a disc's subtitles use.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every program chain of an IFO file and where its palette lies.
 //
 // The tables are read once each, front to back; nothing is followed recursively, so a damaged

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every program chain of an IFO file and where its palette lies: the title chains and menu
 // language units of a title set, the first-play chain and menu chains of a video manager.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Palette files: the sixteen DVD palette entries as authoring tools and VobSub files hold them.
 #include "files/PaletteFile.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The subpicture decoder: what a screen shows of one subtitle unit, pixel by pixel.
 #include "files/SubtitlePicture.h"
 

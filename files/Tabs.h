@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the documents need of the window: the SUP tab's controls, the IFO tab's hex fields and
 // the palette grid's cells. The window implements these; tests and the CLI fake them.
 #pragma once

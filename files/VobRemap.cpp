@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Remapping the subtitle units inside VOB files by palette entry, in place in their packs.
 //
 // The plan: each file is scanned (CFileVOB with a unit sink), completed from the next file when

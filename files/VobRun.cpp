@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The VOB tab's scan of several files, without the window.
 #include "files/VobRun.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The VOB tab's scan of several files, without the window: the files in the list's order,
 // each completed from the next when that is its next part.
 #pragma once

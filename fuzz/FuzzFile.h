@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A scratch file in memory-backed storage for fuzz targets whose documents load from a path.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the command walk and unit lookups on raw bytes.
 #include <cstddef>
 #include <cstdint>

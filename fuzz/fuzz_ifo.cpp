@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: an IFO file loaded, its palette read, then saved with fuzzed hex texts.
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the entry remap of a VOB's subtitle units, planned, written in place and copied.
 // Every planned byte lies inside the file and holds the byte planned from; only planned bytes
 // change; the copy equals the file remapped in place, and its source stays as it was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the settings file, parsed, loaded into controls, saved and parsed again.
 #include <cstddef>
 #include <cstdint>

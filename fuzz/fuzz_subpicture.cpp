@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the subpicture decoder on one raw unit, at its first display and every sequence.
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: a SUP file loaded, remapped by slot and by entry, and saved; nothing but command
 // words may change, and an entry remap turns each decodable pixel's entry as asked.
 #include <cstddef>

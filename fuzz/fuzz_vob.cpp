@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: a VOB scanned for every subtitle, then its usage table shown in a grid.
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed corpus of every fuzz target into DIR/<target>/, from the test builders.
 #include <sys/stat.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Subtitles tab: opening a SUP file of 5,000 subtitles, from the Open click until the list
 // is filled and the first picture drawn (goal under 200 ms; pictures decode lazily), and drawing
 // a full-screen 720x576 subtitle before and after, over the checkerboard at fit (goal under 1 ms

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The VOB scan in the window against the same scan under the command-line tool's host, and how
 // soon a Cancel click stops a running scan. The VOB file (1 GiB, a subtitle unit every 128
 // blocks) is made in memory-backed /dev/shm when there is one, and deleted after.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's costs: drawing the sample preview (with the settings save that follows each
 // change), repainting the whole palette grid, and starting up until the window is shown.
 // Each figure is also given as a ratio to a baseline, filling the preview picture once.

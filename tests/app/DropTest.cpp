@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files dropped on the window: each kind opens as its open button does after its dialog, chosen
 // by extension in any letter case; a folder gives its VOB files; what is not taken is logged
 // as a warning.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The IFO tab's hex field: what it shows, what it reads back, and when it reports a change.
 #include <QApplication>
 #include <QClipboard>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preview on a high-density screen (QT_SCALE_FACTOR=2): the picture has the screen's
 // pixels, is shown one to one, and is keyed see-through on them.
 #include <QApplication>

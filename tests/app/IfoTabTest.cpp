@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The IFO tab end to end: typing into the hex fields, picking panel colours, Default, Restore,
 // opening and saving title set files through the scripted dialogs, and what the grid, the
 // preview and the log show afterwards.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The log list: the level it reads at each line, the newest thousand lines kept, the newest
 // selected and scrolled into view.
 #include <QListWidget>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: start-up with and without a settings file, tab switching, the log list,
 // the settings written at each change, the dialogs' folders kept across runs, and the palette
 // grid as drawn.

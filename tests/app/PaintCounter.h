@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Counts the paint events of a widget it is installed on, to see whether something was redrawn.
 #pragma once
 

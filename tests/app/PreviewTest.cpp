@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sample preview: which colours the picture holds for each mapping and width, where the
 // text starts, the drawing at twice the pixel ratio, the see-through display, and when the
 // preview's handlers draw and save.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress window and its host: layout, caption, the main window disabled for a run and
 // enabled on every way out, and Cancel reaching the work through the pump.
 #include <QElapsedTimer>

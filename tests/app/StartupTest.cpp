@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program as started from a shell: without a display it says so and points to the CLI;
 // an exception that escapes start-up or the message loop ends it with exit code 1.
 #include <QProcess>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Subtitles tab: its list, the before/after pictures following the SUP tab and the palette,
 // keyboard stepping and the PNG export.
 #include <QComboBox>

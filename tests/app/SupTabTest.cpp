@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The SUP tab end to end: open, pick, default, restore and save real SUP files through the
 // scripted dialogs, checking lists, edits, grid, preview, log and the bytes written.
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The toolkit behaviour the window relies on: list picks, check boxes, spin fields, the dialog
 // seam, the owner-drawn grid and the see-through preview display.
 #include <QCheckBox>

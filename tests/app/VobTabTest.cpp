@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The VOB tab end to end: VOB files picked through the scripted open dialog, scanned under the
 // real progress window, with the grid's VOB cells, the file list and the log checked after.
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A main window for tests: settings beside a fake executable in a temporary folder, scripted
 // dialogs, and helpers to act as the user would.
 #pragma once

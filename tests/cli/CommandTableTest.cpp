@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmoran-cli's command table against what users read: each command's --help, the manual page
 // and the bash completion list every option of every command.
 #include <gtest/gtest.h>

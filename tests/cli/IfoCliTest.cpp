@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmoran-cli ifo and colour, run as a separate process.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmoran-cli sup pictures, vob pictures and the subtitle list of sup show --json.
 #include <gtest/gtest.h>
 

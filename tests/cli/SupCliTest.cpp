@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmoran-cli sup show / sup remap, run as the executable.
 #include <gtest/gtest.h>
 

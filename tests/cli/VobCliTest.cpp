@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // velmoran-cli vob scan and vob remap through the executable: output, JSON, failures, usage,
 // Ctrl-C.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Normalising colours and the caption colour for a background.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Big-endian access, the command walk, command words and the marker unit.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-file reads and saves that never damage the target.
 #include <gtest/gtest.h>
 

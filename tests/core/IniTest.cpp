@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The INI reader and writer: values, defaults, and keeping what it does not own.
 #include <gtest/gtest.h>
 

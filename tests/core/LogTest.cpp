@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The log's level rule and exact formatting.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress protocol: order of steps, the pump's rule for the cancel flag, the throttle.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file: path rule, first start, defaults, clamping and what a save keeps.
 #include <gtest/gtest.h>
 

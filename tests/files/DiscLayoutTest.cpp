@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A disc's layout on a disc's root: folders listed in any letter case and script, title sets
 // grouped, menus apart.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conversions between screen colours, Y Cr Cb values and palette hex texts.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The IFO document: loading, finding the first program chain's palette, saving it back.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading SUP files: the "SP" test, the marker, the packet list and the first subtitle's mapping.
 #include <gtest/gtest.h>
 

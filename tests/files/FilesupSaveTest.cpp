@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving SUP files: the rewritten words, the log lines, and targets that survive failures.
 #include <gtest/gtest.h>
 

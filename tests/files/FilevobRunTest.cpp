@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The VOB tab's run over several files: sorting, stops, the grid after each file, cancellation;
 // and a file larger than 4 GiB.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The VOB scanner on built files: packs, packet splits, streams, marker units, missing commands,
 // cancellation and the state left behind on every way out.
 #include <gtest/gtest.h>

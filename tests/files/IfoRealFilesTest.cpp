@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // IFO files written by dvdauthor: the palette read agrees with lsdvd's, and a save changes
 // nothing but palette bytes. Needs ffmpeg, dvdauthor and lsdvd; skipped without them.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Palette files: formats by name and by word, parsing of each format, and writing them.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The subpicture decoder against the independent test decoder, on units from the builders (the
 // VOB scanner's units: VobRealFilesTest and the CLI's vob pictures).
 #include <gtest/gtest.h>

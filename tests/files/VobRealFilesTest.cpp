@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files made by real DVD tools: an MPEG-2 program stream from ffmpeg, two subtitle streams
 // muxed in by spumux, and the title set that dvdauthor makes of it. The VOB scanner's count and
 // usage table are checked against the subpicture units that ffprobe lists, parsed here on their

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The entry remap of VOB files on built files: each result compared byte for byte with the same
 // file built from remapped units, so any other byte that changed fails; bad input and failed or
 // cancelled writes leave every file as it was.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package as a user meets it: unpacked into a scratch root (dpkg -x), its programs
 # run from there, its manual pages rendered, its bash completion asked, and its window started
 # under Xvfb by a user who may not write the program's folder. The -dbgsym package beside it

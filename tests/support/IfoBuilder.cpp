@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // IFO files made in memory, with chosen palettes and chosen pointers.
 #include "tests/support/IfoBuilder.h"
 

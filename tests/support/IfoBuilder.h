@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // IFO files made in memory: title sets with several title chains and menu language units, and
 // video managers with a first-play chain and menus, each chain with a chosen palette.
 #pragma once

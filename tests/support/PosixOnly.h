@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of POSIX behaviour (FIFOs, devices, hard and symbolic links, owners, fork, signals,
 // terminals): skipped on Windows with a reason. There the few POSIX calls they make exist as
 // failing stand-ins, so that the tests still compile.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stand-ins that record what the documents send: log lines, progress calls, grid cells.
 #include "tests/support/Recorders.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a program and captures what it writes, for end-to-end tests of the executables.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings controls held in memory, with the window's initial values: the tests' and fuzz
 // targets' stand-in for the window.
 #pragma once

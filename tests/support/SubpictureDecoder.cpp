@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A subpicture decoder for tests, written apart from the program's command walk.
 #include "tests/support/SubpictureDecoder.h"
 

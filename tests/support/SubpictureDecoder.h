@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A subpicture decoder for tests, written apart from the program's command walk: it decodes a
 // unit's picture and gives each pixel the palette entry and contrast that the unit's commands
 // give it, after each control sequence.

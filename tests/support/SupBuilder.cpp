@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SUP files made in memory for tests and benchmarks, with a record of where each field went.
 #include "tests/support/SupBuilder.h"
 

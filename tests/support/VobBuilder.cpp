@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds VOB files in memory: packs of several kinds and subpicture units split into packets.
 #include "tests/support/VobBuilder.h"
 

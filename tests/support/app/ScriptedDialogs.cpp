@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for the window's dialogs: answers queued by a test, no modal loop.
 #include "tests/support/app/ScriptedDialogs.h"
 
