@@ -147,92 +147,6 @@ bool VobRemap::Plan(const std::vector<std::string>& paths) {
   return true;
 }
 
-bool VobRemap::PlanAndWriteCopy(const std::string& path, const std::string& out) {
-  // Refused before it is opened: opening a FIFO would wait for a reader.
-  if (IsDeviceOrFifo(out)) {
-    LogMessage(kLogError, "ERROR - Can't write a VOB copy to a device or FIFO [%s]", out.c_str());
-    return false;
-  }
-  const FileDescriptor in(OpenForReading(path));
-  struct stat info {};
-  if (!in.valid() || ::fstat(in.get(), &info) != 0) {
-    LogMessage(kLogError, "ERROR - Can't open [%s]", path.c_str());
-    return false;
-  }
-  const std::int64_t size = info.st_size;
-  // A new copy, as cp makes it: renamed into place only when complete, but not forced to the
-  // disk first. The source is never written, so a power cut can cost only this copy.
-  AtomicFile target(out, AtomicFile::Durability::kNoFlush);
-  if (!target.Create()) {
-    LogMessage(kLogError, "ERROR - Can't Create [%s]", out.c_str());
-    return false;
-  }
-  if (target.method() == AtomicFile::Method::kDirect) {
-    LogMessage(kLogError, "ERROR - Can't write a VOB copy to a device or FIFO [%s]", out.c_str());
-    return false;
-  }
-
-  // The kernel copies the file while the scan plans it; the changed bytes go in once both are
-  // done. Every way out stops and joins the copy; an uncommitted target leaves `out` alone.
-  std::atomic<bool> stop{false};
-  std::atomic<bool> finished{false};
-  std::atomic<bool> copied{true};
-  std::atomic<std::int64_t> position{0};
-  std::thread copier([&] {
-    for (std::int64_t offset = 0; offset < size && !stop; offset += kCopyStep) {
-      const std::int64_t length = std::min(kCopyStep, size - offset);
-      if (!target.CopyFrom(in.get(), offset, static_cast<std::uint64_t>(length))) {
-        copied = false;
-        break;
-      }
-      position = offset + length;
-    }
-    finished = true;
-  });
-  struct Join {
-    std::thread& thread;
-    std::atomic<bool>& stop;
-    ~Join() {
-      stop = true;
-      thread.join();
-    }
-  } join{copier, stop};
-
-  if (!Plan({path})) return false;
-  ProgressStart(size, "Writing VOB file [%s]", out.c_str());
-  struct End {
-    ~End() { ProgressEnd(); }
-  } end;
-  while (!finished) {
-    if (PumpMessages()) {
-      LogMessage(kLogWarning, "WARNING - Cancel button pressed process aborted!");
-      return false;
-    }
-    ProgressStep(position, nullptr);
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  if (!copied || position != size) {
-    LogMessage(kLogError, "ERROR - Can't write to file [%s]", out.c_str());
-    return false;
-  }
-  for (const VobPatch& patch : plans_.front().patches) {
-    std::uint8_t byte = 0;
-    if (!ReadAt(in.get(), patch.offset, &byte, 1) || byte != patch.before) {
-      LogMessage(kLogError, "ERROR - File changed since it was scanned [%s]", path.c_str());
-      return false;
-    }
-    if (!target.WriteAt(patch.offset, ByteView(&patch.after, 1))) {
-      LogMessage(kLogError, "ERROR - Can't write to file [%s]", out.c_str());
-      return false;
-    }
-  }
-  if (!target.Commit()) {
-    LogMessage(kLogError, "ERROR - Can't write to file [%s]", out.c_str());
-    return false;
-  }
-  return true;
-}
-
 namespace {
 
 // A stretch of neighbouring bytes to change in one file: one write each way.
@@ -301,7 +215,135 @@ void PutBack(const std::vector<VobFilePlan>& plans, const std::vector<Run>& runs
   });
 }
 
+// Opens the file to copy and takes its size; false with the error line.
+bool OpenSource(const std::string& path, FileDescriptor& in, std::int64_t& size) {
+  in = FileDescriptor(OpenForReading(path));
+  struct stat info {};
+  if (!in.valid() || ::fstat(in.get(), &info) != 0) {
+    LogMessage(kLogError, "ERROR - Can't open [%s]", path.c_str());
+    return false;
+  }
+  size = info.st_size;
+  return true;
+}
+
+// Creates the copy's target; false with the error line. A device or FIFO is refused: the copy
+// needs a file it can write at any offset.
+bool CreateCopyTarget(AtomicFile& target, const std::string& out) {
+  if (!target.Create()) {
+    LogMessage(kLogError, "ERROR - Can't Create [%s]", out.c_str());
+    return false;
+  }
+  if (target.method() == AtomicFile::Method::kDirect) {
+    LogMessage(kLogError, "ERROR - Can't write a VOB copy to a device or FIFO [%s]", out.c_str());
+    return false;
+  }
+  return true;
+}
+
+// The kernel's copy of a whole file into a target, on a second thread from construction on.
+// Destruction stops and joins it.
+class BackgroundCopy {
+ public:
+  BackgroundCopy(AtomicFile& target, int fd, std::int64_t size)
+      : size_(size), thread_([this, &target, fd] { CopyAll(target, fd); }) {}
+  ~BackgroundCopy() {
+    stop_ = true;
+    thread_.join();
+  }
+  BackgroundCopy(const BackgroundCopy&) = delete;
+  BackgroundCopy& operator=(const BackgroundCopy&) = delete;
+
+  // Waits for the copy with the progress window up; false, with the error line, when it is
+  // cancelled or fails.
+  bool Wait(const std::string& out) {
+    ProgressStart(size_, "Writing VOB file [%s]", out.c_str());
+    struct End {
+      ~End() { ProgressEnd(); }
+    } end;
+    while (!finished_) {
+      if (PumpMessages()) {
+        LogMessage(kLogWarning, "WARNING - Cancel button pressed process aborted!");
+        return false;
+      }
+      ProgressStep(position_, nullptr);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (!copied_ || position_ != size_) {
+      LogMessage(kLogError, "ERROR - Can't write to file [%s]", out.c_str());
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  void CopyAll(AtomicFile& target, int fd) {
+    for (std::int64_t offset = 0; offset < size_ && !stop_; offset += kCopyStep) {
+      const std::int64_t length = std::min(kCopyStep, size_ - offset);
+      if (!target.CopyFrom(fd, offset, static_cast<std::uint64_t>(length))) {
+        copied_ = false;
+        break;
+      }
+      position_ = offset + length;
+    }
+    finished_ = true;
+  }
+
+  const std::int64_t size_;
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> finished_{false};
+  std::atomic<bool> copied_{true};
+  std::atomic<std::int64_t> position_{0};
+  std::thread thread_;  // last: it starts once the members it uses are made
+};
+
+// The planned runs of one file written into its copy, each run in one write, after checking that
+// the source still holds the bytes planned from; false with the error line.
+bool WriteRunsIntoCopy(int source, const std::string& path, AtomicFile& target,
+                       const std::string& out, const std::vector<Run>& runs) {
+  std::vector<std::uint8_t> now;
+  for (const Run& run : runs) {
+    now.resize(run.before.size());
+    if (!ReadAt(source, run.offset, now.data(), now.size()) || now != run.before) {
+      LogMessage(kLogError, "ERROR - File changed since it was scanned [%s]", path.c_str());
+      return false;
+    }
+  }
+  for (const Run& run : runs) {
+    if (!target.WriteAt(run.offset, ByteView(run.after.data(), run.after.size()))) {
+      LogMessage(kLogError, "ERROR - Can't write to file [%s]", out.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
+
+bool VobRemap::PlanAndWriteCopy(const std::string& path, const std::string& out) {
+  // Refused before it is opened: opening a FIFO would wait for a reader.
+  if (IsDeviceOrFifo(out)) {
+    LogMessage(kLogError, "ERROR - Can't write a VOB copy to a device or FIFO [%s]", out.c_str());
+    return false;
+  }
+  FileDescriptor in;
+  std::int64_t size = 0;
+  if (!OpenSource(path, in, size)) return false;
+  // A new copy, as cp makes it: renamed into place only when complete, but not forced to the
+  // disk first. The source is never written, so a power cut can cost only this copy.
+  AtomicFile target(out, AtomicFile::Durability::kNoFlush);
+  if (!CreateCopyTarget(target, out)) return false;
+  // The kernel copies the file while the scan plans it; the changed bytes go in once both are
+  // done. Every way out stops and joins the copy; an uncommitted target leaves `out` alone.
+  BackgroundCopy copy(target, in.get(), size);
+  if (!Plan({path}) || !copy.Wait(out)) return false;
+  if (!WriteRunsIntoCopy(in.get(), path, target, out, PlanRuns(plans_))) return false;
+  if (!target.Commit()) {
+    LogMessage(kLogError, "ERROR - Can't write to file [%s]", out.c_str());
+    return false;
+  }
+  return true;
+}
 
 bool VobRemap::WriteInPlace() const {
   const std::vector<Run> runs = PlanRuns(plans_);
