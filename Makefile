@@ -19,7 +19,7 @@ WERROR ?= $(if $(CI),ON,OFF)
 WERROR_FLAG := -DVELMORAN_WERROR=$(WERROR)
 
 # Debian packages the build and the tests need.
-PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev nlohmann-json3-dev \
+PACKAGES := cmake ninja-build ccache g++ pkg-config qt6-base-dev libgl-dev nlohmann-json3-dev \
             libgtest-dev libgmock-dev libbenchmark-dev \
             xvfb xauth fonts-liberation2 fonts-dejavu-core zlib1g-dev
 # Tests on real files: ffmpeg makes the streams (and ffprobe checks them), dvdauthor and spumux
