@@ -65,3 +65,9 @@ int YCrCbToRed(int y, int cr);
 int YCrCbToGreen(int y, int cr, int cb);
 int YCrCbToBlue(int y, int cb);
 TColor YCrCbToColour(int y, int cr, int cb);
+
+// RGB in palette files, converted as the tools that exchange them do (dvdauthor's sums): the
+// Y Cr Cb entry (0xYYCRCB) an RRGGBB value reads as, and the RRGGBB value written for an entry,
+// which reads back as the same entry for every entry an RGB value can give.
+std::uint32_t PaletteFileYCrCb(std::uint32_t rgb);
+std::uint32_t PaletteFileRgb(int y, int cr, int cb);

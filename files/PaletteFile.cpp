@@ -33,46 +33,6 @@ std::optional<std::uint32_t> SixHexDigits(const std::string& text) {
   return static_cast<std::uint32_t>(std::stoul(text, nullptr, 16));
 }
 
-// Palette files go between this program and other tools, so they hold RGB as those tools
-// convert it: dvdauthor reads an .rgb palette with these integer BT.601 (studio range) sums.
-int FileY(int r, int g, int b) { return (257 * r + 504 * g + 98 * b + 16500) / 1000; }
-int FileCr(int r, int g, int b) { return (439 * r - 368 * g - 71 * b + 128500) / 1000; }
-int FileCb(int r, int g, int b) { return (-148 * r - 291 * g + 439 * b + 128500) / 1000; }
-
-int ClampChannel(long value) { return static_cast<int>(std::clamp(value, 0L, 255L)); }
-
-// The RGB value written for a Y Cr Cb entry: the one that reads back as the same three bytes.
-// The inverse sums land within two steps of it for every entry an RGB value can give, so the
-// 5 x 5 x 5 values around them are tried, nearest first; an entry no RGB value gives (outside the
-// RGB gamut) gets the value that reads back closest to it.
-std::uint32_t FileRgbOf(int y, int cr, int cb) {
-  const double luma = 1.164 * (y - 16);
-  const int r0 = ClampChannel(std::lround(luma + 1.596 * (cr - 128)));
-  const int g0 = ClampChannel(std::lround(luma - 0.813 * (cr - 128) - 0.391 * (cb - 128)));
-  const int b0 = ClampChannel(std::lround(luma + 2.018 * (cb - 128)));
-  constexpr int kReach = 2;
-  long best = -1;
-  std::uint32_t chosen = 0;
-  for (int step = 0; step <= kReach; ++step) {
-    for (int dr = -step; dr <= step; ++dr) {
-      for (int dg = -step; dg <= step; ++dg) {
-        for (int db = -step; db <= step; ++db) {
-          if (std::max({std::abs(dr), std::abs(dg), std::abs(db)}) != step) continue;
-          const int r = r0 + dr, g = g0 + dg, b = b0 + db;
-          if (r < 0 || r > 255 || g < 0 || g > 255 || b < 0 || b > 255) continue;
-          const long ey = FileY(r, g, b) - y, ecr = FileCr(r, g, b) - cr, ecb = FileCb(r, g, b) - cb;
-          const long error = ey * ey + ecr * ecr + ecb * ecb;
-          if (best >= 0 && error >= best) continue;
-          best = error;
-          chosen = static_cast<std::uint32_t>(r << 16 | g << 8 | b);
-          if (error == 0) return chosen;
-        }
-      }
-    }
-  }
-  return chosen;
-}
-
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::size_t start = 0;
@@ -91,13 +51,6 @@ PaletteFormat PaletteFormatOfName(const std::string& fileName) {
   if (HasExtension(fileName, ".rgb")) return PaletteFormat::kRgb;
   if (HasExtension(fileName, ".idx")) return PaletteFormat::kIdx;
   return PaletteFormat::kYuv;
-}
-
-std::uint32_t PaletteFileRgb(int y, int cr, int cb) { return FileRgbOf(y, cr, cb); }
-
-std::uint32_t PaletteFileYCrCb(std::uint32_t rgb) {
-  const int r = static_cast<int>(rgb >> 16 & 0xFF), g = static_cast<int>(rgb >> 8 & 0xFF), b = static_cast<int>(rgb & 0xFF);
-  return static_cast<std::uint32_t>(FileY(r, g, b) << 16 | FileCr(r, g, b) << 8 | FileCb(r, g, b));
 }
 
 std::optional<PaletteFormat> PaletteFormatOfWord(const std::string& word) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "core/Colour.h"    // PaletteFileRgb, PaletteFileYCrCb
 #include "files/Fileifo.h"  // PaletteTexts
 
 
@@ -21,11 +22,6 @@ PaletteFormat PaletteFormatOfName(const std::string& fileName);
 // "yuv", "rgb" or "idx"; nullopt for any other word.
 std::optional<PaletteFormat> PaletteFormatOfWord(const std::string& word);
 
-// RGB in palette files, converted as the tools that exchange them do (dvdauthor's sums): the
-// Y Cr Cb entry (0xYYCRCB) an RRGGBB value reads as, and the RRGGBB value written for an entry,
-// which reads back as the same entry for every entry an RGB value can give.
-std::uint32_t PaletteFileYCrCb(std::uint32_t rgb);
-std::uint32_t PaletteFileRgb(int y, int cr, int cb);
 
 // The palette as a file of the given format, each line ended by "\n"; RGB by PaletteFileRgb.
 std::string FormatPaletteFile(const PaletteTexts& palette, PaletteFormat format);
