@@ -59,7 +59,10 @@ std::string Utf8FromWide(const std::wstring& wide) {
 }
 
 int OpenForReading(const std::string& path) {
-  if (path == "-") return ::_dup(0);
+  if (path == "-") {
+    ::_setmode(0, _O_BINARY);  // a Ctrl-Z byte in text mode would end the input
+    return ::_dup(0);
+  }
   return ::_wopen(WidePath(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
 }
 
