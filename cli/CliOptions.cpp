@@ -37,12 +37,12 @@ CommandLine ParseCommandLine(const Args& args, const std::vector<OptionSpec>& op
                              const std::string& command) {
   // A command of the table parses only options the table lists, so its help, the manual page
   // and the completion cannot miss one.
-  if (const CommandSpec* spec = FindCommandSpec(command)) {
+  if (const CommandSpec* entry = FindCommandSpec(command)) {
     for (const OptionSpec& option : options) {
       const auto listed =
-          std::find_if(spec->options.begin(), spec->options.end(),
+          std::find_if(entry->options.begin(), entry->options.end(),
                        [&](const OptionSpec& o) { return o.name == std::string(option.name); });
-      if (listed == spec->options.end()) {
+      if (listed == entry->options.end()) {
         throw std::logic_error(std::string(option.name) + " of " + command +
                                " is not in the command table");
       }
@@ -85,9 +85,9 @@ CommandLine ParseCommandLine(const Args& args, const std::vector<OptionSpec>& op
 }
 
 CommandLine ParseCommandLine(const Args& args, const std::string& command) {
-  const CommandSpec* spec = FindCommandSpec(command);
-  if (spec == nullptr) throw std::logic_error("no command '" + command + "' in the table");
-  return ParseCommandLine(args, spec->options, command);
+  const CommandSpec* entry = FindCommandSpec(command);
+  if (entry == nullptr) throw std::logic_error("no command '" + command + "' in the table");
+  return ParseCommandLine(args, entry->options, command);
 }
 
 bool AsksForHelp(const Args& args, const std::vector<OptionSpec>& options) {
