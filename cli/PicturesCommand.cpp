@@ -10,6 +10,7 @@
 #include "core/FileIO.h"
 #include "core/Log.h"
 #include "core/Platform.h"
+#include "files/DiscLayout.h"
 #include "files/Fileifo.h"
 #include "files/Filesup.h"
 #include "files/Filevob.h"
@@ -113,13 +114,10 @@ class PictureSink : public VobUnitSink {
 };
 
 // The VOB files an operand stands for: a file itself, or the .VOB files of a VIDEO_TS folder
-// or of the VIDEO_TS folder of a disc's root.
+// or of the VIDEO_TS folder of a disc's root (the disc layout finds which).
 std::vector<std::string> VobFiles(const std::string& operand) {
-  struct stat info {};
-  if (StatPath(operand, info) != 0 || !S_ISDIR(info.st_mode)) return {operand};
-  std::vector<std::string> files = FolderFiles(operand, ".VOB");
-  if (files.empty()) files = FolderFiles(operand + "/VIDEO_TS", ".VOB");
-  return files;
+  if (!IsFolder(operand)) return {operand};
+  return FolderFiles(operand, ".VOB");
 }
 
 }  // namespace
