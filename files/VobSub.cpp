@@ -11,12 +11,15 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
+#include <map>
 
 #include "core/FileIO.h"
 #include "core/Log.h"
 #include "files/DiscLayout.h"
 #include "files/Filevob.h"
 #include "files/PaletteFile.h"
+#include "files/SubtitlePicture.h"
 
 namespace {
 
@@ -191,4 +194,218 @@ void AppendSupPacket(std::vector<std::uint8_t>& out, std::uint32_t time, ByteVie
                                  0, 0, 0, 0};
   out.insert(out.end(), std::begin(header), std::end(header));
   out.insert(out.end(), unit.begin(), unit.end());
+}
+
+// The reader.
+//
+// The .sub is read by the VOB scanner, whose pack and packet parsing it shares: a VobSub .sub
+// is a program stream of 2048-byte packs, as a VOB is. Every complete unit is kept by the pack
+// where it starts; the .idx's filepos lines then pick their units from those. A unit's time is
+// the PTS of its first packet, read from that pack.
+
+namespace {
+
+constexpr std::size_t kPtsOffset = 23;  // in a pack: after the PES flags and header data length
+
+std::string Trim(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(" \t\r");
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// The text after `key` when the line starts with it (any case), else nullopt.
+std::optional<std::string> After(const std::string& line, const std::string& key) {
+  if (line.size() < key.size() || FoldCase(line.substr(0, key.size())) != key) return std::nullopt;
+  return Trim(line.substr(key.size()));
+}
+
+// Keeps every complete unit of the scan by the offset of the pack where it starts.
+class KeepUnits : public VobUnitSink {
+ public:
+  struct Kept {
+    int stream = 0;
+    std::vector<std::uint8_t> bytes;
+  };
+  struct Lost {
+    int stream = 0;
+    std::int64_t offset = 0;
+    std::string why;
+  };
+  bool UnitComplete(int stream, ByteView unit, const std::vector<UnitPiece>& pieces) override {
+    if (pieces.empty()) return true;
+    const std::int64_t pack = pieces.front().offset - pieces.front().offset % std::int64_t{kVobBlockSize};
+    units[{stream, pack}] = Kept{stream, {unit.begin(), unit.end()}};
+    return true;
+  }
+  bool UnitLost(int stream, int /*part*/, std::int64_t offset, const char* why) override {
+    lost.push_back({stream, offset, why});
+    return true;
+  }
+  bool StrayPacket(int /*stream*/, std::int64_t /*offset*/) override { return true; }
+
+  std::map<std::pair<int, std::int64_t>, Kept> units;
+  std::vector<Lost> lost;
+};
+
+long long Hex(std::int64_t value) { return static_cast<long long>(value); }
+
+std::vector<std::string> Split(const std::string& list) {
+  std::vector<std::string> items;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t comma = list.find(',', start);
+    items.push_back(Trim(list.substr(start, comma == std::string::npos ? comma : comma - start)));
+    if (comma == std::string::npos) return items;
+    start = comma + 1;
+  }
+}
+
+}  // namespace
+
+bool VobSubFile::Load(const std::string& idxPath) {
+  *this = VobSubFile();
+  idxPath_ = idxPath;
+  subPath_ = VobSubSubPath(idxPath);
+  std::vector<std::uint8_t> idx;
+  const bool loaded = LoadDocumentBytes(idxPath, idx, kMaxIdxSize) && ParseIndex(idx) &&
+                      LoadDocumentBytes(subPath_, sub_, kMaxSubSize) && ReadUnits();
+  if (!loaded) *this = VobSubFile();
+  return loaded;
+}
+
+bool VobSubFile::ParseIndex(const std::vector<std::uint8_t>& bytes) {
+  idxText_.assign(bytes.begin(), bytes.end());
+  const auto fail = [&](int number, const char* why) {
+    LogMessage(kLogError, "ERROR - Not a VobSub index file [%s]: line %d: %s", idxPath_.c_str(), number, why);
+    return false;
+  };
+  if (idxText_.find('\0') != std::string::npos) return fail(1, "it holds NUL bytes");
+  int number = 0;
+  std::size_t start = 0;
+  while (start < idxText_.size()) {
+    std::size_t end = idxText_.find('\n', start);
+    if (end == std::string::npos) end = idxText_.size();
+    const std::string line = Trim(idxText_.substr(start, end - start));
+    start = end + 1;
+    ++number;
+    if (line.empty() || line[0] == '#') continue;
+    if (const auto size = After(line, "size:")) {
+      char x = 0;
+      int used = 0;
+      if (std::sscanf(size->c_str(), "%d %c %d%n", &width_, &x, &height_, &used) != 3 || (x != 'x' && x != 'X') ||
+          static_cast<std::size_t>(used) != size->size() || width_ <= 0 || height_ <= 0) {
+        return fail(number, "size: is not WIDTHxHEIGHT");
+      }
+    } else if (const auto palette = After(line, "palette:")) {
+      std::string error;
+      palette_ = ParsePaletteFile("palette: " + *palette, PaletteFormat::kIdx, error);
+      if (!palette_) return fail(number, error.c_str());
+      paletteRgb_.clear();
+      for (const std::string& item : Split(*palette)) paletteRgb_.push_back(item);
+    } else if (const auto custom = After(line, "custom colors:")) {
+      customColours_ = *custom;
+    } else if (const auto id = After(line, "id:")) {
+      const std::size_t comma = id->find(',');
+      const auto index = comma == std::string::npos ? std::nullopt : After(Trim(id->substr(comma + 1)), "index:");
+      int value = -1;
+      int used = 0;
+      if (!index || std::sscanf(index->c_str(), "%d%n", &value, &used) != 1 ||
+          static_cast<std::size_t>(used) != index->size() || value < 0 || value > 31) {
+        return fail(number, "id: is not 'id: LANGUAGE, index: N' with N 0-31");
+      }
+      if (Stream(value) != nullptr) return fail(number, "a second id: line for the same index");
+      streams_.push_back({Trim(id->substr(0, comma)), value, {}, {}, {}});
+    } else if (const auto stamp = After(line, "timestamp:")) {
+      int h = 0, m = 0, s = 0, ms = 0, used = 0;
+      unsigned long long filepos = 0;
+      char sign = '+';
+      const char* text = stamp->c_str();
+      if (*text == '-') sign = *text++;
+      if (std::sscanf(text, "%d:%d:%d:%d, filepos: %llx%n", &h, &m, &s, &ms, &filepos, &used) != 5 ||
+          text[used] != '\0' || h < 0 || h > 99999 || m < 0 || m > 59 || s < 0 || s > 59 || ms < 0 || ms > 999) {
+        return fail(number, "timestamp: is not 'timestamp: hh:mm:ss:mmm, filepos: HEX'");
+      }
+      if (streams_.empty()) return fail(number, "timestamp: before any id: line");
+      const std::int64_t time = ((std::int64_t{h} * 60 + m) * 60 + s) * 1000 + ms;
+      streams_.back().timestampMs.push_back(sign == '-' ? -time : time);
+      streams_.back().filepos.push_back(static_cast<std::int64_t>(std::min<unsigned long long>(filepos, kMaxSubSize + 1)));
+    }
+  }
+  return true;
+}
+
+bool VobSubFile::ReadUnits() {
+  CFileVOB vob;
+  KeepUnits keep;
+  vob.SetUnitSink(&keep);
+  if (!vob.Open(subPath_) || vob.Scan(false) < 0) return false;
+  for (const KeepUnits::Lost& lost : keep.lost) {
+    if (Stream(lost.stream) == nullptr) continue;  // a stream the .idx does not list
+    LogMessage(kLogError, "ERROR - Stream %d unit at %08llX: %s [%s]", lost.stream, Hex(lost.offset),
+               lost.why.c_str(), subPath_.c_str());
+    return false;
+  }
+  const auto size = static_cast<std::int64_t>(sub_.size());
+  for (VobSubStream& stream : streams_) {
+    for (std::size_t i = 0; i < stream.filepos.size(); ++i) {
+      const std::int64_t filepos = stream.filepos[i];
+      const int n = stream.index;
+      if (filepos >= size) {
+        LogMessage(kLogError, "ERROR - Stream %d subtitle %zu: filepos %llX lies beyond the .sub (%lld bytes) [%s]",
+                   n, i + 1, Hex(filepos), Hex(size), idxPath_.c_str());
+        return false;
+      }
+      const std::int64_t pack = filepos - filepos % std::int64_t{kVobBlockSize};
+      const auto found = keep.units.find({n, pack});
+      const auto at = static_cast<std::size_t>(pack);
+      // The scanner took the unit's first packet only with its time stamp, inside the pack.
+      if (found == keep.units.end() || at + kPtsOffset + kPtsSize > sub_.size()) {
+        LogMessage(kLogError, "ERROR - Stream %d subtitle %zu: no subtitle unit starts at filepos %llX [%s]", n,
+                   i + 1, Hex(filepos), idxPath_.c_str());
+        return false;
+      }
+      const std::vector<std::uint8_t>& bytes = found->second.bytes;
+      std::vector<UnitWord> words;
+      const UnitWalk walk = WalkUnitWords(bytes, words);
+      if (walk.error != WalkError::kNone) {
+        LogMessage(kLogError, "ERROR - Can't walk the commands of stream %d subtitle %zu at %08llX: %s [%s]", n,
+                   i + 1, Hex(filepos), WalkErrorText(walk.error), subPath_.c_str());
+        return false;
+      }
+      const std::uint8_t* p = sub_.data() + at + kPtsOffset;
+      const std::int64_t time = (std::int64_t{p[0]} >> 1 & 0x07) << 30 | std::int64_t{p[1]} << 22 |
+                                (std::int64_t{p[2]} >> 1) << 15 | std::int64_t{p[3]} << 7 | std::int64_t{p[4]} >> 1;
+      stream.units.push_back({time, bytes, IsForcedUnit(bytes)});
+    }
+  }
+  return true;
+}
+
+const VobSubStream* VobSubFile::Stream(int index) const {
+  for (const VobSubStream& stream : streams_) {
+    if (stream.index == index) return &stream;
+  }
+  return nullptr;
+}
+
+std::string VobSubFile::TextWithPalette(const PaletteTexts& palette) const {
+  std::string line = FormatPaletteFile(palette, PaletteFormat::kIdx);
+  line.pop_back();  // the line ending of the line replaced stays
+  std::size_t start = 0;
+  std::size_t idLine = std::string::npos;
+  while (start < idxText_.size()) {
+    std::size_t end = idxText_.find('\n', start);
+    if (end == std::string::npos) end = idxText_.size();
+    const std::string text = idxText_.substr(start, end - start);
+    const std::size_t indent = text.find_first_not_of(" \t");
+    if (indent != std::string::npos && After(text.substr(indent), "palette:")) {
+      const std::size_t cr = end > start && idxText_[end - 1] == '\r' ? 1 : 0;
+      return idxText_.substr(0, start + indent) + line + idxText_.substr(end - cr);
+    }
+    if (idLine == std::string::npos && indent != std::string::npos && After(text.substr(indent), "id:")) idLine = start;
+    start = end + 1;
+  }
+  if (idLine != std::string::npos) return idxText_.substr(0, idLine) + line + "\n" + idxText_.substr(idLine);
+  const bool ended = idxText_.empty() || idxText_.back() == '\n';
+  return idxText_ + (ended ? "" : "\n") + line + "\n";
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,3 +50,64 @@ bool WriteVobSub(const std::string& idxPath, const VobSubTrack& track,
 
 // Appends one SUP packet: "SP", the time as 32-bit little-endian, four zero bytes, the unit.
 void AppendSupPacket(std::vector<std::uint8_t>& out, std::uint32_t time, ByteView unit);
+
+// One stream of an .idx: its id line, its timestamp lines and the unit each points at.
+struct VobSubStream {
+  std::string language;
+  int index = 0;                           // substream 0x20 + index
+  std::vector<std::int64_t> timestampMs;   // as the .idx gives them
+  std::vector<std::int64_t> filepos;
+  std::vector<VobSubUnit> units;           // read from the .sub, times from its PTS
+};
+
+// A VobSub pair read whole: the .idx text and, for every timestamp line, the unit its filepos
+// points at in the .sub. Lines other than size:, palette:, custom colors:, id: and timestamp:
+// are kept in the text but not read.
+class VobSubFile {
+ public:
+  // The largest .sub read, and the largest .idx.
+  static constexpr std::uint64_t kMaxSubSize = std::uint64_t{1} << 30;
+  static constexpr std::uint64_t kMaxIdxSize = 64 << 20;
+
+  // Reads the .idx and its .sub. False, with the error line and nothing held, when either can't
+  // be read, an .idx line can't be parsed, a filepos lies beyond the .sub, no unit of the stream
+  // starts in the pack at a filepos, a unit of a stream listed is damaged or cut short, or a
+  // unit's commands can't be walked.
+  bool Load(const std::string& idxPath);
+
+  const std::string& IdxPath() const { return idxPath_; }
+  const std::string& SubPath() const { return subPath_; }
+  const std::string& IdxText() const { return idxText_; }
+  const std::vector<std::uint8_t>& SubBytes() const { return sub_; }
+  const std::vector<VobSubStream>& Streams() const { return streams_; }
+  // The stream with that index; nullptr when the .idx has none.
+  const VobSubStream* Stream(int index) const;
+  // The size: line's values; 0 without one.
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  // The palette: line's entries as written (empty without one), and the text after
+  // "custom colors:" (empty without one).
+  const std::vector<std::string>& PaletteRgb() const { return paletteRgb_; }
+  const std::string& CustomColours() const { return customColours_; }
+  // The palette as Y Cr Cb hex texts; nullopt without a palette: line of 16 entries.
+  const std::optional<PaletteTexts>& Palette() const { return palette_; }
+  // The .idx text with its palette: line (the first) replaced by `palette` in RGB, its line
+  // ending kept; every other byte as it was. Without a palette: line, one is put before the
+  // first id: line (or at the end).
+  std::string TextWithPalette(const PaletteTexts& palette) const;
+
+ private:
+  bool ParseIndex(const std::vector<std::uint8_t>& bytes);
+  bool ReadUnits();
+
+  std::string idxPath_;
+  std::string subPath_;
+  std::string idxText_;
+  std::vector<std::uint8_t> sub_;
+  std::vector<VobSubStream> streams_;
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<std::string> paletteRgb_;
+  std::string customColours_;
+  std::optional<PaletteTexts> palette_;
+};
