@@ -389,8 +389,15 @@ const VobSubStream* VobSubFile::Stream(int index) const {
 }
 
 std::string VobSubFile::TextWithPalette(const PaletteTexts& palette) const {
-  std::string line = FormatPaletteFile(palette, PaletteFormat::kIdx);
-  line.pop_back();  // the line ending of the line replaced stays
+  // An entry that reads as it did keeps its text: RGB to Y Cr Cb and back is not the identity.
+  std::string line = "palette:";
+  for (std::size_t i = 0; i < palette.size(); ++i) {
+    const std::string& hex = palette[i];
+    const bool kept = palette_ && (*palette_)[i] == hex && i < paletteRgb_.size();
+    line += (i == 0 ? " " : ", ") +
+            (kept ? paletteRgb_[i]
+                  : FormatText("%06x", PaletteFileRgb(HexTextY(hex) & 0xFF, HexTextCr(hex) & 0xFF, HexTextCb(hex) & 0xFF)));
+  }
   std::size_t start = 0;
   std::size_t idLine = std::string::npos;
   while (start < idxText_.size()) {

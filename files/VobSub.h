@@ -92,7 +92,7 @@ class VobSubFile {
   // The palette as Y Cr Cb hex texts; nullopt without a palette: line of 16 entries.
   const std::optional<PaletteTexts>& Palette() const { return palette_; }
   // The .idx text with its palette: line (the first) replaced by `palette` in RGB, its line
-  // ending kept; every other byte as it was. Without a palette: line, one is put before the
+  // ending kept; an entry equal to the file's keeps its text as written, every other byte stays. Without a palette: line, one is put before the
   // first id: line (or at the end).
   std::string TextWithPalette(const PaletteTexts& palette) const;
 

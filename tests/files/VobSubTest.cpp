@@ -3,11 +3,14 @@
 // bad input is refused with nothing written.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <regex>
 #include <string>
 #include <vector>
 
 #include "core/Log.h"
 #include "files/Filevob.h"
+#include "files/PaletteFile.h"
 #include "files/VobSub.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TempDir.h"
@@ -84,6 +87,86 @@ TEST_F(VobSubTest, BadUnitOrIndexWritesNothing) {
     EXPECT_FALSE(FileExists(dir_.File("keep.sub")));
   }
   EXPECT_EQ(log_.LineCount(), 5);
+}
+
+// A pair of three units (the second over two packs) and the text of its .idx.
+std::string WritePair(const std::string& idx, std::vector<VobSubUnit>& units) {
+  units = {{900, UnitOfSize(100), false}, {90000, UnitOfSize(3000), false}, {180000, UnitOfSize(100), false}};
+  EXPECT_TRUE(WriteVobSub(idx, Track(), units));
+  const Bytes bytes = ReadFileBytes(idx);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  const std::size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+TEST_F(VobSubTest, BadPairsAreRefusedWithTheirReason) {
+  std::vector<VobSubUnit> units;
+  const std::string idx = WritePair(dir_.File("p.idx"), units);
+  const Bytes sub = ReadFileBytes(dir_.File("p.sub"));
+  Bytes walkFails = sub;
+  walkFails[31] = walkFails[32] = 0xFF;  // the first unit's control sequence offset
+  const struct {
+    std::string idx;
+    Bytes sub;
+    const char* line;
+  } cases[] = {
+      {idx, {}, "ERROR - Can't open ["},
+      {Replace(idx, "filepos: 000001800", "filepos: 000100000"), sub, "filepos 100000 lies beyond the .sub"},
+      {Replace(idx, "filepos: 000000800", "filepos: 000001000"), sub, "subtitle 2: no subtitle unit starts at filepos 1000"},
+      {Replace(idx, "index: 0", "index: 1"), sub, "Stream 1 subtitle 1: no subtitle unit starts"},
+      {Replace(idx, "id: en, index: 0\n", "") + "id: en, index: 0\n", sub, "line 21: timestamp: before any id: line"},
+      {Replace(idx, "00:00:01:000", "00:00:01"), sub, "timestamp: is not"},
+      {Replace(idx, "size: 720x576", "size: 720"), sub, "size: is not WIDTHxHEIGHT"},
+      {Replace(idx, "000000, ffffff, ", ""), sub, "expected 16 entries, found 14"},
+      {idx, walkFails, "Can't walk the commands of stream 0 subtitle 1 at 00000000: "},
+      {idx, Bytes(sub.begin(), sub.begin() + 0x1000), "ERROR - Stream 0 unit at 00000800: "},
+  };
+  for (const auto& c : cases) {
+    WriteFileBytes(dir_.File("b.idx"), Bytes(c.idx.begin(), c.idx.end()));
+    std::remove(dir_.File("b.sub").c_str());
+    if (!c.sub.empty()) WriteFileBytes(dir_.File("b.sub"), c.sub);
+    log_.Clear();
+    VobSubFile vobsub;
+    EXPECT_FALSE(vobsub.Load(dir_.File("b.idx"))) << c.line;
+    EXPECT_TRUE(vobsub.Streams().empty());
+    ASSERT_GE(log_.LineCount(), 1) << c.line;
+    EXPECT_NE(log_.Lines().front().find(c.line), std::string::npos) << log_.Lines().front();
+  }
+}
+
+// Every prefix of the .sub is refused, or read whole when only padding is missing.
+TEST_F(VobSubTest, EveryTruncatedSubIsReadCleanly) {
+  std::vector<VobSubUnit> units;
+  WritePair(dir_.File("p.idx"), units);
+  const Bytes sub = ReadFileBytes(dir_.File("p.sub"));
+  for (std::size_t size = 0; size < sub.size(); size += 31) {
+    WriteFileBytes(dir_.File("p.sub"), Bytes(sub.begin(), sub.begin() + static_cast<std::ptrdiff_t>(size)));
+    VobSubFile vobsub;
+    if (!vobsub.Load(dir_.File("p.idx"))) continue;
+    EXPECT_GT(size, sub.size() - 2048 + 29 + 100) << size;
+    ASSERT_EQ(vobsub.Streams().at(0).units.size(), 3u);
+    EXPECT_EQ(vobsub.Streams()[0].units[2].bytes, units[2].bytes);
+  }
+}
+
+TEST_F(VobSubTest, NewPaletteLineKeepsEveryOtherByte) {
+  std::vector<VobSubUnit> units;
+  std::string idx = WritePair(dir_.File("p.idx"), units);
+  idx = std::regex_replace(idx, std::regex("\n"), "\r\n");
+  WriteFileBytes(dir_.File("p.idx"), Bytes(idx.begin(), idx.end()));
+  VobSubFile vobsub;
+  ASSERT_TRUE(vobsub.Load(dir_.File("p.idx")));
+  PaletteTexts palette = *vobsub.Palette();
+  palette[2] = "EB8080";
+  EXPECT_EQ(vobsub.TextWithPalette(palette), Replace(idx, "000000, ffffff, 000000, ", "000000, ffffff, ffffff, "));
+  const std::string without = std::regex_replace(idx, std::regex("palette: [^\r]*\r\n"), "");
+  WriteFileBytes(dir_.File("p.idx"), Bytes(without.begin(), without.end()));
+  ASSERT_TRUE(vobsub.Load(dir_.File("p.idx")));
+  EXPECT_EQ(vobsub.TextWithPalette(palette), Replace(without, "id: ", FormatPaletteFile(palette, PaletteFormat::kIdx) + "id: "));
 }
 
 TEST_F(VobSubTest, SubPathBesideIdx) {
