@@ -31,6 +31,14 @@ std::string IdxOutput(const CommandLine& line, const std::string& value) {
   return value;
 }
 
+// The FILE.idx operand: an .idx file by name, its .sub beside it, so not standard input.
+std::string IdxOperand(const CommandLine& line) {
+  const std::string file = line.OneOperand("FILE.idx");
+  if (file == "-") line.Fail("a VobSub pair can't be read from standard input; give FILE.idx");
+  if (!HasExtension(file, ".idx")) line.Fail("'" + file + "' does not end in .idx");
+  return file;
+}
+
 // The palette --ifo [--pgc N] or --palette-file name, or the IFO tab's default palette, as hex
 // texts. False (logged) when a file can't be read.
 bool ChosenPalette(const CommandLine& line, PaletteTexts& palette) {
@@ -132,7 +140,7 @@ const VobSubStream* ChosenStream(const CommandLine& line, const VobSubFile& vobs
 
 int ToSup(const Args& args) {
   const CommandLine line = ParseCommandLine(args, "vobsub to-sup");
-  const std::string file = line.OneOperand("FILE.idx");
+  const std::string file = IdxOperand(line);
   const std::string out = line.Required("-o", "-o OUT.sup");
   VobSubFile vobsub;
   if (!vobsub.Load(file)) return kExitFailed;
@@ -160,7 +168,7 @@ int ToSup(const Args& args) {
 
 int Show(const Args& args) {
   const CommandLine line = ParseCommandLine(args, "vobsub show");
-  const std::string file = line.OneOperand("FILE.idx");
+  const std::string file = IdxOperand(line);
   VobSubFile vobsub;
   if (!vobsub.Load(file)) return kExitFailed;
   const auto forced = [](const VobSubStream& s) {
@@ -196,7 +204,7 @@ int Show(const Args& args) {
 
 int Set(const Args& args) {
   const CommandLine line = ParseCommandLine(args, "vobsub set");
-  const std::string file = line.OneOperand("FILE.idx");
+  const std::string file = IdxOperand(line);
   const std::string out = IdxOutput(line, line.Required("-o", "-o OUT.idx"));
   std::optional<std::vector<std::string>> palette;
   if (const auto text = line.Value("--palette")) palette = ParsePaletteOption(*text);
@@ -235,7 +243,7 @@ int Set(const Args& args) {
 
 int Remap(const Args& args) {
   const CommandLine line = ParseCommandLine(args, "vobsub remap");
-  const std::string file = line.OneOperand("FILE.idx");
+  const std::string file = IdxOperand(line);
   const EntryMap map = EntryMapOptions(line);
   const auto out = line.Value("-o");
   if (out) IdxOutput(line, *out);
