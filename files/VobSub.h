@@ -41,7 +41,8 @@ std::string BuildVobSubIndex(const VobSubTrack& track, const std::vector<VobSubU
                              const std::vector<std::int64_t>& filepos);
 
 // Writes `idxPath` and its .sub (VobSubSubPath), both through safe saves: both files are written
-// completely before either replaces what was there. False, with the error line and nothing
+// completely before either replaces what was there, the .sub first (should the .idx then fail to
+// take its place, the new .sub stays beside the old .idx). False, with the error line and nothing
 // written, for a unit shorter than 4 bytes, larger than 65535 bytes or whose size word differs
 // from its bytes, a time outside 0 to 2^33 - 1, an index outside 0-31, or a failed save. The
 // units are written in the order given.
