@@ -188,8 +188,8 @@ int Show(const Args& args) {
   }
   std::string text;
   for (const VobSubStream& s : vobsub.Streams()) {
-    text += FormatText("stream %d: language %s subtitles %zu forced %td\n", s.index, OneLine(s.language).c_str(),
-                       s.units.size(), forced(s));
+    text += FormatText("stream %d: language %s subtitles %zu forced %lld\n", s.index, OneLine(s.language).c_str(),
+                       s.units.size(), static_cast<long long>(forced(s)));
   }
   if (vobsub.Width() > 0) text += FormatText("size: %dx%d\n", vobsub.Width(), vobsub.Height());
   if (!vobsub.PaletteRgb().empty()) {
