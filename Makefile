@@ -25,6 +25,8 @@ PACKAGES := cmake ninja-build ccache g++ pkg-config qt6-base-dev libgl-dev nlohm
 # Tests on real files: ffmpeg makes the streams (and ffprobe checks them), dvdauthor and spumux
 # make title sets and subtitle streams, lsdvd reads the palettes back.
 PACKAGES += dvdauthor lsdvd ffmpeg
+# mkvmerge and mkvextract carry VobSub pairs into MKV files and out again.
+PACKAGES += mkvtoolnix
 
 # The fuzz build and the sanitizer runs need clang and its runtime libraries.
 FUZZ_PACKAGES := clang libclang-rt-14-dev

@@ -10,6 +10,7 @@
 #include "tests/support/SupBuilder.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/VobBuilder.h"
+#include "files/VobSub.h"
 
 namespace {
 
@@ -80,5 +81,17 @@ int main(int argc, char** argv) {
   Seed(dir, "fuzz_remap", "alternating", alternating.Data());
   const auto split = VobBuilder::UnitBlocks(2, MakeSubpictureUnit(0x3210, 0xF5F0, 2000));
   Seed(dir, "fuzz_remap", "split-commands", VobBuilder().NavPack().Block(split[0]).VideoPack().Block(split[1]).Data());
+  // A VobSub pair: the .idx's length in two bytes, the .idx, then the .sub.
+  TempDir pair;
+  VobSubTrack track;
+  track.palette.fill("108080");
+  WriteVobSub(pair.File("seed.idx"), track,
+              {{90000, MakeSubpictureUnit(0x3210, 0xFFF0), false}, {180000, MakeSubpictureUnit(0x3210, 0xF5F0, 3000), true}});
+  const Bytes idx = ReadFileBytes(pair.File("seed.idx"));
+  const Bytes sub = ReadFileBytes(pair.File("seed.sub"));
+  Bytes vobsub = {static_cast<std::uint8_t>(idx.size() >> 8), static_cast<std::uint8_t>(idx.size())};
+  vobsub.insert(vobsub.end(), idx.begin(), idx.end());
+  vobsub.insert(vobsub.end(), sub.begin(), sub.end());
+  Seed(dir, "fuzz_vobsub", "two-units", vobsub);
   return 0;
 }
