@@ -175,6 +175,14 @@ class SubtitleViewerTest : public QObject {
     page.SelectSubtitle(1);
     QVERIFY(page.BeforeImage().isNull());
     QCOMPARE(page.BeforeView->text(), QString("Can't read this subtitle from its VOB file"));
+
+    // A scan that finds stream 1 no more lists the SUP file (here none) again.
+    WriteFileBytes(path, VobBuilder().Unit(0, MakeSubpictureUnit(0x3210, 0xFFF0)).Data());
+    window.dialogs.AnswerFile(path);
+    form.Vob().FileOpenVOB->click();
+    QCOMPARE(page.ListedStream(), -1);
+    QCOMPARE(page.SourceList->count(), 2);
+    QCOMPARE(page.SubtitleList->model()->rowCount(), 0);
   }
 };
 
