@@ -79,7 +79,8 @@ QVariant SubtitleListModel::data(const QModelIndex& index, int role) const {
       return row.facts.duration ? QString::number(static_cast<double>(*row.facts.duration) / 90000.0, 'f', 3)
                                 : QString("-");
     case kForced: return row.facts.forced ? QString("yes") : QString();
-    case kMapping: return row.readable ? SlotsText(row.colour) + "/" + SlotsText(row.contrast) : QString("unreadable");
+    case kMapping:
+      return row.readable ? SlotsText(row.colour) + "/" + SlotsText(row.contrast) : QString("unreadable");
     default: return {};
   }
 }
@@ -90,8 +91,9 @@ QVariant SubtitleListModel::headerData(int section, Qt::Orientation orientation,
   return section >= 0 && section < kColumns ? QString(kTitles[section]) : QVariant();
 }
 
-SubtitlePage::SubtitlePage(QTabWidget* tabs, const CFileSUP& sup, const VobSubtitleIndex& vobSubtitles,
-                           const SupTab& mapping, const std::array<TColor, 16>& palette, Dialogs& dialogs)
+SubtitlePage::SubtitlePage(QTabWidget* tabs, const CFileSUP& sup,
+                           const VobSubtitleIndex& vobSubtitles, const SupTab& mapping,
+                           const std::array<TColor, 16>& palette, Dialogs& dialogs)
     : supSubtitles_(sup),
       vobSubtitles_(vobSubtitles),
       mapping_(mapping),
@@ -113,8 +115,10 @@ SubtitlePage::SubtitlePage(QTabWidget* tabs, const CFileSUP& sup, const VobSubti
   SubtitleList->horizontalHeader()->setStretchLastSection(true);
   connect(SubtitleList->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { ShowPictures(); });
 
-  beforeTitle_ = MakeLabel(this, {}, QRect(kBeforeBounds.x(), kBeforeBounds.y() - 16, kBeforeBounds.width(), 16));
-  afterTitle_ = MakeLabel(this, {}, QRect(kAfterBounds.x(), kAfterBounds.y() - 16, kAfterBounds.width(), 16));
+  // The titles stand over the pictures, as wide as they are.
+  for (auto [title, bounds] : {std::pair{&beforeTitle_, kBeforeBounds}, {&afterTitle_, kAfterBounds}}) {
+    *title = MakeLabel(this, {}, QRect(bounds.x(), bounds.y() - 16, bounds.width(), 16));
+  }
   for (auto [area, view, bounds] : {std::tuple{&beforeArea_, &BeforeView, kBeforeBounds},
                                     std::tuple{&afterArea_, &AfterView, kAfterBounds}}) {
     *area = new QScrollArea(this);
@@ -184,7 +188,9 @@ int SubtitlePage::ListedStream() const { return stream_ ? stream_->Stream() : -1
 void SubtitlePage::FillSourceList(int stream) {
   SourceList->clear();
   SourceList->addItem("SUP file", -1);
-  for (const int s : vobSubtitles_.Streams()) SourceList->addItem(QString("VOB stream %1").arg(s), s);
+  for (const int s : vobSubtitles_.Streams()) {
+    SourceList->addItem(QString("VOB stream %1").arg(s), s);
+  }
   SourceList->setCurrentIndex(std::max(0, SourceList->findData(stream)));
 }
 
@@ -222,7 +228,8 @@ void SubtitlePage::ShowTitles() {
   if (!stream_) {
     afterTitle_->setText("After (the mapping Save SUP writes)");
   } else {
-    afterTitle_->setText(entryMap_ ? "After (the entry map)" : "After (no entry map: as it stands)");
+    afterTitle_->setText(entryMap_ ? "After (the entry map)"
+                                   : "After (no entry map: as it stands)");
   }
 }
 
@@ -271,7 +278,8 @@ void SubtitlePage::ShowPictures() {
   const ByteView unit = current < 0 ? ByteView() : Source().Unit(current, unitBuffer_);
   if (unit.empty()) {
     // A VOB file changed or gone since the scan no longer holds the unit.
-    const QString why = current < 0 ? QString() : QString("Can't read this subtitle from its VOB file");
+    const QString why =
+        current < 0 ? QString() : QString("Can't read this subtitle from its VOB file");
     before_ = after_ = QImage();
     Show(BeforeView, beforeArea_, before_, why);
     Show(AfterView, afterArea_, after_, why);

@@ -35,7 +35,9 @@ std::optional<std::int64_t> SupSubtitles::Time(int index) const {
   return sup_.SubtitleTime(index);
 }
 
-ByteView SupSubtitles::Unit(int index, std::vector<std::uint8_t>&) const { return sup_.SubtitleUnit(index); }
+ByteView SupSubtitles::Unit(int index, std::vector<std::uint8_t>&) const {
+  return sup_.SubtitleUnit(index);
+}
 
 void VobSubtitleIndex::Clear() {
   files_.clear();
@@ -48,7 +50,8 @@ void VobSubtitleIndex::Add(const std::vector<VobUnitFacts>& units, const std::st
   const int file = static_cast<int>(files_.size()) - 1;
   for (const VobUnitFacts& unit : units) {
     if (unit.stream < 0 || unit.stream >= kSubpictureStreams) continue;
-    streams_[static_cast<std::size_t>(unit.stream)].push_back({file, unit.pts, unit.size, unit.pieces});
+    streams_[static_cast<std::size_t>(unit.stream)].push_back(
+        {file, unit.pts, unit.size, unit.pieces});
   }
 }
 
@@ -90,7 +93,8 @@ ByteView VobSubtitleIndex::Unit(int stream, int index, std::vector<std::uint8_t>
   for (const UnitPiece& piece : place->pieces) {
     const std::size_t part = piece.part == 1 ? 1 : 0;
     FileDescriptor& fd = open[part];
-    if (!fd.valid()) fd = FileDescriptor(OpenForReading(files_[static_cast<std::size_t>(place->file)][part]));
+    if (!fd.valid())
+      fd = FileDescriptor(OpenForReading(files_[static_cast<std::size_t>(place->file)][part]));
     if (!fd.valid() || !ReadAt(fd.get(), piece.offset, buffer.data() + filled, piece.length)) {
       buffer.clear();
       return {};

@@ -28,8 +28,8 @@ class SubtitleSource {
 
 // What a list shows of one subtitle, read from its unit's commands.
 struct SubtitleRow {
-  bool readable = false;  // false: the unit could not be read, nothing below is known
-  SubpictureFacts facts;  // duration and forced
+  bool readable = false;        // false: the unit could not be read, nothing below is known
+  SubpictureFacts facts;        // duration and forced
   std::optional<int> colour;    // the first SET_COLOR word of the first control sequence
   std::optional<int> contrast;  // the first SET_CONTR word
 };
@@ -55,7 +55,8 @@ class VobSubtitleIndex {
   void Clear();
   // Takes the units one scan collected (CFileVOB::UnitFacts) from `path`, completed from
   // `nextPart` (empty when none).
-  void Add(const std::vector<VobUnitFacts>& units, const std::string& path, const std::string& nextPart);
+  void Add(const std::vector<VobUnitFacts>& units, const std::string& path,
+           const std::string& nextPart);
   // The streams holding at least one subtitle, in ascending order.
   std::vector<int> Streams() const;
   int Count(int stream) const;

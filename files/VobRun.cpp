@@ -24,7 +24,9 @@ VobRunResult RunVobFiles(CFileVOB& vob, const std::vector<std::string>& paths, b
     const bool continued = i + 1 < paths.size() && IsNextVobPart(paths[i], paths[i + 1]);
     if (continued) vob.SetNextPart(paths[i + 1]);
     if (vob.Scan(firstOnly) <= 0) return stop();
-    if (subtitles != nullptr) subtitles->Add(vob.UnitFacts(), paths[i], continued ? paths[i + 1] : std::string());
+    if (subtitles != nullptr) {
+      subtitles->Add(vob.UnitFacts(), paths[i], continued ? paths[i + 1] : std::string());
+    }
     vob.ShowVobGrid(grid);
     ++result.filesScanned;
     if (firstOnly) return result;
