@@ -64,7 +64,8 @@ class SubtitlePage : public QWidget {
                const SupTab& mapping, const std::array<TColor, 16>& palette, Dialogs& dialogs);
   ~SubtitlePage() override;
 
-  // The SUP document was loaded: the SUP file is listed again and its first subtitle chosen.
+  // The SUP document was loaded or saved: while the SUP file is listed, its rows are read again
+  // and the chosen row kept (the nearest one left).
   void ShowSubtitles();
   // A VOB scan ended: the source list offers each stream it found. A stream that was listed is
   // listed afresh when the scan found it again, else the SUP file is.

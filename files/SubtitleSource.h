@@ -49,7 +49,7 @@ class SupSubtitles : public SubtitleSource {
 
 // Where the subtitles of a VOB scan lie, stream by stream. Only the places of each unit's pieces
 // are held; a unit's bytes are read from its files when it is asked for, so a scan of a whole
-// disc costs a few dozen bytes per subtitle.
+// disc costs about a hundred bytes per subtitle.
 class VobSubtitleIndex {
  public:
   void Clear();
