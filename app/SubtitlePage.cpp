@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The Subtitles tab: the open SUP file's subtitles, each picture before and after the mapping.
+// The Subtitles tab: the subtitles of the open SUP file or of a scanned VOB stream, each picture
+// before and after the mapping.
 #include "app/SubtitlePage.h"
 
 #include <algorithm>
@@ -37,20 +38,19 @@ QString ClockText(std::int64_t ticks) {
 }
 
 // "0 1 2 3": a word's four slots, "-" for a missing command.
-QString SlotsText(ByteView unit, int code) {
-  const auto at = FindUnitCommand(unit, code);
-  if (!at) return "-";
-  const int word = static_cast<int>(ReadBigEndianUnchecked(unit.data() + *at, 2));
+QString SlotsText(const std::optional<int>& word) {
+  if (!word) return "-";
   QStringList values;
-  for (int s = 0; s < kSlotCount; ++s) values << QString::number(SlotValue(s, word));
+  for (int s = 0; s < kSlotCount; ++s) values << QString::number(SlotValue(s, *word));
   return values.join(' ');
 }
 
 }  // namespace
 
-void SubtitleListModel::Reload() {
+void SubtitleListModel::Reload(const SubtitleSource& source) {
   beginResetModel();
-  rows_.assign(static_cast<std::size_t>(sup_.PacketCount()), std::nullopt);
+  source_ = &source;
+  rows_.assign(static_cast<std::size_t>(source.Count()), std::nullopt);
   endResetModel();
 }
 
@@ -60,26 +60,27 @@ int SubtitleListModel::rowCount(const QModelIndex& parent) const {
 
 int SubtitleListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumns; }
 
-const SubtitleListModel::Row& SubtitleListModel::RowAt(int row) const {
-  std::optional<Row>& cached = rows_[static_cast<std::size_t>(row)];
-  if (!cached) {
-    const ByteView unit = sup_.SubtitleUnit(row);
-    cached = Row{ReadSubpictureFacts(unit), SlotsText(unit, kCmdColour) + "/" + SlotsText(unit, kCmdContrast)};
-  }
+const SubtitleRow& SubtitleListModel::RowAt(int row) const {
+  std::optional<SubtitleRow>& cached = rows_[static_cast<std::size_t>(row)];
+  if (!cached) cached = DescribeSubtitle(*source_, row);
   return *cached;
 }
 
 QVariant SubtitleListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount() || role != Qt::DisplayRole) return {};
-  const Row& row = RowAt(index.row());
+  const SubtitleRow& row = RowAt(index.row());
   switch (index.column()) {
     case kNumber: return index.row() + 1;
-    case kStart: return ClockText(sup_.SubtitleTime(index.row()));
+    case kStart: {
+      const auto time = source_->Time(index.row());
+      return time ? ClockText(*time) : QString("-");
+    }
     case kDuration:
       return row.facts.duration ? QString::number(static_cast<double>(*row.facts.duration) / 90000.0, 'f', 3)
                                 : QString("-");
     case kForced: return row.facts.forced ? QString("yes") : QString();
-    case kMapping: return row.mapping;
+    case kMapping:
+      return row.readable ? SlotsText(row.colour) + "/" + SlotsText(row.contrast) : QString("unreadable");
     default: return {};
   }
 }
@@ -90,9 +91,15 @@ QVariant SubtitleListModel::headerData(int section, Qt::Orientation orientation,
   return section >= 0 && section < kColumns ? QString(kTitles[section]) : QVariant();
 }
 
-SubtitlePage::SubtitlePage(QTabWidget* tabs, const CFileSUP& sup, const SupTab& mapping,
+SubtitlePage::SubtitlePage(QTabWidget* tabs, const CFileSUP& sup,
+                           const VobSubtitleIndex& vobSubtitles, const SupTab& mapping,
                            const std::array<TColor, 16>& palette, Dialogs& dialogs)
-    : sup_(sup), mapping_(mapping), palette_(palette), dialogs_(dialogs), model_(sup) {
+    : supSubtitles_(sup),
+      vobSubtitles_(vobSubtitles),
+      mapping_(mapping),
+      palette_(palette),
+      dialogs_(dialogs),
+      model_(supSubtitles_) {
   tabs->addTab(this, "Subtitles");
   SubtitleList = new QTableView(this);
   SubtitleList->setGeometry(kListBounds);
@@ -108,8 +115,10 @@ SubtitlePage::SubtitlePage(QTabWidget* tabs, const CFileSUP& sup, const SupTab& 
   SubtitleList->horizontalHeader()->setStretchLastSection(true);
   connect(SubtitleList->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { ShowPictures(); });
 
-  MakeLabel(this, "Before (the file's mapping)", QRect(kBeforeBounds.x(), kBeforeBounds.y() - 16, 300, 16));
-  MakeLabel(this, "After (the mapping Save SUP writes)", QRect(kAfterBounds.x(), kAfterBounds.y() - 16, 300, 16));
+  // The titles stand over the pictures, as wide as they are.
+  for (auto [title, bounds] : {std::pair{&beforeTitle_, kBeforeBounds}, {&afterTitle_, kAfterBounds}}) {
+    *title = MakeLabel(this, {}, QRect(bounds.x(), bounds.y() - 16, bounds.width(), 16));
+  }
   for (auto [area, view, bounds] : {std::tuple{&beforeArea_, &BeforeView, kBeforeBounds},
                                     std::tuple{&afterArea_, &AfterView, kAfterBounds}}) {
     *area = new QScrollArea(this);
@@ -133,12 +142,18 @@ SubtitlePage::SubtitlePage(QTabWidget* tabs, const CFileSUP& sup, const SupTab& 
   ZoomList = MakeList(this, QRect(642, kRowTop, 64, kEditHeight), {"Fit", "1x", "2x", "3x", "4x"}, kFit);
   ExportButton = new QPushButton("Export PNG", this);
   ExportButton->setGeometry(716, kRowTop, 112, kEditHeight);
+  SourceList = MakeList(this, QRect(212, kRowTop, 156, kEditHeight), {"SUP file"}, 0);
+  SourceList->setItemData(0, -1);
+  SourceList->setMaxVisibleItems(12);
+  SourceList->setToolTip("What the list shows: the SUP file or a stream of the last VOB scan");
+  ShowTitles();
 
   connect(PreviousButton, &QPushButton::clicked, this, [this] { Previous(); });
   connect(NextButton, &QPushButton::clicked, this, [this] { Next(); });
   connect(ExportButton, &QPushButton::clicked, this, [this] { ExportPicture(); });
   connect(BackgroundList, &QComboBox::activated, this, [this] { BackgroundChange(); });
   connect(ZoomList, &QComboBox::activated, this, [this] { ShowPictures(); });
+  connect(SourceList, &QComboBox::activated, this, [this](int item) { ChooseSource(item); });
   // N and P step from anywhere on the page; the list would take them as a search.
   SubtitleList->installEventFilter(this);
 }
@@ -158,9 +173,68 @@ void SubtitlePage::keyPressEvent(QKeyEvent* event) {
   if (!StepKey(event->key())) QWidget::keyPressEvent(event);
 }
 
+SubtitlePage::~SubtitlePage() = default;
+
+const SubtitleSource& SubtitlePage::Source() const {
+  return stream_ ? static_cast<const SubtitleSource&>(*stream_) : supSubtitles_;
+}
+
 void SubtitlePage::ShowSubtitles() {
-  const int kept = Current();
-  model_.Reload();
+  if (!stream_) Relist(Current());  // while a VOB stream is listed the SUP file waits its turn
+}
+
+int SubtitlePage::ListedStream() const { return stream_ ? stream_->Stream() : -1; }
+
+void SubtitlePage::FillSourceList(int stream) {
+  SourceList->clear();
+  SourceList->addItem("SUP file", -1);
+  for (const int s : vobSubtitles_.Streams()) {
+    SourceList->addItem(QString("VOB stream %1").arg(s), s);
+  }
+  SourceList->setCurrentIndex(std::max(0, SourceList->findData(stream)));
+}
+
+void SubtitlePage::ShowVobStreams() {
+  const int listed = ListedStream();
+  FillSourceList(listed);
+  if (listed < 0) return;
+  // The stream listed is read from the new scan's places, or gives way to the SUP file.
+  if (SourceList->currentIndex() == 0) stream_.reset();
+  ShowTitles();
+  Relist(stream_ ? Current() : 0);
+}
+
+void SubtitlePage::ChooseSource(int item) {
+  if (item < 0 || item >= SourceList->count()) return;
+  SourceList->setCurrentIndex(item);
+  const int stream = SourceList->itemData(item).toInt();
+  if (stream < 0) {
+    stream_.reset();
+  } else {
+    stream_ = std::make_unique<VobStreamSubtitles>(vobSubtitles_, stream);
+  }
+  ShowTitles();
+  Relist(0);
+}
+
+void SubtitlePage::SetEntryMap(const std::optional<EntryMap>& map) {
+  entryMap_ = map;
+  ShowTitles();
+  ShowPictures();
+}
+
+void SubtitlePage::ShowTitles() {
+  beforeTitle_->setText(stream_ ? "Before (the unit as it stands)" : "Before (the file's mapping)");
+  if (!stream_) {
+    afterTitle_->setText("After (the mapping Save SUP writes)");
+  } else {
+    afterTitle_->setText(entryMap_ ? "After (the entry map)"
+                                   : "After (no entry map: as it stands)");
+  }
+}
+
+void SubtitlePage::Relist(int kept) {
+  model_.Reload(Source());
   if (model_.rowCount() > 0) {
     SelectSubtitle(std::clamp(kept, 0, model_.rowCount() - 1));
   } else {
@@ -201,23 +275,40 @@ void SubtitlePage::ShowPictures() {
   }
   stale_ = false;
   const int current = Current();
-  if (current < 0 || current >= sup_.PacketCount()) {
+  const ByteView unit = current < 0 ? ByteView() : Source().Unit(current, unitBuffer_);
+  if (unit.empty()) {
+    // A VOB file changed or gone since the scan no longer holds the unit.
+    const QString why =
+        current < 0 ? QString() : QString("Can't read this subtitle from its VOB file");
     before_ = after_ = QImage();
-    Show(BeforeView, beforeArea_, before_, {});
-    Show(AfterView, afterArea_, after_, {});
+    Show(BeforeView, beforeArea_, before_, why);
+    Show(AfterView, afterArea_, after_, why);
     return;
   }
-  const ByteView unit = sup_.SubtitleUnit(current);
   QString why;
-  before_ = Compose(std::vector<std::uint8_t>(unit.begin(), unit.end()), why);
+  before_ = Compose(unit, why);
   Show(BeforeView, beforeArea_, before_, why);
+  if (stream_) {
+    after_ = entryMap_ ? Compose(EntryRemapped(unit), why) : before_;
+    Show(AfterView, afterArea_, after_, why);
+    return;
+  }
   const int colour = MakeCommandWord(mapping_.MapIndex(0), mapping_.MapIndex(1), mapping_.MapIndex(2), mapping_.MapIndex(3));
   const int contrast = MakeCommandWord(mapping_.IntIndex(0), mapping_.IntIndex(1), mapping_.IntIndex(2), mapping_.IntIndex(3));
   after_ = Compose(UnitWithFirstWords(unit, colour, contrast), why);
   Show(AfterView, afterArea_, after_, why);
 }
 
-QImage SubtitlePage::Compose(const std::vector<std::uint8_t>& unit, QString& why) const {
+std::vector<std::uint8_t> SubtitlePage::EntryRemapped(ByteView unit) const {
+  std::vector<std::uint8_t> remapped(unit.begin(), unit.end());
+  std::vector<BytePatch> patches;
+  // A unit whose commands can't be walked stays as it is; its picture then says why.
+  PlanEntryRemap(unit, *entryMap_, patches);
+  for (const BytePatch& patch : patches) remapped[patch.at] = patch.after;
+  return remapped;
+}
+
+QImage SubtitlePage::Compose(ByteView unit, QString& why) const {
   SubpictureImage image;
   const SubpictureError error = DecodeSubpictureUnit(unit, image);
   if (error != SubpictureError::kNone) {

@@ -347,7 +347,7 @@ void TMainForm::ScanVobFiles(std::vector<std::string> paths) {
   vob_.ShowFiles(paths);
   VobRunResult result;
   try {
-    result = RunVobFiles(VobFile, paths, vob_.FirstOnly(), top_);
+    result = RunVobFiles(VobFile, paths, vob_.FirstOnly(), top_, &VobSubtitles);
   } catch (...) {
     // Whatever escaped the scan, the run is over: the file is closed, the progress window
     // hidden and the main window takes input again, and no half-scanned mapping is shown.
@@ -356,9 +356,12 @@ void TMainForm::ScanVobFiles(std::vector<std::string> paths) {
     vob_.ClearFiles();
     VobFile.ClearMapping();
     VobFile.ShowVobGrid(top_);
+    VobSubtitles.Clear();
+    subtitles_.ShowVobStreams();
     throw;
   }
   if (result.emptyList) vob_.ClearFiles();
+  subtitles_.ShowVobStreams();
 }
 
 void TMainForm::FirstSubtitleVOBClick() {

@@ -143,12 +143,13 @@ class TMainForm : public QWidget {
   IfoPage ifo_{fileTypes_};
   VobPage vob_{fileTypes_};
   SettingsPage settings_{fileTypes_};
-  SubtitlePage subtitles_{fileTypes_, SupFile, sup_, PaletteColours, dialogs_};
+  SubtitlePage subtitles_{fileTypes_, SupFile, VobSubtitles, sup_, PaletteColours, dialogs_};
   LogList log_{this, [this] { return settings_.LogLevel(); }};
   PreviewPanel preview_{this};
   SettingsLink settingsLink_{settings_, preview_, vob_, EventsEnabled};
   CFileSUP SupFile{sup_};
   CFileIFO IfoFile{ifo_};
   CFileVOB VobFile;
+  VobSubtitleIndex VobSubtitles;  // where the last scan's subtitles lie, for the Subtitles tab
   CFileINI IniFile;
 };

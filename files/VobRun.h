@@ -7,15 +7,17 @@
 #include <vector>
 
 #include "files/Filevob.h"
+#include "files/SubtitleSource.h"
 
 // What the window does after its open dialog. `paths` are scanned in the order given (the
-// list's sorted order).
+// list's sorted order). With `subtitles`, it is filled with where the units of every stream lie
+// (emptied when the run stops on a failure).
 struct VobRunResult {
   bool emptyList = false;  // the window empties its file list (the grid is blanked already)
   int filesScanned = 0;    // files whose scan counted at least one subtitle
 };
 VobRunResult RunVobFiles(CFileVOB& vob, const std::vector<std::string>& paths, bool firstOnly,
-                         PaletteGridCells& grid);
+                         PaletteGridCells& grid, VobSubtitleIndex* subtitles = nullptr);
 
 // Sorts paths as the VOB tab's file list keeps them: alphabetically, ignoring letter case.
 void SortVobPaths(std::vector<std::string>& paths);

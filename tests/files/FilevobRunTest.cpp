@@ -245,12 +245,21 @@ TEST_F(VobPartsTest, AUnitUnderWayIsCompletedFromTheNextPartAndCountedWhereItSta
     Write(c.first, c.second);
     log_.Clear();
     grid_.shown.clear();
-    const VobRunResult result = RunVobFiles(vob_, {first_, second_}, false, grid_);
+    VobSubtitleIndex index;
+    const VobRunResult result = RunVobFiles(vob_, {first_, second_}, false, grid_, &index);
     if (!c.continues) {
       ExpectBlankedAndIdle(result);  // the first part alone holds no complete subtitle
       EXPECT_EQ(log_.Lines().back(), "Found 0 subtitles!");
+      EXPECT_TRUE(index.Streams().empty());
       continue;
     }
+    // The index reads the continued unit back from both parts.
+    Bytes buffer;
+    EXPECT_EQ(index.Streams(), (std::vector<int>{0, 2}));
+    const ByteView read = index.Unit(0, 0, buffer);
+    EXPECT_EQ(Bytes(read.begin(), read.end()), unit_);
+    EXPECT_EQ(index.Time(0, 0), std::optional<std::int64_t>(0x1ABCDEF01));
+    EXPECT_TRUE(index.Unit(0, 1, buffer).empty());
     EXPECT_EQ(result.filesScanned, 2);
     EXPECT_EQ(log_.LineList(), (Lines{"Processing VOB file [" + first_ + "]", "Found 1 subtitles!",
                                       "Processing VOB file [" + second_ + "]", "Found 1 subtitles!",
