@@ -51,3 +51,41 @@ ChildRun RunProgram(std::vector<std::string> args) {
     ::execvp(argv[0], argv.data());
   });
 }
+
+namespace {
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n == 0 ? -1 : n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+}  // namespace
+
+PairedTimes TimePairs(int pairs, const std::function<double()>& baseline,
+                      const std::function<double()>& candidate,
+                      const std::function<void()>& warm) {
+  std::vector<double> base;
+  std::vector<double> cand;
+  std::vector<double> ratios;
+  const auto run = [&](const std::function<double()>& f) {
+    if (warm) warm();
+    return f();
+  };
+  for (int i = 0; i < pairs; ++i) {
+    double b = 0;
+    double c = 0;
+    if (i % 2 == 0) {
+      b = run(baseline);
+      c = run(candidate);
+    } else {
+      c = run(candidate);
+      b = run(baseline);
+    }
+    if (b <= 0 || c < 0) return {};
+    base.push_back(b);
+    cand.push_back(c);
+    ratios.push_back(c / b);
+  }
+  return {Median(ratios), Median(base), Median(cand)};
+}

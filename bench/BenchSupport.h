@@ -46,3 +46,16 @@ struct ChildRun {
 ChildRun RunChild(const std::function<bool()>& work);
 // Runs a program with standard output and error sent to /dev/null.
 ChildRun RunProgram(std::vector<std::string> args);
+
+// Baseline and candidate timed in turn, `pairs` times, the order swapped every pair and each
+// run preceded by the same `warm` step (when given), so that a machine whose costs drift (fresh
+// memory here costs up to 3x more in one minute than the next) weighs on both alike.
+struct PairedTimes {
+  double ratio = -1;      // the median of the pair-by-pair candidate / baseline ratios
+  double baseline = -1;   // median seconds
+  double candidate = -1;  // median seconds
+};
+// A timing below 0 is a failed run: the result is then all -1.
+PairedTimes TimePairs(int pairs, const std::function<double()>& baseline,
+                      const std::function<double()>& candidate,
+                      const std::function<void()>& warm = {});

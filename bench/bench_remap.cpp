@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // vob remap of a 1 GiB VOB through velmoran-cli: -o against cp of the same file, in place against a
-// durable copy (cp, then sync of the copy), and the remap's memory; files made here, deleted after.
+// durable copy (cp, then sync of the copy), each timed in turn with its baseline, and the remap's
+// memory; files made here, deleted after.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -14,19 +15,6 @@
 namespace {
 
 using Run = ChildRun;
-
-// The best time of `runs`, and the largest resident set seen.
-template <typename F>
-Run BestRun(int runs, F f) {
-  Run best{1e9, 0};
-  for (int i = 0; i < runs; ++i) {
-    const Run r = f();
-    if (r.seconds < 0) return r;
-    best.seconds = std::min(best.seconds, r.seconds);
-    best.maxRssKiB = std::max(best.maxRssKiB, r.maxRssKiB);
-  }
-  return best;
-}
 
 }  // namespace
 
@@ -58,27 +46,33 @@ int main() {
     };
     std::vector<std::string> remapCopyCommand = remap;
     remapCopyCommand.insert(remapCopyCommand.end(), {"-o", out});
-    const Run cp = BestRun(3, [&] { return settled({"cp", big, copy}); });
-    const Run remapCopy = BestRun(3, [&] { return settled(remapCopyCommand); });
-    const Run durable = BestRun(3, [&] {
+    long rssCopy = 0;
+    long rssInPlace = 0;
+    const auto seconds = [](const Run& r, long* rss) {
+      if (rss != nullptr) *rss = std::max(*rss, r.maxRssKiB);
+      return r.seconds;
+    };
+    const auto durableCopy = [&] {
       const Run c = settled({"cp", big, copy});
       const Run s = RunProgram({"sync", copy});
-      return c.seconds < 0 || s.seconds < 0 ? Run{} : Run{c.seconds + s.seconds, c.maxRssKiB};
-    });
-    const Run inPlace = BestRun(3, [&] { return settled(remap); });
-    if (cp.seconds < 0 || remapCopy.seconds < 0 || durable.seconds < 0 || inPlace.seconds < 0) {
+      return c.seconds < 0 || s.seconds < 0 ? -1.0 : c.seconds + s.seconds;
+    };
+    const PairedTimes toCp = TimePairs(5, [&] { return seconds(settled({"cp", big, copy}), nullptr); },
+                                       [&] { return seconds(settled(remapCopyCommand), &rssCopy); });
+    const PairedTimes toDurable = TimePairs(5, durableCopy,
+                                            [&] { return seconds(settled(remap), &rssInPlace); });
+    if (toCp.ratio < 0 || toDurable.ratio < 0) {
       std::fprintf(stderr, "bench_remap: a run failed\n");
       status = 1;
     } else {
-      std::printf("vob remap benchmark (1 GiB mixed VOB from the page cache, best of 3)\n");
-      std::printf("  cp                          %.3f s\n", cp.seconds);
-      std::printf("  vob remap -o                %.3f s  ratio to cp %.2f (goal <= 1.3)\n",
-                  remapCopy.seconds, remapCopy.seconds / cp.seconds);
-      std::printf("  durable copy (cp, sync)     %.3f s\n", durable.seconds);
-      std::printf("  vob remap in place          %.3f s  ratio to durable copy %.2f (goal <= 1.3)\n",
-                  inPlace.seconds, inPlace.seconds / durable.seconds);
-      std::printf("  max RSS: remap -o %ld KiB, in place %ld KiB (goal < 20 MB)\n",
-                  remapCopy.maxRssKiB, inPlace.maxRssKiB);
+      std::printf("vob remap benchmark (1 GiB mixed VOB from the page cache; medians of 5 pairs)\n");
+      std::printf("  cp                          %.3f s\n", toCp.baseline);
+      std::printf("  vob remap -o                %.3f s  median ratio to cp %.2f (goal <= 1.10) %s\n",
+                  toCp.candidate, toCp.ratio, toCp.ratio <= 1.1 ? "ok" : "OVER");
+      std::printf("  durable copy (cp, sync)     %.3f s\n", toDurable.baseline);
+      std::printf("  vob remap in place          %.3f s  median ratio to durable copy %.2f (goal <= 1.3) %s\n",
+                  toDurable.candidate, toDurable.ratio, toDurable.ratio <= 1.3 ? "ok" : "OVER");
+      std::printf("  max RSS: remap -o %ld KiB, in place %ld KiB (goal < 20 MB)\n", rssCopy, rssInPlace);
     }
   }
   std::error_code ignored;

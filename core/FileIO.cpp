@@ -80,6 +80,7 @@ void ForgetTemporary(int& slot) {
 }
 
 constexpr std::size_t kPipeReadSize = std::size_t{1} << 16;
+constexpr std::size_t kLargePageFileSize = std::size_t{4} << 20;  // files held in large pages from here
 
 // A pipe or device: read until it ends, never holding more than maxSize + one read.
 ReadResult ReadToEnd(int fd, std::vector<std::uint8_t>& bytes, std::uint64_t maxSize) {
@@ -163,7 +164,12 @@ ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& byt
     return ReadResult::kTooLarge;
   } else {
     try {
-      bytes.resize(static_cast<std::size_t>(info.st_size));
+      // Large pages are asked for before the first touch: a 100 MB file then costs 50 page
+      // faults rather than 25,600, and its memory goes back as fast.
+      const auto size = static_cast<std::size_t>(info.st_size);
+      bytes.reserve(size);
+      if (size >= kLargePageFileSize) AdviseLargePages(bytes.data(), size);
+      bytes.resize(size);
     } catch (const std::bad_alloc&) {
       return ReadResult::kReadFailed;
     }

@@ -3,6 +3,7 @@
 #include "core/Platform.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #else
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -91,6 +93,8 @@ ssize_t CopyFileBytes(int, std::int64_t, int, std::size_t) {
 }
 
 void AdviseSequentialRead(int) {}
+
+void AdviseLargePages(void*, std::size_t) {}
 
 int StatPath(const std::string& path, struct stat& info) {
   return ::_wstat64(WidePath(path).c_str(), &info);
@@ -227,6 +231,19 @@ ssize_t CopyFileBytes(int in, std::int64_t offset, int out, std::size_t size) {
 }
 
 void AdviseSequentialRead(int fd) { ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL); }
+
+void AdviseLargePages(void* memory, std::size_t size) {
+#ifdef MADV_HUGEPAGE
+  constexpr std::uintptr_t kLargePage = std::uintptr_t{1} << 21;
+  const auto start = reinterpret_cast<std::uintptr_t>(memory);
+  const std::uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
+  const std::uintptr_t end = (start + size) & ~(kLargePage - 1);
+  if (end > first) ::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+#else
+  (void)memory;
+  (void)size;
+#endif
+}
 
 int StatPath(const std::string& path, struct stat& info) { return ::stat(path.c_str(), &info); }
 

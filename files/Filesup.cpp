@@ -3,6 +3,7 @@
 #include "files/Filesup.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -54,17 +55,35 @@ class MappingCounter {
   std::vector<SupMapping> mappings_;
 };
 
-bool HasLaterColourCommands(ByteView unit, std::vector<UnitWord>& words) {
+// What one walk of a unit tells a save by slot: the unit offsets of the argument words of its
+// first control sequence's first Cmd3 and Cmd4 (as FindUnitCommand finds them), and whether it
+// has colour or contrast commands besides those two: later ones, or a change command. A unit
+// that cannot be walked counts by what the walk met before it stopped.
+struct SlotWords {
+  std::optional<std::size_t> colour;
+  std::optional<std::size_t> contrast;
+  bool later = false;
+};
+
+SlotWords WalkSlotWords(ByteView unit, std::vector<UnitWord>& words) {
+  SlotWords found;
   const UnitWalk walk = WalkUnitWords(unit, words);
-  if (walk.changeCommands > 0) return true;
-  bool colourSeen = false;
-  bool contrastSeen = false;
+  found.later = walk.changeCommands > 0;
   for (const UnitWord& w : words) {
-    bool& seen = w.kind == WordKind::kColour ? colourSeen : contrastSeen;
-    if (w.sequence > 0 || w.inChange || seen) return true;
-    seen = true;
+    std::optional<std::size_t>& first = w.kind == WordKind::kColour ? found.colour : found.contrast;
+    if (w.sequence > 0 || w.inChange || first) {
+      found.later = true;
+      continue;
+    }
+    first = w.at;
   }
-  return false;
+  if (walk.error != WalkError::kNone) {
+    // A walk that stopped early may have stopped before the first list's words; the first list
+    // alone is walked for them.
+    found.colour = FindUnitCommand(unit, kCmdColour);
+    found.contrast = FindUnitCommand(unit, kCmdContrast);
+  }
+  return found;
 }
 
 }  // namespace
@@ -212,33 +231,36 @@ bool CFileSUP::Save(const std::string& fileName) {
 
   // Every packet's two words are located before any is rewritten, so a packet without Cmd3 or
   // Cmd4 stops the save with the document as it was.
-  std::vector<BytePatch> patches;
+  std::vector<FilePatch> patches;
   patches.reserve(4 * Packets.size());
   std::vector<UnitWord> words;
   int laterCommands = 0;
   for (std::size_t i = 0; i < Packets.size(); ++i) {
     const std::int32_t p = Packets[i];
     LogMessage(kLogDetail, "%4d - %08X", static_cast<int>(i + 1), static_cast<unsigned>(p));
-    const std::int64_t colourAt = FindPacketCommand(p, kCmdColour);
-    const std::int64_t intensityAt = FindPacketCommand(p, kCmdContrast);
-    if (colourAt < 0) {
+    // One walk finds both words and whether later commands are left alone.
+    const std::size_t unitStart = static_cast<std::size_t>(p) + kHeaderSize;
+    const SlotWords found = WalkSlotWords(UnitOf(p), words);
+    if (!found.colour) {
       LogMessage(kLogError, "ERROR - Can't find Cmd3!!!");
       return false;
     }
+    const std::size_t colourAt = unitStart + *found.colour;
     LogMessage(kLogDebug, "%4d - %08X 03[%04X]", static_cast<int>(i),
                static_cast<unsigned>(colourAt), colourWord);
-    if (intensityAt < 0) {
+    if (!found.contrast) {
       LogMessage(kLogError, "ERROR - Can't find Cmd4!!!");
       return false;
     }
+    const std::size_t intensityAt = unitStart + *found.contrast;
     LogMessage(kLogDebug, "%4d - %08X 04[%04X]", static_cast<int>(i),
                static_cast<unsigned>(intensityAt), intensityWord);
-    for (const auto& [at, word] : {std::pair{colourAt, colourWord}, std::pair{intensityAt, intensityWord}}) {
-      const auto pos = static_cast<std::size_t>(at);
-      patches.push_back({pos, Bytes[pos], static_cast<std::uint8_t>(word >> 8)});
-      patches.push_back({pos + 1, Bytes[pos + 1], static_cast<std::uint8_t>(word & 0xFF)});
+    for (const auto& [pos, word] : {std::pair{colourAt, colourWord}, std::pair{intensityAt, intensityWord}}) {
+      const auto at = static_cast<std::uint32_t>(pos);
+      patches.push_back({at, Bytes[pos], static_cast<std::uint8_t>(word >> 8)});
+      patches.push_back({at + 1, Bytes[pos + 1], static_cast<std::uint8_t>(word & 0xFF)});
     }
-    laterCommands += HasLaterColourCommands(UnitOf(p), words) ? 1 : 0;
+    laterCommands += found.later ? 1 : 0;
   }
   if (laterCommands > 0) {
     LogMessage(kLogWarning,
@@ -259,8 +281,8 @@ bool CFileSUP::Save(const std::string& fileName) {
 }
 
 bool CFileSUP::WritePatched(AtomicFile& target, const std::string& fileName,
-                            const std::vector<BytePatch>& patches) {
-  for (const BytePatch& patch : patches) Bytes[patch.at] = patch.after;
+                            const std::vector<FilePatch>& patches) {
+  for (const FilePatch& patch : patches) Bytes[patch.at] = patch.after;
   if (target.Write(Bytes) && target.Commit()) return true;
   // Backwards, so a byte patched twice gets its first value back.
   for (auto patch = patches.rbegin(); patch != patches.rend(); ++patch) Bytes[patch->at] = patch->before;
@@ -280,7 +302,10 @@ bool CFileSUP::SaveEntryRemap(const std::string& fileName, const EntryMap& map) 
 
   // Every subtitle is walked and planned before the target is made: one that cannot be walked
   // refuses the save with nothing written.
-  std::vector<BytePatch> patches;
+  // Room for a few changed bytes per subtitle: memory not yet written costs nothing, and the
+  // plan is not copied as it grows.
+  std::vector<FilePatch> patches;
+  patches.reserve(16 * Packets.size());
   std::vector<BytePatch> unitPatches;
   MappingCounter mappings;  // as they will be once written
   int changed = 0;
@@ -302,7 +327,7 @@ bool CFileSUP::SaveEntryRemap(const std::string& fileName, const EntryMap& map) 
     changed += unitPatches.empty() ? 0 : 1;
     mappings.Add(FirstWord(unit, kCmdColour, unitPatches), FirstWord(unit, kCmdContrast, unitPatches));
     for (const BytePatch& patch : unitPatches) {
-      patches.push_back({unitStart + patch.at, patch.before, patch.after});
+      patches.push_back({static_cast<std::uint32_t>(unitStart + patch.at), patch.before, patch.after});
     }
   }
 

@@ -95,8 +95,15 @@ class CFileSUP {
   // Reads the first `code` word of the packet into `slots`; false when it is missing.
   // Applies the patches (file offsets), writes all bytes to the target and commits it. On
   // failure the bytes are put back and the error logged.
+  // One changed byte at a file offset (files stay below 2 GiB): 8 bytes, so that the plan of a
+  // save of many subtitles stays small.
+  struct FilePatch {
+    std::uint32_t at;
+    std::uint8_t before;
+    std::uint8_t after;
+  };
   bool WritePatched(AtomicFile& target, const std::string& fileName,
-                    const std::vector<BytePatch>& patches);
+                    const std::vector<FilePatch>& patches);
   bool ReadFileWord(std::int32_t packet, int code, const char* format,
                     std::array<std::int32_t, kSlotCount>& slots);
 

@@ -129,12 +129,16 @@ bool CFileVOB::NoUnitsHeld() const {
   return std::none_of(units_.begin(), units_.end(), [](const auto& u) { return u.has_value(); });
 }
 
+// Read here rather than through ReadBigEndianUnchecked: these run once per 2 KiB block, and a
+// call per block shows in a scan.
 std::uint32_t CFileVOB::StartCode() const {
-  return ReadBigEndianUnchecked(block_ + kStartCodeOffset, 4);
+  const std::uint8_t* p = block_ + kStartCodeOffset;
+  return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
 }
 
 int CFileVOB::PacketLength() const {
-  return static_cast<int>(ReadBigEndianUnchecked(block_ + kPacketLengthOffset, 2));
+  const std::uint8_t* p = block_ + kPacketLengthOffset;
+  return p[0] << 8 | p[1];
 }
 
 int CFileVOB::HeaderDataLength() const { return block_[kHeaderDataLengthOffset]; }

@@ -366,6 +366,31 @@ TEST_F(FilesupSaveTest, EntryRemapTranslatesEveryPixelsEntryAndKeepsEveryOtherBy
   EXPECT_EQ(ReadFileBytes(out), noContrast);
 }
 
+TEST_F(FilesupSaveTest, SlotRemapRewritesTheFirstWordsOfSubtitlesThatCannotBeWalkedToTheEnd) {
+  const Bytes colours = {0x03, 0x11, 0x11, 0xFF};
+  const SupPacket cases[] = {
+      {.later = {colours}, .lastLink = LastLink::kBackward},
+      {.later = {colours}, .lastLink = LastLink::kOutside},
+      {.colourChangeBytes = 8},  // a damaged change command before Cmd3 and Cmd4
+      {.later = {{0x02, 0x09, 0xFF}}},
+  };
+  for (const SupPacket& bad : cases) {
+    SupLayout layout;
+    const Bytes source = SupBuilder().Marker().Add().Add(bad).Build(&layout);
+    ASSERT_EQ(LoadBytes(source), 2);
+    SetMapping(tab, {7, 6, 5, 4}, {9, 9, 8, 8});  // words 4567 and 8899
+    ASSERT_TRUE(sup.Save(out));
+    Bytes expected = source;
+    for (const SupPacketLayout& p : layout.Subtitles()) {
+      for (const auto& [at, word] : {std::pair{*p.colourWord, 0x4567}, std::pair{*p.contrastWord, 0x8899}}) {
+        expected[at] = static_cast<std::uint8_t>(word >> 8);
+        expected[at + 1] = static_cast<std::uint8_t>(word & 0xFF);
+      }
+    }
+    EXPECT_EQ(ReadFileBytes(out), expected);
+  }
+}
+
 TEST_F(FilesupSaveTest, EntryRemapRefusesAFileWithASubtitleThatCannotBeWalked) {
   const Bytes colours = {0x03, 0x11, 0x11, 0xFF};
   const struct {
