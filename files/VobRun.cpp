@@ -5,9 +5,29 @@
 #include "core/Log.h"
 #include "files/DiscLayout.h"
 
+namespace {
+
+void AddStreams(const std::array<VobStreamUsage, kSubpictureStreams>& file,
+                std::array<VobStreamUsage, kSubpictureStreams>& total) {
+  for (std::size_t s = 0; s < file.size(); ++s) {
+    total[s].subtitles += file[s].subtitles;
+    total[s].dropped += file[s].dropped;
+    for (std::size_t i = 0; i < file[s].usage.size(); ++i) {
+      for (std::size_t slot = 0; slot < file[s].usage[i].size(); ++slot) {
+        if (file[s].usage[i][slot] >= 0) total[s].usage[i][slot] = file[s].usage[i][slot];
+      }
+    }
+  }
+}
+
+}  // namespace
+
 VobRunResult RunVobFiles(CFileVOB& vob, const std::vector<std::string>& paths, bool firstOnly,
                          PaletteGridCells& grid) {
   VobRunResult result;
+  for (VobStreamUsage& stream : result.streams) {
+    for (auto& row : stream.usage) row.fill(-1);
+  }
   const auto stop = [&] {
     result.emptyList = true;
     vob.ClearMapping();
@@ -20,6 +40,7 @@ VobRunResult RunVobFiles(CFileVOB& vob, const std::vector<std::string>& paths, b
     if (vob.Scan(firstOnly) <= 0) return stop();
     vob.ShowVobGrid(grid);
     ++result.filesScanned;
+    AddStreams(vob.StreamUsage(), result.streams);
     if (firstOnly) return result;
   }
   if (!paths.empty()) LogMessage(kLogInfo, "Finished with all files!!!");
