@@ -44,7 +44,7 @@ VobStreamsDialog::VobStreamsDialog(QWidget* parent) : QDialog(parent) {
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addWidget(buttons);
-  resize(720, 300);
+  resize(640, 220);
 }
 
 void VobStreamsDialog::ShowStreams(const std::array<VobStreamUsage, kSubpictureStreams>& streams,
