@@ -263,6 +263,7 @@ void TMainForm::OpenIfoFile(const std::string& fileName) {
   // A title set, or a video manager (VIDEO_TS.IFO) for its first-play and menu chains.
   if (IfoFile.Load(fileName, IfoAccept::kTitleSetOrManager) == -1) {
     ifo_.ShowFileName({});  // the load has logged why; the fields keep what they show
+    ifo_.ShowChains(IfoFile);  // no chain to choose
     return;
   }
   ifo_.ShowChains(IfoFile);
