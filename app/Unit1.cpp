@@ -419,7 +419,8 @@ void TMainForm::KeepScan(const std::vector<std::string>& paths, const VobRunResu
   scannedFiles_ = found ? paths : std::vector<std::string>();
   scannedStreams_ = result.streams;
   streamsDialog_->ShowStreams(scannedStreams_,
-                              found ? TitleSetLanguages(paths.front()) : StreamLanguages());
+                              found ? TitleSetLanguages(paths.front()) : StreamLanguages(),
+                              result.lost);
   vob_.StreamsVOB->setEnabled(found);
   vob_.RecolourVOB->setEnabled(found);
 }

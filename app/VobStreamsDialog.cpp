@@ -40,15 +40,32 @@ VobStreamsDialog::VobStreamsDialog(QWidget* parent) : QDialog(parent) {
   Table->verticalHeader()->hide();
   Table->horizontalHeader()->setStretchLastSection(true);
   Table->setToolTip("Each slot lists the palette entries it used as entry=intensity.");
-  layout->addWidget(Table);
+  layout->addWidget(Table, 2);
+  layout->addWidget(new QLabel("Dropped units (damaged, cut short or not complete at the end):", this));
+  Dropped = new QTableWidget(0, 4, this);
+  Dropped->setHorizontalHeaderLabels({"File", "Stream", "Offset", "Why"});
+  Dropped->verticalHeader()->hide();
+  Dropped->horizontalHeader()->setStretchLastSection(true);
+  layout->addWidget(Dropped, 1);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addWidget(buttons);
-  resize(640, 220);
+  resize(640, 320);
 }
 
 void VobStreamsDialog::ShowStreams(const std::array<VobStreamUsage, kSubpictureStreams>& streams,
-                                   const StreamLanguages& languages) {
+                                   const StreamLanguages& languages,
+                                   const std::vector<VobLostUnit>& lost) {
+  Dropped->setRowCount(0);
+  for (const VobLostUnit& unit : lost) {
+    const int row = Dropped->rowCount();
+    Dropped->insertRow(row);
+    Dropped->setItem(row, 0, Cell(QString::fromStdString(unit.file)));
+    Dropped->setItem(row, 1, Cell(QString::number(unit.stream)));
+    Dropped->setItem(row, 2, Cell(QString("%1").arg(unit.offset, 8, 16, QChar('0')).toUpper()));
+    Dropped->setItem(row, 3, Cell(QString::fromStdString(unit.why)));
+  }
+  Dropped->resizeColumnsToContents();
   Table->setRowCount(0);
   int subtitles = 0;
   int dropped = 0;

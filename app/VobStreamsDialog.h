@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <array>
 #include <string>
+#include <vector>
 
 #include "files/Filevob.h"
 #include "files/IfoChains.h"
@@ -22,14 +23,17 @@ class VobStreamsDialog : public QDialog {
  public:
   explicit VobStreamsDialog(QWidget* parent);
 
-  // One row per stream with subtitles or dropped units, in stream order.
+  // One row per stream with subtitles or dropped units, in stream order; one row per unit
+  // dropped.
   void ShowStreams(const std::array<VobStreamUsage, kSubpictureStreams>& streams,
-                   const StreamLanguages& languages);
+                   const StreamLanguages& languages, const std::vector<VobLostUnit>& lost);
 
   // Columns: Stream, Language, Subtitles, Dropped, then Background, Outline, Text and
   // Antialias, each "entry=intensity" for every entry the slot used.
   QTableWidget* Table = nullptr;
   QLabel* Summary = nullptr;  // subtitles and dropped units of every stream
+  // The units dropped: File, Stream, Offset (of the pack, hex), Why.
+  QTableWidget* Dropped = nullptr;
 };
 
 // The entries slot `slot` used in `usage`, each "entry=intensity", separated by blanks.

@@ -41,6 +41,7 @@ VobRunResult RunVobFiles(CFileVOB& vob, const std::vector<std::string>& paths, b
     vob.ShowVobGrid(grid);
     ++result.filesScanned;
     AddStreams(vob.StreamUsage(), result.streams);
+    result.lost.insert(result.lost.end(), vob.LostUnits().begin(), vob.LostUnits().end());
     if (firstOnly) return result;
   }
   if (!paths.empty()) LogMessage(kLogInfo, "Finished with all files!!!");

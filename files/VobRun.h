@@ -17,6 +17,7 @@ struct VobRunResult {
   // Per subpicture stream, over the files scanned: subtitles and units dropped added up, and
   // the usage merged (a later file's intensity overwrites an earlier one's, as within a file).
   std::array<VobStreamUsage, kSubpictureStreams> streams{};
+  std::vector<VobLostUnit> lost;  // every unit dropped, file by file
 };
 VobRunResult RunVobFiles(CFileVOB& vob, const std::vector<std::string>& paths, bool firstOnly,
                          PaletteGridCells& grid);
