@@ -23,10 +23,15 @@ constexpr std::int64_t kCopyStep = std::int64_t{4} << 20;  // between looks at C
 
 // Whether two paths name the same existing file.
 bool SameFile(const std::string& a, const std::string& b) {
+#ifdef _WIN32
+  // No inode numbers there: the names, compared as the system compares them.
+  return PathExists(a) && FoldCase(a) == FoldCase(b);
+#else
   struct stat x {};
   struct stat y {};
   return StatPath(a, x) == 0 && StatPath(b, y) == 0 && x.st_dev == y.st_dev &&
          x.st_ino == y.st_ino;
+#endif
 }
 
 // A new, empty folder inside `folder`; empty (logged) when none can be made.
