@@ -19,7 +19,6 @@
 #include "app/QtProgressHost.h"
 #include "app/Unit2.h"
 #include "core/Progress.h"
-#include "files/IfoChains.h"
 #include "files/VobRemap.h"
 #include "tests/app/WindowHarness.h"
 #include "tests/support/IfoBuilder.h"
@@ -104,18 +103,11 @@ Bytes TwoStreamVob(bool cutShort = false) {
   return builder.Data();
 }
 
-// A title set whose attributes name stream 0 "en" and stream 1 "fr", through its title chain's
-// stream controls.
+// A title set whose attributes name stream 0 "en" and stream 1 "fr".
 Bytes LanguageIfo() {
   IfoLayout layout;
-  layout.titleChains = 1;
   Bytes ifo = BuildIfo(SampleIfoPalette(), layout);
-  const std::size_t pgc = IfoChainPositions(layout).front() - 1 - kPaletteOffsetInPgc;
-  const std::vector<std::pair<std::size_t, Bytes>> fields{
-      {kSubpictureCountOffset, {0, 2}},
-      {kSubpictureAttrOffset, {0, 0, 'e', 'n', 0, 0, 0, 0, 'f', 'r', 0, 0}},
-      {pgc + kSubpictureControlInPgc, {0x80, 0, 0, 0, 0x81, 1, 1, 1}}};
-  for (const auto& [at, bytes] : fields) std::copy(bytes.begin(), bytes.end(), ifo.begin() + at);
+  SetSubpictureStreams(ifo, layout, {"en", "fr"}, {{0x80, 0, 0, 0}, {0x81, 1, 1, 1}});
   return ifo;
 }
 
