@@ -25,7 +25,10 @@
 #include "app/ColourPanel.h"
 #include "app/DropRules.h"
 #include "app/HexEdit.h"
+#include "app/VobRecolourCommand.h"
+#include "core/FileIO.h"
 #include "core/Progress.h"
+#include "files/PaletteFile.h"
 
 namespace {
 
@@ -87,6 +90,11 @@ void TMainForm::Connect() {
   connect(ifo_.DefaultIFO, &QPushButton::clicked, this, [this] { DefaultIFOClick(); });
   connect(ifo_.RestoreIFO, &QPushButton::clicked, this, [this] { RestoreIFOClick(); });
   connect(vob_.FileOpenVOB, &QPushButton::clicked, this, [this] { FileOpenVOBClick(); });
+  connect(ifo_.ChainIFO, &QComboBox::activated, this, [this] { ChainIFOChange(); });
+  connect(ifo_.ImportIFO, &QPushButton::clicked, this, [this] { ImportIFOClick(); });
+  connect(ifo_.ExportIFO, &QPushButton::clicked, this, [this] { ExportIFOClick(); });
+  connect(vob_.StreamsVOB, &QPushButton::clicked, this, [this] { StreamsVOBClick(); });
+  connect(vob_.RecolourVOB, &QPushButton::clicked, this, [this] { RecolourVOBClick(); });
   // Spin fields, the text and the check boxes run their handlers whenever the value changes,
   // also when code sets it; the handlers test EventsEnabled.
   connect(vob_.FirstSubtitleVOB, &QCheckBox::toggled, this, [this] { FirstSubtitleVOBClick(); });
@@ -252,10 +260,13 @@ void TMainForm::OpenIFOClick() {
 }
 
 void TMainForm::OpenIfoFile(const std::string& fileName) {
-  if (IfoFile.Load(fileName) == -1) {
+  // A title set, or a video manager (VIDEO_TS.IFO) for its first-play and menu chains.
+  if (IfoFile.Load(fileName, IfoAccept::kTitleSetOrManager) == -1) {
     ifo_.ShowFileName({});  // the load has logged why; the fields keep what they show
+    ifo_.ShowChains(IfoFile);  // no chain to choose
     return;
   }
+  ifo_.ShowChains(IfoFile);
   ifo_.ShowFileName(fileName);
   ifo_.SaveDialogIFO.fileName = ProposedSaveName(fileName, ifo_.SaveDialogIFO);
   ShowFilePalette();
@@ -268,7 +279,10 @@ void TMainForm::ShowFilePalette() {
     int y = 0;
     int cr = 0;
     int cb = 0;
-    if (IfoFile.GetPaletteEntry(i, y, cr, cb)) ifo_.SetHexText(i, FormatHexText(y, cr, cb));
+    const int chain = ifo_.ShownChain();
+    const bool read = chain >= 0 ? IfoFile.GetChainEntry(static_cast<std::size_t>(chain), i, y, cr, cb)
+                                 : IfoFile.GetPaletteEntry(i, y, cr, cb);
+    if (read) ifo_.SetHexText(i, FormatHexText(y, cr, cb));
   }
 }
 
@@ -280,7 +294,14 @@ void TMainForm::SaveIFOClick() {
   if (!RunFileDialog(ifo_.SaveDialogIFO, "SaveDialogIFO")) return;
   const std::string fileName = ifo_.SaveDialogIFO.fileName;
   ifo_.ShowFileName(fileName);
-  IfoFile.Save(fileName);  // logs its own success or failure
+  IfoFile.SetKeepBackupTwin(ifo_.KeepBackup());
+  // The first chain alone is the one the fields always wrote; other chains go by their index.
+  const auto palettes = ifo_.PalettesToSave();
+  if (palettes.size() == 1 && palettes.front().first == 0) {
+    IfoFile.Save(fileName);  // logs its own success or failure
+  } else {
+    IfoFile.SaveChains(fileName, palettes);
+  }
 }
 
 void TMainForm::DefaultIFOClick() {
@@ -297,6 +318,37 @@ void TMainForm::RestoreIFOClick() {
   if (!IfoFile.HasData()) return;
   LogMessage(kLogWarning, "WARNING - IFO values restored from file!!!");
   ShowFilePalette();
+  ifo_.SetShownPalette(ifo_.FieldPalette());
+}
+
+void TMainForm::ChainIFOChange() { ifo_.ShowPickedChain(); }
+
+void TMainForm::ImportIFOClick() {
+  if (!RunFileDialog(ifo_.OpenDialogPalette, "OpenDialogPalette")) return;
+  const std::string fileName = ifo_.OpenDialogPalette.fileName;
+  const std::optional<PaletteTexts> palette = LoadPaletteFile(fileName);  // logs a failure
+  if (!palette) return;
+  for (int i = 0; i < 16; ++i) ifo_.SetHexText(i, (*palette)[static_cast<std::size_t>(i)]);
+  LogMessage(kLogInfo, "Palette file loaded [%s]", fileName.c_str());
+}
+
+void TMainForm::ExportIFOClick() {
+  const PaletteTexts palette = ifo_.FieldPalette();
+  for (const std::string& text : palette) {
+    if (text.size() != 6) {
+      LogMessage(kLogError, "ERROR - Can't export an empty palette!!!");
+      return;
+    }
+  }
+  if (!RunFileDialog(ifo_.SaveDialogPalette, "SaveDialogPalette")) return;
+  const std::string fileName = ifo_.SaveDialogPalette.fileName;
+  const std::string text = FormatPaletteFile(palette, PaletteFormatOfName(fileName));
+  const ByteView bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+  if (SaveFileAtomically(fileName, bytes) != SaveResult::kOk) {
+    LogMessage(kLogError, "ERROR - Can't Create file [%s]", fileName.c_str());
+    return;
+  }
+  LogMessage(kLogInfo, "Data written to palette file [%s]", fileName.c_str());
 }
 
 void TMainForm::HexXXChange(HexEdit* sender) {
@@ -362,6 +414,31 @@ void TMainForm::ScanVobFiles(std::vector<std::string> paths) {
   }
   if (result.emptyList) vob_.ClearFiles();
   subtitles_.ShowVobStreams();
+  KeepScan(paths, result);
+}
+
+void TMainForm::KeepScan(const std::vector<std::string>& paths, const VobRunResult& result) {
+  const bool found = !result.emptyList && result.filesScanned > 0;
+  scannedFiles_ = found ? paths : std::vector<std::string>();
+  scannedStreams_ = result.streams;
+  streamsDialog_->ShowStreams(scannedStreams_,
+                              found ? TitleSetLanguages(paths.front()) : StreamLanguages(),
+                              result.lost);
+  vob_.StreamsVOB->setEnabled(found);
+  vob_.RecolourVOB->setEnabled(found);
+}
+
+void TMainForm::StreamsVOBClick() {
+  streamsDialog_->show();
+  streamsDialog_->raise();
+}
+
+void TMainForm::RecolourVOBClick() {
+  const std::vector<std::string> files = scannedFiles_;
+  // Files changed in place are scanned again, so the grid and the stream view show the new colours.
+  if (RunVobRecolour(this, *discDialogs_, files, scannedStreams_) == RecolourOutcome::kInPlace) {
+    ScanVobFiles(files);
+  }
 }
 
 void TMainForm::FirstSubtitleVOBClick() {
@@ -422,4 +499,6 @@ void TMainForm::LoadDialogFolders() {
   ifo_.OpenDialogIFO.folder = IniFile.LastFolder("OpenDialogIFO");
   ifo_.SaveDialogIFO.folder = IniFile.LastFolder("SaveDialogIFO");
   vob_.OpenDialogVOB.folder = IniFile.LastFolder("OpenDialogVOB");
+  ifo_.OpenDialogPalette.folder = IniFile.LastFolder("OpenDialogPalette");
+  ifo_.SaveDialogPalette.folder = IniFile.LastFolder("SaveDialogPalette");
 }

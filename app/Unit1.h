@@ -6,10 +6,12 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/Dialogs.h"
+#include "app/DiscDialogs.h"
 #include "app/IfoPage.h"
 #include "app/LogList.h"
 #include "app/Look.h"
@@ -20,6 +22,7 @@
 #include "app/SupPage.h"
 #include "app/TopBand.h"
 #include "app/VobPage.h"
+#include "app/VobStreamsDialog.h"
 #include "core/Colour.h"
 #include "core/Settings.h"
 #include "files/Fileifo.h"
@@ -97,6 +100,15 @@ class TMainForm : public QWidget {
   void ColourPanelXXClick(ColourPanelBox* sender);
   void FileOpenVOBClick();
   void FirstSubtitleVOBClick();
+  // The IFO tab's program chains and palette files, the VOB tab's stream view and recolour.
+  void ChainIFOChange();
+  void ImportIFOClick();
+  void ExportIFOClick();
+  void StreamsVOBClick();
+  void RecolourVOBClick();
+  // The disc work's dialogs (the Qt ones until another is given); the stream view.
+  void SetDiscDialogs(DiscDialogs* dialogs) { discDialogs_ = dialogs; }
+  VobStreamsDialog& VobStreams() { return *streamsDialog_; }
   // Files dropped on the window, as local paths: each kind opens as its open button does after
   // its dialog (DropRules.h says which file goes where); what is not taken gets a warning.
   void FormDragDrop(const std::vector<std::string>& paths);
@@ -152,4 +164,13 @@ class TMainForm : public QWidget {
   CFileVOB VobFile;
   VobSubtitleIndex VobSubtitles;  // where the last scan's subtitles lie, for the Subtitles tab
   CFileINI IniFile;
+
+  // The disc work: its dialogs, and the files and streams of the last scan that found subtitles.
+  std::unique_ptr<DiscDialogs> ownDiscDialogs_ = std::make_unique<QtDiscDialogs>();
+  DiscDialogs* discDialogs_ = ownDiscDialogs_.get();
+  VobStreamsDialog* streamsDialog_ = new VobStreamsDialog(this);
+  std::vector<std::string> scannedFiles_;
+  std::array<VobStreamUsage, kSubpictureStreams> scannedStreams_{};
+  // Shows what a scan found in the stream view; nothing found disables the VOB tab's commands.
+  void KeepScan(const std::vector<std::string>& paths, const VobRunResult& result);
 };

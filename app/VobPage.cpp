@@ -21,6 +21,11 @@ VobPage::VobPage(QTabWidget* tabs) {
                     "long time. Usually looking for the first subtitle is enough!"});
   FileOpenVOB = MakeButton(this, "Open VOB(s)", 8);
   FileOpenVOB->setDefault(true);
+  // Enabled once a scan has found subtitles.
+  StreamsVOB = MakeButton(this, "Streams...", 112);
+  RecolourVOB = MakeButton(this, "Recolour...", 216);
+  StreamsVOB->setEnabled(false);
+  RecolourVOB->setEnabled(false);
   FirstSubtitleVOB = new QCheckBox("First Subtitle Only", this);
   FirstSubtitleVOB->setGeometry(640, 264, 180, 17);
   FirstSubtitleVOB->setChecked(true);

@@ -30,6 +30,8 @@ class VobPage : public QWidget {
   QPlainTextEdit* Memo2 = nullptr;
   QPushButton* FileOpenVOB = nullptr;
   QCheckBox* FirstSubtitleVOB = nullptr;
+  QPushButton* StreamsVOB = nullptr;   // the stream view of the last scan
+  QPushButton* RecolourVOB = nullptr;  // recolours the scanned files' subtitles
   FileDialog OpenDialogVOB =
       MakeFileDialog(FileDialogKind::kOpenMany, "VOB files (*.vob)|*.vob", "vob");
 };

@@ -173,6 +173,23 @@ std::string BackupTwinPath(const std::string& ifoPath) {
   return folder + (exact != found.end() ? *exact : found.front());
 }
 
+std::string TitleSetIfoPath(const std::string& vobPath) {
+  const DiscFile vob = ClassifyDiscFile(vobPath);
+  if (vob.kind != DiscFileKind::kTitleVob && vob.kind != DiscFileKind::kMenuVob) return {};
+  if (vob.titleSet == 0) return {};
+  const std::string folder = FolderPartOf(vobPath);
+  std::vector<std::string> found;
+  for (const FolderEntry& entry : Entries(folder)) {
+    const DiscFile file = ClassifyDiscFile(entry.name);
+    if (entry.regular && file.kind == DiscFileKind::kIfo && file.titleSet == vob.titleSet) {
+      found.push_back(entry.name);
+    }
+  }
+  if (found.empty()) return {};
+  SortFolded(found);
+  return folder + found.front();
+}
+
 bool IsFolder(const std::string& path) {
   struct stat info {};
   return StatPath(path, info) == 0 && S_ISDIR(info.st_mode);

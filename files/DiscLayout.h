@@ -49,6 +49,10 @@ std::vector<std::string> OrderVobParts(const std::vector<std::string>& paths);
 // of .IFO, in any letter case; empty when there is none or the name does not end in .IFO.
 std::string BackupTwinPath(const std::string& ifoPath);
 
+// The IFO file of the title set a VOB file belongs to (VTS_nn_0.IFO beside VTS_nn_k.VOB, in any
+// letter case); empty when the name is no title set's VOB or there is no such file.
+std::string TitleSetIfoPath(const std::string& vobPath);
+
 bool IsFolder(const std::string& path);
 // The folder that holds a disc's files: `folder` itself, or, for a disc's root (a folder
 // holding no VOB or IFO file but a VIDEO_TS folder in any letter case), that VIDEO_TS folder.

@@ -102,6 +102,7 @@ void CFileVOB::ClearMapping() {
     for (auto& row : stream.usage) row.fill(-1);
   }
   facts_.clear();
+  lost_.clear();
 }
 
 void CFileVOB::ShowVobGrid(PaletteGridCells& grid) const {
@@ -219,9 +220,9 @@ bool CFileVOB::LoseUnit(int stream, const char* why) {
   slot.reset();
   if (sink_ == nullptr) {
     ++streams_[static_cast<std::size_t>(stream)].dropped;
+    lost_.push_back({stream, part == 0 ? path_ : nextPart_, offset, why});
     LogMessage(kLogWarning, "WARNING - Stream %d unit at %08llX dropped: %s [%s]", stream,
-               static_cast<unsigned long long>(offset), why,
-               (part == 0 ? path_ : nextPart_).c_str());
+               static_cast<unsigned long long>(offset), why, lost_.back().file.c_str());
   } else if (!sink_->UnitLost(stream, part, offset, why)) {
     sinkStopped_ = true;
   }

@@ -59,6 +59,14 @@ struct VobStreamUsage {
   VobUsage usage;
 };
 
+// A unit a scan without a sink dropped: where it began and why.
+struct VobLostUnit {
+  int stream = 0;
+  std::string file;         // the file scanned or the next part that should have completed it
+  std::int64_t offset = 0;  // of the pack where the unit began (the current one when none had)
+  std::string why;
+};
+
 // Receives, during a scan, every complete unit with where its bytes lie, and every unit lost.
 // A scan given a sink leaves the units to it: they are not evaluated, counted or recorded.
 // Returning false from any call ends the scan as failed.
@@ -114,6 +122,7 @@ class CFileVOB {
   const VobUsage& Usage() const { return usage_; }
   const std::array<VobStreamUsage, kSubpictureStreams>& StreamUsage() const { return streams_; }
   const std::vector<VobUnitFacts>& UnitFacts() const { return facts_; }
+  const std::vector<VobLostUnit>& LostUnits() const { return lost_; }
   const std::string& Path() const { return path_; }
   bool IsOpen() const { return stream_.valid(); }
   // True when no unit is held: the state between scans.
@@ -177,6 +186,7 @@ class CFileVOB {
   bool sinkStopped_ = false;
   std::array<VobStreamUsage, kSubpictureStreams> streams_;
   std::vector<VobUnitFacts> facts_;
+  std::vector<VobLostUnit> lost_;
   int part_ = 0;                  // 0 the file scanned, 1 the next part
   std::int64_t blockOffset_ = 0;  // of the current block in its file
 

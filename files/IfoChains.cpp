@@ -6,9 +6,12 @@
 #include "files/IfoChains.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
+#include "core/FileIO.h"
 #include "core/Log.h"
+#include "files/DiscLayout.h"
 
 namespace {
 
@@ -139,4 +142,55 @@ std::string ProgramChainName(const ProgramChain& chain) {
       break;
   }
   return "first-play";
+}
+
+namespace {
+
+// Two lower-case letters, or "" for anything else (unset codes are 0 or 0xFFFF).
+std::string LanguageCode(std::uint8_t first, std::uint8_t second) {
+  const auto letter = [](std::uint8_t c) { return std::isalpha(c) != 0 && c < 0x80; };
+  if (!letter(first) || !letter(second)) return {};
+  return {static_cast<char>(std::tolower(first)), static_cast<char>(std::tolower(second))};
+}
+
+}  // namespace
+
+std::array<std::string, kSubpictureSlots> SubpictureLanguages(ByteView bytes) {
+  std::array<std::string, kSubpictureSlots> languages;
+  const auto count = Field(bytes, kSubpictureCountOffset, 2);
+  const auto chains = ListProgramChains(bytes, IfoKind::kTitleSet);
+  if (IfoKindOf(bytes) != IfoKind::kTitleSet || !count || !chains) return languages;
+  const std::size_t streams = std::min<std::size_t>(*count, kSubpictureSlots);
+  for (const ProgramChain& chain : *chains) {
+    if (chain.domain != PgcDomain::kTitle) continue;
+    const std::uint64_t pgc = chain.palette - kPaletteOffsetInPgc;
+    const auto controls = Inside(bytes, pgc, kSubpictureControlInPgc, 4 * kSubpictureSlots);
+    const auto attrs = Inside(bytes, kSubpictureAttrOffset, 0, kSubpictureAttrSize * streams);
+    if (!controls || !attrs) continue;
+    // Bit 7 of a control's first byte: the stream is available; the low five bits of each of
+    // its four bytes: the stream number for 4:3, wide, letterbox and pan-scan display. The 4:3
+    // numbers go first: the others are often left 0.
+    for (std::size_t k = 0; k < 4; ++k) {
+      for (std::size_t i = 0; i < streams; ++i) {
+        const std::uint8_t* control = bytes.data() + *controls + 4 * i;
+        if ((control[0] & 0x80) == 0) continue;
+        const std::uint8_t* attr = bytes.data() + *attrs + kSubpictureAttrSize * i;
+        std::string& language = languages[control[k] & 0x1F];
+        if (language.empty()) {
+          language = LanguageCode(attr[kLanguageInSubpictureAttr],
+                                  attr[kLanguageInSubpictureAttr + 1]);
+        }
+      }
+    }
+  }
+  return languages;
+}
+
+std::array<std::string, kSubpictureSlots> TitleSetLanguages(const std::string& vobPath) {
+  // An IFO file holds tables of a few hundred kilobytes; a larger file is no title set's.
+  constexpr std::uint64_t kMaxIfoBytes = std::uint64_t{8} << 20;
+  const std::string ifo = TitleSetIfoPath(vobPath);
+  std::vector<std::uint8_t> bytes;
+  if (ifo.empty() || ReadWholeFile(ifo, bytes, kMaxIfoBytes) != ReadResult::kOk) return {};
+  return SubpictureLanguages(bytes);
 }

@@ -3,6 +3,7 @@
 // language units of a title set, the first-play chain and menu chains of a video manager.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -28,6 +29,12 @@ constexpr std::size_t kSearchPointerSize = 8;
 constexpr std::size_t kStartInSearchPointer = 4;
 constexpr std::size_t kFirstPgcPointerOffset = kTableHeaderSize + kStartInSearchPointer;
 
+constexpr std::size_t kSubpictureCountOffset = 0x254;  // VTS: number of subpicture streams
+constexpr std::size_t kSubpictureAttrOffset = 0x256;   // VTS: their attributes, 6 bytes each
+constexpr std::size_t kSubpictureAttrSize = 6;
+constexpr std::size_t kLanguageInSubpictureAttr = 2;   // two ISO 639 letters
+constexpr std::size_t kSubpictureControlInPgc = 0x1C;  // 32 stream controls of 4 bytes in a PGC
+constexpr std::size_t kSubpictureSlots = 32;
 constexpr std::size_t kPaletteOffsetInPgc = 0xA4;  // colour lookup table inside a PGC
 constexpr std::size_t kPaletteEntryCount = 16;
 constexpr std::size_t kPaletteBytes = 4 * kPaletteEntryCount;  // reserved, Y, Cr, Cb each
@@ -58,3 +65,11 @@ std::optional<std::vector<ProgramChain>> ListProgramChains(ByteView bytes, IfoKi
 
 // "title 2", "menu 1.3", "first-play".
 std::string ProgramChainName(const ProgramChain& chain);
+
+// The language (two lower-case letters, "" when not known) of each subpicture stream as the VOB
+// files number it (0-31), for a title set: its title chains' stream controls say which stream
+// each of the set's subpicture attributes describes. Bytes out of reach give "".
+std::array<std::string, kSubpictureSlots> SubpictureLanguages(ByteView bytes);
+// The same for the title set a VOB file belongs to, from the IFO file beside it (TitleSetIfoPath)
+// when there is one; every language "" otherwise. Nothing is logged.
+std::array<std::string, kSubpictureSlots> TitleSetLanguages(const std::string& vobPath);

@@ -3,6 +3,7 @@
 // each completed from the next when that is its next part.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,10 @@
 struct VobRunResult {
   bool emptyList = false;  // the window empties its file list (the grid is blanked already)
   int filesScanned = 0;    // files whose scan counted at least one subtitle
+  // Per subpicture stream, over the files scanned: subtitles and units dropped added up, and
+  // the usage merged (a later file's intensity overwrites an earlier one's, as within a file).
+  std::array<VobStreamUsage, kSubpictureStreams> streams{};
+  std::vector<VobLostUnit> lost;  // every unit dropped, file by file
 };
 VobRunResult RunVobFiles(CFileVOB& vob, const std::vector<std::string>& paths, bool firstOnly,
                          PaletteGridCells& grid, VobSubtitleIndex* subtitles = nullptr);

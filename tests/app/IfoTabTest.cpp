@@ -2,6 +2,8 @@
 // The IFO tab end to end: typing into the hex fields, picking panel colours, Default, Restore,
 // opening and saving title set files through the scripted dialogs, and what the grid, the
 // preview and the log show afterwards.
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -332,8 +334,9 @@ class IfoTabTest : public QObject {
     PickItem(form.SettingsTab().SettingsLogLevel, kWarnings);
     const IfoPalette palette = SampleIfoPalette();
     const std::string good = WriteIfo(window.folder, "good.ifo", palette);
+    // The window opens title sets and video managers; any other identifier is refused.
     IfoLayout vmg;
-    vmg.identifier = "DVDVIDEO-VMG";
+    vmg.identifier = "DVDVIDEO-VMX";
     const std::string bad = window.folder.File("VIDEO_TS.IFO");
     WriteFileBytes(bad, BuildIfo(SampleIfoPalette(), vmg));
 
@@ -457,6 +460,88 @@ class IfoTabTest : public QObject {
     const QImage& picture = form.Preview().SampleImage->Picture();
     QCOMPARE(picture.pixel(0, SampleView::kHeight - 1) & 0xFFFFFF, red);
     QVERIFY(CountColour(picture, qRgb(253, 255, 252)) > 0);
+  }
+
+  // Each chain shows its own palette and keeps its edits while another is shown; a save writes
+  // the chain shown (or, with "Save all chains", every edited chain) and the .BUP twin, unless
+  // it is left.
+  void ChainsAreSavedOneByOneOrAllWithTheirTwin() {
+    WindowHarness window;
+    TMainForm& form = *window.form;
+    IfoLayout layout;
+    layout.titleChains = 3;
+    layout.titlePalettes = {{2, OtherIfoPalette(1)}, {3, OtherIfoPalette(2)}};
+    const std::string path = window.folder.File("VTS_01_0.IFO");
+    const std::string twin = window.folder.File("VTS_01_0.BUP");
+    const Bytes original = BuildIfo(SampleIfoPalette(), layout);
+    WriteFileBytes(path, original);
+    WriteFileBytes(twin, original);
+    const std::vector<std::size_t> chains = IfoChainPositions(layout);
+    window.dialogs.AnswerFile(path);
+    form.Ifo().OpenIFO->click();
+    QCOMPARE(form.Ifo().ChainIFO->itemText(2), QString("title 3"));
+
+    PickItem(form.Ifo().ChainIFO, 1);
+    QCOMPARE(form.Ifo().Hex[4]->Text(), EntryText(OtherIfoPalette(1)[4]));
+    form.Ifo().Hex[4]->SetText("2A5C91");
+    PickItem(form.Ifo().ChainIFO, 2);
+    form.Ifo().Hex[7]->SetText("108080");
+    PickItem(form.Ifo().ChainIFO, 1);
+    QCOMPARE(form.Ifo().Hex[4]->Text(), QString("2A5C91"));  // kept while title 3 was shown
+
+    const auto changedBytes = [&](const Bytes& saved) {
+      std::set<std::size_t> changed;
+      for (std::size_t i = 0; i < saved.size(); ++i)
+        if (saved[i] != original[i]) changed.insert(i);
+      return changed;
+    };
+    const auto entryBytes = [](std::size_t entry0, std::size_t entry) {
+      return std::set<std::size_t>{entry0 + 4 * entry, entry0 + 4 * entry + 1, entry0 + 4 * entry + 2};
+    };
+    window.dialogs.AnswerFile(path);
+    form.Ifo().SaveIFO->click();
+    QCOMPARE(changedBytes(ReadFileBytes(path)), entryBytes(chains[1], 4));
+    QCOMPARE(ReadFileBytes(twin), ReadFileBytes(path));
+
+    // Left: the twin keeps what it had; every chain: title 3's edit joins.
+    form.Ifo().KeepBackupIFO->setChecked(false);
+    form.Ifo().AllChainsIFO->setChecked(true);
+    window.dialogs.AnswerFile(path);
+    form.Ifo().SaveIFO->click();
+    std::set<std::size_t> both = entryBytes(chains[1], 4);
+    both.merge(entryBytes(chains[2], 7));
+    QCOMPARE(changedBytes(ReadFileBytes(path)), both);
+    QCOMPARE(changedBytes(ReadFileBytes(twin)), entryBytes(chains[1], 4));
+  }
+
+  // A palette file imported into the fields is exported again as the same file; a video
+  // manager opens with its first-play chain.
+  void PaletteFilesAndVideoManagerChains() {
+    WindowHarness window;
+    TMainForm& form = *window.form;
+    std::string text;
+    for (std::uint32_t entry : OtherIfoPalette(3)) text += EntryText(entry).toStdString() + "\n";
+    const std::string in = window.folder.File("in.yuv");
+    WriteFileBytes(in, Bytes(text.begin(), text.end()));
+    window.dialogs.AnswerFile(in);
+    form.Ifo().ImportIFO->click();
+    QCOMPARE(form.Ifo().Hex[9]->Text(), EntryText(OtherIfoPalette(3)[9]));
+    const std::string out = window.folder.File("out.yuv");
+    window.dialogs.AnswerFile(out);
+    form.Ifo().ExportIFO->click();
+    QCOMPARE(ReadFileBytes(out), ReadFileBytes(in));
+
+    IfoLayout vmg;
+    vmg.identifier = "DVDVIDEO-VMG";
+    vmg.firstPlay = OtherIfoPalette(4);
+    vmg.menus = {{SampleIfoPalette()}};
+    const std::string manager = window.folder.File("VIDEO_TS.IFO");
+    WriteFileBytes(manager, BuildIfo(SampleIfoPalette(), vmg));
+    window.dialogs.AnswerFile(manager);
+    form.Ifo().OpenIFO->click();
+    QCOMPARE(form.Ifo().ChainIFO->count(), 2);
+    QCOMPARE(form.Ifo().ChainIFO->itemText(0), QString("first-play"));
+    QCOMPARE(form.Ifo().Hex[0]->Text(), EntryText(OtherIfoPalette(4)[0]));
   }
 };
 

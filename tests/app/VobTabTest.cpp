@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTimer>
 
 #include <fcntl.h>
@@ -18,8 +19,11 @@
 #include "app/QtProgressHost.h"
 #include "app/Unit2.h"
 #include "core/Progress.h"
+#include "files/VobRemap.h"
 #include "tests/app/WindowHarness.h"
+#include "tests/support/IfoBuilder.h"
 #include "tests/support/Recorders.h"
+#include "tests/support/app/ScriptedDiscDialogs.h"
 #include "tests/support/VobBuilder.h"
 
 namespace {
@@ -82,6 +86,35 @@ std::string SparseVob(const TempDir& folder, const std::string& name, long long 
   ::close(fd);
   if (!ok) ::unlink(path.c_str());
   return path;
+}
+
+// Two subtitles: stream 0 with colour 0x3210 and contrast 0xFFF0, stream 1 with 0xBA98, 0x5678;
+// `cutShort`: then on stream 2 a unit whose second packet never comes, at 0x3000.
+Bytes TwoStreamVob(bool cutShort = false) {
+  VobBuilder builder;
+  builder.NavPack()
+      .Unit(0, MakeSubpictureUnit(0x3210, 0xFFF0, 3000))
+      .VideoPack()
+      .Unit(1, MakeSubpictureUnit(0xBA98, 0x5678, 3000));
+  if (cutShort) {
+    builder.Block(VobBuilder::UnitBlocks(2, MakeSubpictureUnit(0x4444, 0x9ABC, 3000)).front())
+        .Unit(2, MakeSubpictureUnit(0x4444, 0x9ABC));
+  }
+  return builder.Data();
+}
+
+// A title set whose attributes name stream 0 "en" and stream 1 "fr".
+Bytes LanguageIfo() {
+  IfoLayout layout;
+  Bytes ifo = BuildIfo(SampleIfoPalette(), layout);
+  SetSubpictureStreams(ifo, layout, {"en", "fr"}, {{0x80, 0, 0, 0}, {0x81, 1, 1, 1}});
+  return ifo;
+}
+
+QStringList Row(const QTableWidget* table, int row) {
+  QStringList cells;
+  for (int column = 0; column < table->columnCount(); ++column) cells << table->item(row, column)->text();
+  return cells;
 }
 
 }  // namespace
@@ -376,6 +409,74 @@ class VobTabTest : public QObject {
     QVERIFY(form_->VobScanner().NoUnitsHeld());
     QVERIFY(Lines(form_->Vob().FileListVOB).isEmpty());
     QVERIFY(VobCells(*form_).isEmpty());
+  }
+
+  void StreamViewAndRecolourInPlaceMatchTheRemap() {
+    TempDir reference;
+    const std::string path = WriteVob(*files_, "VTS_01_1.VOB", TwoStreamVob(true));
+    const std::string expected = WriteVob(reference, "VTS_01_1.VOB", TwoStreamVob(true));
+    WriteFileBytes(files_->File("VTS_01_0.IFO"), LanguageIfo());
+    form_->Vob().FirstSubtitleVOB->setChecked(false);
+    window_->dialogs.AnswerFile(path);
+    form_->Vob().FileOpenVOB->click();
+
+    const QTableWidget* table = form_->VobStreams().Table;
+    QCOMPARE(table->rowCount(), 3);
+    QCOMPARE(Row(table, 0), (QStringList{"0", "en", "1", "0", "0=0", "1=15", "2=15", "3=15"}));
+    QCOMPARE(Row(table, 1), (QStringList{"1", "fr", "1", "0", "8=8", "9=7", "10=6", "11=5"}));
+    QCOMPARE(Row(table, 2).mid(0, 4), (QStringList{"2", "", "1", "1"}));
+    QCOMPARE(Row(form_->VobStreams().Dropped, 0),
+             (QStringList{QString::fromStdString(path), "2", "00003000", "cut short by the next unit"}));
+
+    ScriptedDiscDialogs disc;
+    form_->SetDiscDialogs(&disc);
+    EntryMap map;
+    map.entry[9] = 4;
+    map.contrast[10] = 3;
+    disc.recolour = RecolourRequest{{}, 1, map, ""};
+    form_->Vob().RecolourVOB->click();
+    QCOMPARE(disc.offered, (std::vector<int>{0, 1, 2}));
+    QVERIFY(disc.question.contains(QString::fromStdString(path)));
+    VobRemap remap(map, 1);
+    QVERIFY(remap.Plan({expected}) && remap.WriteInPlace());
+    QCOMPARE(ReadFileBytes(path), ReadFileBytes(expected));
+    QVERIFY(ReadFileBytes(path) != TwoStreamVob(true));
+    // Scanned again: stream 1's outline now uses entry 4, its text contrast 3.
+    QCOMPARE(Row(table, 1).mid(4), (QStringList{"8=8", "4=7", "10=3", "11=5"}));
+
+    // Every stream: the unit cut short refuses the run, and the file stays as it was.
+    disc.recolour->stream = -1;
+    form_->Vob().RecolourVOB->click();
+    QCOMPARE(ReadFileBytes(path), ReadFileBytes(expected));
+    QCOMPARE(Lines(form_->LogListBox()).last(),
+             QString("ERROR - VOB files not recoloured, every file left as it was"));
+  }
+
+  void ADeclinedRecolourChangesNothingAndCopiesLeaveTheScannedFiles() {
+    TempDir copies;
+    TempDir reference;
+    const std::string path = WriteVob(*files_, "VTS_02_1.VOB", TwoStreamVob());
+    const std::string expected = WriteVob(reference, "VTS_02_1.VOB", TwoStreamVob());
+    window_->dialogs.AnswerFile(path);
+    form_->Vob().FileOpenVOB->click();
+    ScriptedDiscDialogs disc;
+    form_->SetDiscDialogs(&disc);
+    EntryMap map;
+    map.entry[0] = 7;
+    map.entry[8] = 1;
+    disc.recolour = RecolourRequest{{}, -1, map, copies.Path()};
+    disc.confirm = false;
+    form_->Vob().RecolourVOB->click();
+    QCOMPARE(disc.confirmRuns, 1);
+    QVERIFY(ListFolder(copies.Path()).empty());
+
+    disc.confirm = true;
+    form_->Vob().RecolourVOB->click();
+    VobRemap remap(map, -1);
+    QVERIFY(remap.Plan({expected}) && remap.WriteInPlace());
+    QCOMPARE(ListFolder(copies.Path()), std::vector<std::string>{"VTS_02_1.VOB"});
+    QCOMPARE(ReadFileBytes(copies.File("VTS_02_1.VOB")), ReadFileBytes(expected));
+    QCOMPARE(ReadFileBytes(path), TwoStreamVob());
   }
 
  private:

@@ -547,3 +547,24 @@ TEST_F(FileifoTest, TwinFailuresAreReportedAndNeverHalfDone) {
 }
 
 }  // namespace
+
+// Languages by the stream number the VOB files use: the 4:3 number first, the wide, letterbox and
+// pan-scan numbers for streams no 4:3 number names; streams not available or beyond the count
+// have none. Every truncated prefix gives the whole answer or none, reading nothing outside.
+TEST(SubpictureLanguagesTest, ByStreamControlAndCleanOnEveryPrefix) {
+  IfoLayout layout;
+  layout.titleChains = 2;
+  Bytes ifo = BuildIfo(SampleIfoPalette(), layout);
+  SetSubpictureStreams(ifo, layout, {"EN", "fr", "de"},
+                       {{0x81, 5, 5, 5}, {0x80, 0, 0, 0}, {0x02, 3, 3, 3}, {0x83, 4, 4, 4}});
+  std::array<std::string, kSubpictureSlots> expected;
+  expected[0] = "fr";
+  expected[1] = "en";
+  expected[5] = "en";
+  const auto languages = SubpictureLanguages(ifo);
+  EXPECT_EQ(languages, expected);
+  for (std::size_t n = 0; n < ifo.size(); n += 7) {
+    const auto prefix = SubpictureLanguages(ByteView(ifo.data(), n));
+    EXPECT_TRUE(prefix == expected || prefix == decltype(prefix){}) << n;
+  }
+}

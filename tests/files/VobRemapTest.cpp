@@ -15,6 +15,7 @@
 #include "core/FileIO.h"
 #include "core/Log.h"
 #include "core/Progress.h"
+#include "files/VobRecolour.h"
 #include "files/VobRemap.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TempDir.h"
@@ -215,6 +216,38 @@ TEST_F(VobRemapTest, AFailedOrCancelledRewriteLeavesEveryFileAsItWas) {
   EXPECT_TRUE(Logged("ERROR - File changed since it was scanned [" + paths[1] + "]"));
   EXPECT_EQ(ReadFileBytes(paths[0]), original);
   EXPECT_EQ(ReadFileBytes(paths[1]), changed);
+}
+
+// The window's copies into a folder: made beside it, recoloured as in place, moved in only when
+// all are done. A run cancelled at any look-up, or the files' own folder as the target, leaves
+// the folder as it was and the files given untouched.
+TEST_F(VobRemapTest, RecolouredCopiesReachTheirFolderOnlyWhenAllAreDone) {
+  TempDir out;
+  const Bytes original = VobBuilder().Unit(0, Before()).VideoPack().Unit(3, Before(3000)).Data();
+  const Bytes remapped = VobBuilder().Unit(0, After()).VideoPack().Unit(3, After(3000)).Data();
+  const std::vector<std::string> paths = {Write("VTS_01_1.VOB", original),
+                                          Write("VTS_01_2.VOB", original)};
+  std::vector<VobFilePlan> plans;
+  for (std::int64_t lookUp = 1;; ++lookUp) {
+    ProgressRecorder progress;
+    ScopedProgressHost scope(&progress);
+    progress.CancelAtLookUp(lookUp);
+    if (RecolourVobFiles(TestMap(), -1, paths, out.Path(), plans)) break;
+    ASSERT_TRUE(ListFolder(out.Path()).empty()) << "cancelled at look-up " << lookUp;
+  }
+  EXPECT_EQ(ListFolder(out.Path()), (std::vector<std::string>{"VTS_01_1.VOB", "VTS_01_2.VOB"}));
+  for (const std::string& path : paths) {
+    EXPECT_EQ(ReadFileBytes(out.File(path.substr(path.size() - 12))), remapped);
+    EXPECT_EQ(ReadFileBytes(path), original);
+  }
+  ASSERT_EQ(plans.size(), 2u);
+  EXPECT_EQ(plans[1].path, paths[1]);
+  EXPECT_EQ(plans[1].remapped, 2);
+
+  EXPECT_FALSE(RecolourVobFiles(TestMap(), -1, paths, dir_.Path(), plans));
+  EXPECT_TRUE(Logged("ERROR - The copy would replace the file itself [" + paths[0] + "]"));
+  EXPECT_EQ(ListFolder(dir_.Path()), (std::vector<std::string>{"VTS_01_1.VOB", "VTS_01_2.VOB"}));
+  EXPECT_EQ(ReadFileBytes(paths[0]), original);
 }
 
 #ifndef _WIN32

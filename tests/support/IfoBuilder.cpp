@@ -161,3 +161,21 @@ Bytes BuildIfo(const IfoPalette& palette, const IfoLayout& layout) {
   }
   return bytes;
 }
+
+void SetSubpictureStreams(Bytes& ifo, const IfoLayout& layout, const std::vector<std::string>& languages,
+                          const std::vector<std::array<std::uint8_t, 4>>& controls) {
+  ifo[0x254] = 0;
+  ifo[0x255] = static_cast<std::uint8_t>(languages.size());
+  for (std::size_t i = 0; i < languages.size(); ++i) {
+    const std::size_t attr = 0x256 + 6 * i;
+    std::fill(ifo.begin() + static_cast<std::ptrdiff_t>(attr), ifo.begin() + static_cast<std::ptrdiff_t>(attr + 6), 0);
+    for (std::size_t c = 0; c < languages[i].size() && c < 2; ++c) ifo[attr + 2 + c] = static_cast<std::uint8_t>(languages[i][c]);
+  }
+  const std::vector<std::size_t> chains = IfoChainPositions(layout);
+  for (int t = 0; t < layout.titleChains; ++t) {
+    const std::size_t pgc = chains[static_cast<std::size_t>(t)] - 1 - 0xA4;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+      std::copy(controls[i].begin(), controls[i].end(), ifo.begin() + static_cast<std::ptrdiff_t>(pgc + 0x1C + 4 * i));
+    }
+  }
+}

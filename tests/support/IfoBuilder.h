@@ -43,3 +43,10 @@ std::size_t IfoPalettePosition(const IfoLayout& layout = {});
 // Positions of entry 0's Y byte of every chain, in the order titles, menus (title set) or
 // first-play, menus (video manager).
 std::vector<std::size_t> IfoChainPositions(const IfoLayout& layout = {});
+
+// Gives a title set built with `layout` one subpicture stream attribute per language (two
+// letters; "" leaves the code 0) and its title chains the stream controls given, four bytes each
+// (bit 7 of the first: available; the low five bits of each: the stream for 4:3, wide,
+// letterbox, pan-scan).
+void SetSubpictureStreams(Bytes& ifo, const IfoLayout& layout, const std::vector<std::string>& languages,
+                          const std::vector<std::array<std::uint8_t, 4>>& controls);
