@@ -265,6 +265,7 @@ class SupTabTest : public QObject {
                 .contains(QString::fromStdString("WARNING - 2 subtitles use other colours than the first [" + path + "]")));
     const std::string target = window.folder.File("out.sup");
     window.dialogs.AnswerFile(target);
+    window.dialogs.entryTableAnswers.push_back({EntrySaveChoice::kFlatten, std::nullopt});
     form.Sup().SaveSUP->click();
     QVERIFY(Lines(form.LogListBox())
                 .contains(QString::fromStdString("WARNING - 1 subtitles have later colour or contrast commands, "
