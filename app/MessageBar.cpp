@@ -52,8 +52,12 @@ void MessageBar::ShowLines() {
   QStringList counts;
   if (errors_ > 0) counts << QString("%1 error%2").arg(errors_).arg(errors_ == 1 ? "" : "s");
   if (warnings > 0) counts << QString("%1 warning%2").arg(warnings).arg(warnings == 1 ? "" : "s");
-  const QString full = counts.join(", ") + ": " + lines_.last();
-  Text->setText(Text->fontMetrics().elidedText(full, Qt::ElideMiddle, qMax(40, Text->width())));
+  // The counts say what kind the lines are: the newest is shown without its prefix.
+  QString newest = lines_.last();
+  for (const char* prefix : {"ERROR - ", "WARNING - "})
+    if (newest.startsWith(prefix)) newest.remove(0, static_cast<int>(qstrlen(prefix)));
+  const QString full = counts.join(", ") + ": " + newest;
+  Text->setText(Text->fontMetrics().elidedText(full, Qt::ElideRight, qMax(40, Text->width())));
   Text->setProperty("fullText", full);
   const qsizetype shown = qMin<qsizetype>(lines_.size(), kTooltipLines);
   Text->setToolTip(lines_.mid(lines_.size() - shown).join('\n'));
@@ -69,7 +73,7 @@ void MessageBar::resizeEvent(QResizeEvent* event) {
   QFrame::resizeEvent(event);
   if (!lines_.isEmpty()) {
     Text->setText(Text->fontMetrics().elidedText(Text->property("fullText").toString(),
-                                                 Qt::ElideMiddle, qMax(40, Text->width())));
+                                                 Qt::ElideRight, qMax(40, Text->width())));
   }
 }
 

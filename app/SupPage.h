@@ -45,8 +45,8 @@ class SupPage : public QWidget, public SupTab {
   // The file's distinct mappings: their count and one item each (entries / intensities and the
   // number of subtitles); the first is the first subtitle's.
   void ShowMappings(const std::vector<SupMapping>& mappings);
-  // The text of one mapping's item, numbered from 1.
-  static QString MappingText(int number, const SupMapping& mapping);
+  // The text of one mapping's item: "0 1 2 3 / 0 15 15 15 (7)", "-" for a missing command.
+  static QString MappingText(const SupMapping& mapping);
 
   QLineEdit* FileNameSUP = nullptr;
   // Slot by slot (Background, Outline, Text, Antialias): index and intensity lists, and the

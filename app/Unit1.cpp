@@ -34,7 +34,7 @@ constexpr QSize kClientSize(861, 718);
 constexpr QRect kFileTypesBounds(8, 136, 841, 329);
 constexpr QRect kLogBounds(8, 472, 841, 105);
 // The message bar sits in the free end of the tab row.
-constexpr QRect kMessageBarBounds(409, 137, 440, 21);
+constexpr QRect kMessageBarBounds(449, 137, 400, 21);
 
 bool IsEntry(int index) { return index >= 0 && index < 16; }
 

@@ -287,7 +287,7 @@ class SupTabTest : public QObject {
     window.dialogs.AnswerFile(path);
     form.Sup().OpenSUP->click();
     QCOMPARE(form.Sup().MappingCountSUP->text(), QString("3"));
-    QCOMPARE(form.Sup().MappingListSUP->itemText(1), QString("2: 4 3 2 1 / 0 15 15 15 (1 subtitle)"));
+    QCOMPARE(form.Sup().MappingListSUP->itemText(1), QString("4 3 2 1 / 0 15 15 15 (1)"));
     form.Sup().MappingListSUP->setCurrentIndex(2);
     form.Sup().ViewMappingSUP->click();
     QCOMPARE(form.FileTypes()->currentWidget(), &form.Subtitles());
