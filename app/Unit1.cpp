@@ -321,9 +321,9 @@ namespace {
 // Save, Discard or Cancel for the file shown in `name`; `save` runs when Save is chosen.
 bool Settle(Dialogs& dialogs, QWidget* parent, const char* kind, const QString& name,
             const std::function<bool()>& save) {
-  const QString question =
-      QString("The %1 file %2 has changes that are not saved. Save them first?")
-          .arg(kind, name.isEmpty() ? QString() : "[" + name + "]");
+  const QString file = name.isEmpty() ? QString("The %1 file").arg(kind)
+                                      : QString("The %1 file [%2]").arg(kind, name);
+  const QString question = file + " has changes that are not saved. Save them first?";
   switch (dialogs.AskSaveChanges(parent, question)) {
     case SaveAnswer::kSave:
       return save();
