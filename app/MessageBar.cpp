@@ -10,6 +10,7 @@
 
 namespace {
 constexpr int kTooltipLines = 20;  // the tooltip lists at most this many, the newest last
+constexpr int kKeptLines = 1000;   // as many as the log list keeps; the counts go on
 }
 
 MessageBar::MessageBar(QWidget* parent, LogTarget& list, QWidget* watched)
@@ -40,15 +41,17 @@ void MessageBar::Notice(int level, const std::string& line) {
   if (fresh_) {
     lines_.clear();
     errors_ = 0;
+    warnings_ = 0;
     fresh_ = false;
   }
   lines_ << QString::fromStdString(line);
-  if (level == kLogError) ++errors_;
+  if (lines_.size() > kKeptLines) lines_.removeFirst();
+  ++(level == kLogError ? errors_ : warnings_);
   ShowLines();
 }
 
 void MessageBar::ShowLines() {
-  const int warnings = static_cast<int>(lines_.size()) - errors_;
+  const int warnings = warnings_;
   QStringList counts;
   if (errors_ > 0) counts << QString("%1 error%2").arg(errors_).arg(errors_ == 1 ? "" : "s");
   if (warnings > 0) counts << QString("%1 warning%2").arg(warnings).arg(warnings == 1 ? "" : "s");

@@ -30,6 +30,7 @@ class MessageBar : public QFrame, public LogTarget {
 
   // The next notice starts a new collection.
   void StartAction() { fresh_ = true; }
+  // The lines of the collection, the newest last (at most the last 1000).
   const QStringList& Lines() const { return lines_; }
   bool HasError() const { return errors_ > 0; }
 
@@ -47,5 +48,6 @@ class MessageBar : public QFrame, public LogTarget {
   QWidget* watched_;
   QStringList lines_;
   int errors_ = 0;
+  int warnings_ = 0;
   bool fresh_ = true;
 };
