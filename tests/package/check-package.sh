@@ -48,7 +48,7 @@ for size in 16 48 256; do
 done
 check "the desktop entry opens files" grep -qx "Exec=velmoran %F" "$root/usr/share/applications/velmoran.desktop"
 for type in application/x-dvd-sup application/x-dvd-ifo; do
-  check "the desktop entry and the MIME package name $type" \
+  check "the MIME package defines $type" \
     grep -q "type=\"$type\"" "$root/usr/share/mime/packages/velmoran.xml"
   check "the desktop entry declares $type" grep -q "^MimeType=.*$type;" "$root/usr/share/applications/velmoran.desktop"
 done
