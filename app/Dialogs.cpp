@@ -2,12 +2,15 @@
 // The file, colour and font dialogs as Qt shows them.
 #include "app/Dialogs.h"
 
+#include "app/EntryTable.h"
+
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QMessageBox>
 #include <QStringList>
 
 std::string QtFilterText(const std::string& filter) {
@@ -84,4 +87,21 @@ bool QtDialogs::RunFontDialog(QWidget* parent, QFont& font) {
       QFontDialog::getFont(&confirmed, shown, parent, QString(), QFontDialog::ScalableFonts);
   if (confirmed) font = chosen;
   return confirmed;
+}
+
+EntrySaveChoice QtDialogs::RunEntryTable(QWidget* parent, EntryMap& map, const QString& about) {
+  EntryTableDialog box(parent, about);
+  box.SetMap(map);
+  const EntrySaveChoice choice = box.Run();
+  if (choice == EntrySaveChoice::kEntries) map = box.Map();
+  return choice;
+}
+
+SaveAnswer QtDialogs::AskSaveChanges(QWidget* parent, const QString& question) {
+  const auto button = QMessageBox::question(
+      parent, parent != nullptr ? parent->windowTitle() : QString(), question,
+      QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+  return button == QMessageBox::Save      ? SaveAnswer::kSave
+         : button == QMessageBox::Discard ? SaveAnswer::kDiscard
+                                          : SaveAnswer::kCancel;
 }

@@ -4,8 +4,11 @@
 
 #include <QColor>
 #include <QFont>
+#include <QString>
 #include <string>
 #include <vector>
+
+#include "core/EntryRemap.h"
 
 class QWidget;
 
@@ -40,6 +43,11 @@ std::string ProposedSaveName(const std::string& opened, const FileDialog& save);
 // The filter in Qt's form: one "Description (pattern)" line per pair.
 std::string QtFilterText(const std::string& filter);
 
+// What Save does with a SUP file whose subtitles carry more than one mapping.
+enum class EntrySaveChoice { kCancel, kEntries, kFlatten };
+// The answer to a question whether to save a changed file first.
+enum class SaveAnswer { kSave, kDiscard, kCancel };
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
@@ -50,6 +58,10 @@ class Dialogs {
   // Runs the font dialog on the installed font `font` resolves to; true and the chosen font
   // when confirmed.
   virtual bool RunFontDialog(QWidget* parent, QFont& font) = 0;
+  // Runs the entry table on `map` with `about` above it; on kEntries the map is as edited.
+  virtual EntrySaveChoice RunEntryTable(QWidget* parent, EntryMap& map, const QString& about) = 0;
+  // Asks `question` with the answers Save, Discard and Cancel.
+  virtual SaveAnswer AskSaveChanges(QWidget* parent, const QString& question) = 0;
 };
 
 // The real dialogs: QFileDialog, QColorDialog, QFontDialog, each modal.
@@ -58,4 +70,6 @@ class QtDialogs : public Dialogs {
   bool RunFileDialog(QWidget* parent, FileDialog& dialog) override;
   bool RunColourDialog(QWidget* parent, QColor& colour) override;
   bool RunFontDialog(QWidget* parent, QFont& font) override;
+  EntrySaveChoice RunEntryTable(QWidget* parent, EntryMap& map, const QString& about) override;
+  SaveAnswer AskSaveChanges(QWidget* parent, const QString& question) override;
 };

@@ -153,4 +153,10 @@ std::vector<std::pair<std::size_t, PaletteTexts>> IfoPage::PalettesToSave() {
   return chosen;
 }
 
+std::vector<PaletteTexts> IfoPage::KeptPalettes() const {
+  std::vector<PaletteTexts> kept = palettes_;
+  if (shown_ >= 0) kept[static_cast<std::size_t>(shown_)] = FieldPalette();
+  return kept;
+}
+
 bool IfoPage::KeepBackup() const { return KeepBackupIFO->isChecked(); }

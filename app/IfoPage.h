@@ -65,6 +65,8 @@ class IfoPage : public QWidget, public IfoTab {
   // What Save IFO writes: every chain with the palette kept for it (the shown one from the
   // fields) when "Save all chains" is checked, else the chain shown.
   std::vector<std::pair<std::size_t, PaletteTexts>> PalettesToSave();
+  // Every chain's kept palette, the shown one read from the fields.
+  std::vector<PaletteTexts> KeptPalettes() const;
   bool KeepBackup() const;
 
   QLineEdit* FileNameIFO = nullptr;

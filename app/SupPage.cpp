@@ -3,6 +3,7 @@
 #include "app/SupPage.h"
 
 #include <QCheckBox>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -10,6 +11,7 @@
 #include <algorithm>
 
 #include "app/Look.h"
+#include "files/Filesup.h"
 
 namespace {
 
@@ -70,6 +72,18 @@ SupPage::SupPage(QTabWidget* tabs, PaletteGridCells& grid) : grid_(grid) {
       {"*** WARNING ***", "", "This SUP editor is intended for", "SUP files created by Quenlix.",
        "", "It may work with other SUP", "files but it is not guarenteed."});
 
+  MakeLabel(this, "Mappings =", QRect(420, 262, 80, kEditHeight), Qt::AlignRight | Qt::AlignVCenter);
+  MappingCountSUP = MakeEdit(this, QRect(504, 262, 33, kEditHeight), QString(), true);
+  MappingListSUP = MakeList(this, QRect(541, 262, 220, kEditHeight), {}, -1);
+  MappingListSUP->view()->setMinimumWidth(260);
+  MappingListSUP->setToolTip("The mappings of the file's subtitles in order of first appearance: the "
+                             "entries / intensities of Background, Outline, Text and Antialias, and "
+                             "(the number of subtitles that use it)");
+  ViewMappingSUP = new QPushButton("View", this);
+  ViewMappingSUP->setGeometry(766, 261, 59, 26);
+  ViewMappingSUP->setToolTip("Show the first subtitle of this mapping in the Subtitles tab");
+  ViewMappingSUP->setEnabled(false);
+
   FirstSubtitleSUP = new QCheckBox("First Subtitle Only", this);
   FirstSubtitleSUP->setGeometry(640, 264, 180, 17);
   FirstSubtitleSUP->setChecked(true);
@@ -121,3 +135,23 @@ void SupPage::ShowFileName(const std::string& name) {
 }
 
 void SupPage::ShowSubtitleCount(int count) { SubtitleCountSUP->setText(QString::number(count)); }
+
+QString SupPage::MappingText(const SupMapping& mapping) {
+  const auto nibbles = [](int word) {
+    if (word < 0) return QString("-");
+    QStringList values;
+    for (int s = 0; s < 4; ++s) values << QString::number(word >> (4 * s) & 0xF);
+    return values.join(' ');
+  };
+  return QString("%1 / %2 (%3)")
+      .arg(nibbles(mapping.colour), nibbles(mapping.contrast))
+      .arg(mapping.subtitles);
+}
+
+void SupPage::ShowMappings(const std::vector<SupMapping>& mappings) {
+  MappingCountSUP->setText(QString::number(mappings.size()));
+  MappingListSUP->clear();
+  for (const SupMapping& mapping : mappings) MappingListSUP->addItem(MappingText(mapping));
+  MappingListSUP->setCurrentIndex(mappings.empty() ? -1 : 0);
+  ViewMappingSUP->setEnabled(!mappings.empty());
+}

@@ -5,9 +5,12 @@
 #include <QWidget>
 #include <array>
 #include <string>
+#include <vector>
 
 #include "app/Dialogs.h"
 #include "files/Tabs.h"
+
+struct SupMapping;
 
 class QCheckBox;
 class QComboBox;
@@ -39,6 +42,11 @@ class SupPage : public QWidget, public SupTab {
   void ApplyDefaultMapping();
   void ShowFileName(const std::string& name);
   void ShowSubtitleCount(int count);
+  // The file's distinct mappings: their count and one item each (entries / intensities and the
+  // number of subtitles); the first is the first subtitle's.
+  void ShowMappings(const std::vector<SupMapping>& mappings);
+  // The text of one mapping's item: "0 1 2 3 / 0 15 15 15 (7)", "-" for a missing command.
+  static QString MappingText(const SupMapping& mapping);
 
   QLineEdit* FileNameSUP = nullptr;
   // Slot by slot (Background, Outline, Text, Antialias): index and intensity lists, and the
@@ -70,6 +78,11 @@ class SupPage : public QWidget, public SupTab {
   QPushButton* DefaultSUP = nullptr;
   QPushButton* RestoreSUP = nullptr;
   QPlainTextEdit* MemoSUP = nullptr;
+  // Below the note: how many mappings the file's subtitles use, the list of them, and a button
+  // that shows the first subtitle of the chosen one in the Subtitles tab.
+  QLineEdit* MappingCountSUP = nullptr;
+  QComboBox* MappingListSUP = nullptr;
+  QPushButton* ViewMappingSUP = nullptr;
   QCheckBox* FirstSubtitleSUP = nullptr;  // hidden; nothing reads it
   FileDialog OpenDialogSUP =
       MakeFileDialog(FileDialogKind::kOpen, "SUP files (*.sup)|*.sup", "sup");

@@ -21,6 +21,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QUrl>
+#include <functional>
 
 #include "app/ColourPanel.h"
 #include "app/DropRules.h"
@@ -35,6 +36,8 @@ namespace {
 constexpr QSize kClientSize(861, 718);
 constexpr QRect kFileTypesBounds(8, 136, 841, 329);
 constexpr QRect kLogBounds(8, 472, 841, 105);
+// The message bar sits in the free end of the tab row.
+constexpr QRect kMessageBarBounds(449, 137, 400, 21);
 
 bool IsEntry(int index) { return index >= 0 && index < 16; }
 
@@ -60,9 +63,10 @@ TMainForm::TMainForm(std::string exePath, Dialogs* dialogs, QWidget* parent)
   fileTypes_->setGeometry(kFileTypesBounds);
   fileTypes_->setCurrentWidget(&settings_);
   log_.setGeometry(kLogBounds);
+  messages_.setGeometry(kMessageBarBounds);
 
   Connect();
-  previousLogTarget_ = SetLogTarget(&log_);
+  previousLogTarget_ = SetLogTarget(&messages_);
   EventsEnabled = true;
 }
 
@@ -81,6 +85,7 @@ void TMainForm::Connect() {
   connect(sup_.SaveSUP, &QPushButton::clicked, this, [this] { SaveSUPClick(); });
   connect(sup_.DefaultSUP, &QPushButton::clicked, this, [this] { DefaultSUPClick(); });
   connect(sup_.RestoreSUP, &QPushButton::clicked, this, [this] { RestoreSUPClick(); });
+  connect(sup_.ViewMappingSUP, &QPushButton::clicked, this, [this] { ViewMappingSUPClick(); });
   for (HexEdit* field : ifo_.Hex)
     connect(field, &HexEdit::Changed, this, [this, field] { HexXXChange(field); });
   for (ColourPanelBox* panel : ifo_.ColourPanel)
@@ -129,7 +134,7 @@ void TMainForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-  if (!isEnabled()) {
+  if (!isEnabled() || !SupChangesSettled() || !IfoChangesSettled()) {
     event->ignore();
     return;
   }
@@ -205,8 +210,10 @@ void TMainForm::OpenSUPClick() {
 }
 
 void TMainForm::OpenSupFile(const std::string& fileName) {
+  if (!SupChangesSettled()) return;
   const bool loaded = SupFile.Load(fileName) != -1;
   subtitles_.ShowSubtitles();  // a failed load leaves no subtitle either
+  sup_.ShowMappings(SupFile.Mappings());
   if (!loaded) {
     sup_.ShowFileName({});
     return;
@@ -240,16 +247,117 @@ void TMainForm::RestoreSUPClick() {
   RenderSample();
 }
 
-void TMainForm::SaveSUPClick() {
+void TMainForm::SaveSUPClick() { SaveSupFile(); }
+
+bool TMainForm::SaveSupFile() {
   if (!SupFile.HasData()) {
     LogMessage(kLogError, "ERROR - Can't save no SUP file loaded!!!");
-    return;
+    return false;
   }
-  if (!RunFileDialog(sup_.SaveDialogSUP, "SaveDialogSUP")) return;
+  // Subtitles with different mappings: the change made to the first subtitle's mapping is
+  // offered as a remap by palette entry, which keeps every subtitle's own structure.
+  EntrySaveChoice choice = EntrySaveChoice::kFlatten;
+  EntryMap map;
+  const std::vector<SupMapping>& mappings = SupFile.Mappings();
+  if (mappings.size() > 1) {
+    std::array<int, 4> fileEntries{}, fileIntensities{}, intensities{};
+    for (int s = 0; s < 4; ++s) {
+      fileEntries[s] = SupFile.GetFileColour(s);
+      fileIntensities[s] = SupFile.GetFileIntensity(s);
+      intensities[s] = sup_.IntIndex(s);
+    }
+    map = EntryMapFromSlotChange(fileEntries, fileIntensities, sup_.Slots(), intensities);
+    const QString about =
+        QString("The %1 subtitles of this file use %2 mappings. Save by entry changes each "
+                "palette entry into its new entry in every subtitle, and sets the contrast of "
+                "its pixels where one is given; every subtitle keeps its own structure. The "
+                "table holds the change made to the first subtitle's mapping. Flatten gives "
+                "every subtitle the one mapping of the SUP tab.")
+            .arg(SupFile.PacketCount())
+            .arg(mappings.size());
+    choice = dialogs_.RunEntryTable(this, map, about);
+    if (choice == EntrySaveChoice::kCancel) return false;
+  }
+  if (!RunFileDialog(sup_.SaveDialogSUP, "SaveDialogSUP")) return false;
   const std::string fileName = sup_.SaveDialogSUP.fileName;
   sup_.ShowFileName(fileName);
-  SupFile.Save(fileName);  // logs its own success or failure
+  // Both log their own success or failure.
+  const bool saved = choice == EntrySaveChoice::kEntries ? SupFile.SaveEntryRemap(fileName, map)
+                                                         : SupFile.Save(fileName);
   subtitles_.ShowSubtitles();  // a save makes the new mapping the file's own
+  sup_.ShowMappings(SupFile.Mappings());
+  if (saved && choice == EntrySaveChoice::kEntries) {
+    // The lists now show the first subtitle's mapping as written.
+    SupFile.ShowSupGrid();
+    RenderSample();
+  }
+  return saved;
+}
+
+void TMainForm::ViewMappingSUPClick() {
+  const int chosen = sup_.MappingListSUP->currentIndex();
+  const std::vector<SupMapping>& mappings = SupFile.Mappings();
+  if (chosen < 0 || chosen >= static_cast<int>(mappings.size())) return;
+  fileTypes_->setCurrentWidget(&subtitles_);
+  subtitles_.SelectSubtitle(mappings[static_cast<std::size_t>(chosen)].first);
+}
+
+bool TMainForm::SupChanged() const {
+  if (!SupFile.HasData() || SupFile.PacketCount() == 0) return false;
+  for (int s = 0; s < 4; ++s) {
+    if (sup_.MapIndex(s) != SupFile.GetFileColour(s) ||
+        sup_.IntIndex(s) != SupFile.GetFileIntensity(s))
+      return true;
+  }
+  return false;
+}
+
+bool TMainForm::IfoChanged() const {
+  if (!IfoFile.HasData()) return false;
+  // Every chain counts: edits kept for a chain not shown are lost on close just the same.
+  const std::vector<PaletteTexts> kept = ifo_.KeptPalettes();
+  for (std::size_t chain = 0; chain < kept.size(); ++chain) {
+    for (int i = 0; i < 16; ++i) {
+      int y = 0;
+      int cr = 0;
+      int cb = 0;
+      if (IfoFile.GetChainEntry(chain, i, y, cr, cb) &&
+          kept[chain][static_cast<std::size_t>(i)] != FormatHexText(y, cr, cb))
+        return true;
+    }
+  }
+  return false;
+}
+
+namespace {
+
+// Save, Discard or Cancel for the file shown in `name`; `save` runs when Save is chosen.
+bool Settle(Dialogs& dialogs, QWidget* parent, const char* kind, const QString& name,
+            const std::function<bool()>& save) {
+  const QString file = name.isEmpty() ? QString("The %1 file").arg(kind)
+                                      : QString("The %1 file [%2]").arg(kind, name);
+  const QString question = file + " has changes that are not saved. Save them first?";
+  switch (dialogs.AskSaveChanges(parent, question)) {
+    case SaveAnswer::kSave:
+      return save();
+    case SaveAnswer::kDiscard:
+      return true;
+    case SaveAnswer::kCancel:
+      break;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool TMainForm::SupChangesSettled() {
+  return !SupChanged() ||
+         Settle(dialogs_, this, "SUP", sup_.FileNameSUP->text(), [this] { return SaveSupFile(); });
+}
+
+bool TMainForm::IfoChangesSettled() {
+  return !IfoChanged() ||
+         Settle(dialogs_, this, "IFO", ifo_.FileNameIFO->text(), [this] { return SaveIfoFile(); });
 }
 
 // The IFO tab. A write to a hex field runs HexXXChange at most twice, nested inside the write:
@@ -260,6 +368,7 @@ void TMainForm::OpenIFOClick() {
 }
 
 void TMainForm::OpenIfoFile(const std::string& fileName) {
+  if (!IfoChangesSettled()) return;
   // A title set, or a video manager (VIDEO_TS.IFO) for its first-play and menu chains.
   if (IfoFile.Load(fileName, IfoAccept::kTitleSetOrManager) == -1) {
     ifo_.ShowFileName({});  // the load has logged why; the fields keep what they show
@@ -286,22 +395,22 @@ void TMainForm::ShowFilePalette() {
   }
 }
 
-void TMainForm::SaveIFOClick() {
+void TMainForm::SaveIFOClick() { SaveIfoFile(); }
+
+bool TMainForm::SaveIfoFile() {
   if (!IfoFile.HasData()) {
     LogMessage(kLogError, "ERROR - Can't save no IFO file loaded!!!");
-    return;
+    return false;
   }
-  if (!RunFileDialog(ifo_.SaveDialogIFO, "SaveDialogIFO")) return;
+  if (!RunFileDialog(ifo_.SaveDialogIFO, "SaveDialogIFO")) return false;
   const std::string fileName = ifo_.SaveDialogIFO.fileName;
   ifo_.ShowFileName(fileName);
   IfoFile.SetKeepBackupTwin(ifo_.KeepBackup());
   // The first chain alone is the one the fields always wrote; other chains go by their index.
+  // Either save logs its own success or failure.
   const auto palettes = ifo_.PalettesToSave();
-  if (palettes.size() == 1 && palettes.front().first == 0) {
-    IfoFile.Save(fileName);  // logs its own success or failure
-  } else {
-    IfoFile.SaveChains(fileName, palettes);
-  }
+  if (palettes.size() == 1 && palettes.front().first == 0) return IfoFile.Save(fileName);
+  return IfoFile.SaveChains(fileName, palettes);
 }
 
 void TMainForm::DefaultIFOClick() {

@@ -15,6 +15,7 @@
 #include "app/IfoPage.h"
 #include "app/LogList.h"
 #include "app/Look.h"
+#include "app/MessageBar.h"
 #include "app/PreviewPanel.h"
 #include "app/SettingsLink.h"
 #include "app/SettingsPage.h"
@@ -56,6 +57,7 @@ class TMainForm : public QWidget {
   SettingsPage& SettingsTab() { return settings_; }
   SubtitlePage& Subtitles() { return subtitles_; }
   LogList* LogListBox() { return &log_; }
+  MessageBar& Messages() { return messages_; }
   PreviewPanel& Preview() { return preview_; }
 
   CFileSUP& SupDocument() { return SupFile; }
@@ -112,6 +114,17 @@ class TMainForm : public QWidget {
   // Files dropped on the window, as local paths: each kind opens as its open button does after
   // its dialog (DropRules.h says which file goes where); what is not taken gets a warning.
   void FormDragDrop(const std::vector<std::string>& paths);
+  // Shows the first subtitle of the mapping chosen on the SUP tab in the Subtitles tab.
+  void ViewMappingSUPClick();
+
+  // Whether the SUP tab's lists or the IFO tab's hex fields differ from what the loaded file
+  // holds (as loaded or last saved): edits a close or another open would lose.
+  bool SupChanged() const;
+  bool IfoChanged() const;
+  // Asks Save / Discard / Cancel about a changed SUP (IFO) file; true when the caller may go on:
+  // nothing changed, the user discarded, or the save asked for succeeded.
+  bool SupChangesSettled();
+  bool IfoChangesSettled();
 
   // Keep a palette entry's PaletteColours in step with its hex field or its colour panel.
   void HexToPaletteColour(int index);
@@ -136,6 +149,10 @@ class TMainForm : public QWidget {
   // The open dialogs and their saves start in the folders remembered from earlier runs.
   void LoadDialogFolders();
   void OpenSupFile(const std::string& fileName);
+  // Save SUP's work: a file with several mappings is offered the entry table first. True when
+  // a file was written.
+  bool SaveSupFile();
+  bool SaveIfoFile();
   void OpenIfoFile(const std::string& fileName);
   void ScanVobFiles(std::vector<std::string> paths);
 
@@ -157,6 +174,7 @@ class TMainForm : public QWidget {
   SettingsPage settings_{fileTypes_};
   SubtitlePage subtitles_{fileTypes_, SupFile, VobSubtitles, sup_, PaletteColours, dialogs_};
   LogList log_{this, [this] { return settings_.LogLevel(); }};
+  MessageBar messages_{this, log_, this};
   PreviewPanel preview_{this};
   SettingsLink settingsLink_{settings_, preview_, vob_, EventsEnabled};
   CFileSUP SupFile{sup_};

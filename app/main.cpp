@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the application, the main window, the message loop.
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <string>
+#include <vector>
 
 #include "app/Fatal.h"
 #include "app/QtProgressHost.h"
@@ -57,12 +61,29 @@ int main(int argc, char* argv[]) {
     return 0;
   }
   if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-    std::printf("usage: velmoran [--version | --help]\n\n"
-                "Opens the window that recolours DVD subtitles. Settings are kept in velmoran.INI\n"
-                "beside the program when its folder may be written, else in\n"
+    std::printf("usage: velmoran [--version | --help] [--] [FILE...]\n\n"
+                "Opens the window that recolours DVD subtitles, with the files given open as if\n"
+                "dropped on it: a .sup, an .ifo, .vob files or a disc's folder.\n\n"
+                "Settings are kept in velmoran.INI beside the program when its folder may be\n"
+                "written, else in\n"
                 "$XDG_CONFIG_HOME/velmoran/velmoran.INI (~/.config/velmoran/velmoran.INI).\n"
                 "velmoran-cli does the same file work from the command line.\n");
     return 0;
+  }
+  // Files to open: every argument, an option only before "--".
+  std::vector<std::string> files;
+  bool options = true;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (options && argument == "--") {
+      options = false;
+    } else if (options && argument.size() > 1 && argument[0] == '-') {
+      std::fprintf(stderr, "velmoran: unknown option %s\nusage: velmoran [--version | --help] [--] [FILE...]\n",
+                   argument.c_str());
+      return 2;
+    } else {
+      files.push_back(argument);
+    }
   }
   if (!HaveDisplay()) {
     std::fprintf(stderr,
@@ -74,7 +95,7 @@ int main(int argc, char* argv[]) {
   SubstituteWindowFonts();
   // An exception that escapes start-up or the message loop is fatal: shown, then exit code 1.
   return RunCatchingFatal(
-      [&application] {
+      [&application, &files] {
         TMainForm mainForm;
         // The progress window, made after the main window and hidden until a scan runs. It is a
         // child window of the main window, so it stays above it and is centred on it.
@@ -82,6 +103,12 @@ int main(int argc, char* argv[]) {
         QtProgressHost progressHost(&progressForm, &mainForm);
         ScopedProgressHost scopedHost(&progressHost);
         mainForm.show();
+        std::vector<std::string> paths;
+        for (const std::string& file : files)
+          paths.push_back(QDir::cleanPath(QFileInfo(QString::fromLocal8Bit(file.c_str()))
+                                              .absoluteFilePath())
+                              .toStdString());
+        if (!paths.empty()) mainForm.FormDragDrop(paths);
         return application.exec();
       },
       ShowError);

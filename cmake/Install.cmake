@@ -52,6 +52,8 @@ endif()
 add_custom_target(velmoran_data ALL DEPENDS ${VELMORAN_GZIPPED} ${VELMORAN_PNG_ICONS})
 
 install(FILES ${VELMORAN_DATA}/velmoran.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${VELMORAN_DATA}/velmoran-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME velmoran.xml)
 install(FILES ${VELMORAN_DATA}/icons/velmoran.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${VELMORAN_GENERATED}/org.velmoran.Velmoran.metainfo.xml

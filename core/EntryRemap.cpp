@@ -22,6 +22,25 @@ int EntryMap::TranslateContrast(int contrastWord, int colourWord) const {
   return word;
 }
 
+EntryMap EntryMapFromSlotChange(const std::array<int, 4>& fromEntries,
+                                const std::array<int, 4>& fromIntensities,
+                                const std::array<int, 4>& toEntries,
+                                const std::array<int, 4>& toIntensities) {
+  const auto valid = [](int value) { return value >= 0 && value < 16; };
+  EntryMap map;
+  std::array<bool, 16> decided{};
+  for (int s = 0; s < 4; ++s) {
+    const int from = fromEntries[s];
+    if (!valid(from) || !valid(toEntries[s]) || !valid(toIntensities[s]) || decided[from]) continue;
+    const bool newIntensity = toIntensities[s] != fromIntensities[s];
+    if (toEntries[s] == from && !newIntensity) continue;
+    decided[from] = true;
+    map.entry[from] = toEntries[s];
+    if (newIntensity) map.contrast[from] = toIntensities[s];
+  }
+  return map;
+}
+
 UnitWalk PlanEntryRemap(ByteView unit, const EntryMap& map, std::vector<BytePatch>& patches) {
   thread_local std::vector<UnitWord> words;  // kept from unit to unit: no allocation per unit
   const UnitWalk walk = WalkUnitWords(unit, words);

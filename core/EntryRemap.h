@@ -23,6 +23,15 @@ struct EntryMap {
   std::array<int, 16> contrast;  // 0-15, or -1 to keep
 };
 
+// The entry remap that carries a change of one subtitle's mapping to every subtitle: for each
+// slot whose entry or intensity changed, the old entry becomes the slot's new entry, and a
+// changed intensity becomes that entry's contrast. When two slots share an old entry, the first
+// slot that changes it decides. Values outside 0-15 are ignored.
+EntryMap EntryMapFromSlotChange(const std::array<int, 4>& fromEntries,
+                                const std::array<int, 4>& fromIntensities,
+                                const std::array<int, 4>& toEntries,
+                                const std::array<int, 4>& toIntensities);
+
 // One byte to change, at an offset from the start of the unit.
 struct BytePatch {
   std::size_t at;

@@ -39,12 +39,16 @@ bool LogWanted(int level) { return gTarget != nullptr && gTarget->ChosenLevel() 
 
 void LogMessage(int level, const char* format, ...) {
   LogTarget* target = gTarget;
-  if (target == nullptr || target->ChosenLevel() < level) return;
+  if (target == nullptr) return;
+  const bool shown = target->ChosenLevel() >= level;
+  const bool notice = (level == kLogError || level == kLogWarning) && target->KeepsNotices();
+  if (!shown && !notice) return;
   std::va_list args;
   va_start(args, format);
-  const std::string line = FormatTextV(format, args);
+  const std::string line = OneLine(FormatTextV(format, args));
   va_end(args);
-  target->AppendLine(OneLine(line));
+  if (shown) target->AppendLine(line);
+  if (notice) target->Notice(level, line);
 }
 
 std::string OneLine(const std::string& text) {

@@ -22,6 +22,10 @@ class LogTarget {
   virtual ~LogTarget() = default;
   virtual int ChosenLevel() const = 0;  // -1 when no level is chosen
   virtual void AppendLine(const std::string& line) = 0;
+  // Error and warning lines, whatever the chosen level: for a target that keeps them in view
+  // apart from its filtered lines. Only asked of targets that keep notices.
+  virtual bool KeepsNotices() const { return false; }
+  virtual void Notice(int /*level*/, const std::string& /*line*/) {}
 };
 
 // Registers the target of LogMessage; nullptr makes the log silent. Returns the previous one.

@@ -39,12 +39,13 @@ class MappingCounter {
       auto found = seen_.find(key);
       if (found == seen_.end()) {
         found = seen_.emplace(key, mappings_.size()).first;
-        mappings_.push_back({colour, contrast, 0});
+        mappings_.push_back({colour, contrast, 0, added_});
       }
       lastKey_ = key;
       last_ = found->second;
     }
     ++mappings_[last_].subtitles;
+    ++added_;
   }
   std::vector<SupMapping> Take() { return std::move(mappings_); }
 
@@ -52,6 +53,7 @@ class MappingCounter {
   std::map<std::int64_t, std::size_t> seen_;  // key -> index in mappings_
   std::int64_t lastKey_ = -1;
   std::size_t last_ = 0;
+  int added_ = 0;
   std::vector<SupMapping> mappings_;
 };
 

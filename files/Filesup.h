@@ -28,6 +28,7 @@ struct SupMapping {
   int colour = -1;
   int contrast = -1;
   int subtitles = 0;
+  int first = 0;  // the first subtitle (from 0) that carries it
 };
 
 class CFileSUP {

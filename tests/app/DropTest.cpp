@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QUrl>
 #include <filesystem>
 
@@ -117,6 +118,72 @@ class DropTest : public QObject {
     Drop(form, {Local(second)});
     form.setEnabled(true);
     QCOMPARE(form.Sup().FileNameSUP->text(), Q(sup));
+  }
+
+  // A changed SUP or IFO file is not lost without a question: closing the window, opening
+  // another file or a drop asks Save / Discard / Cancel.
+  void ChangesAreNotLostWithoutAQuestion() {
+    WindowHarness window;
+    TMainForm& form = *window.form;
+    const std::string first = window.folder.File("first.sup");
+    const std::string second = window.folder.File("second.sup");
+    WriteFileBytes(first, SupBuilder().Marker().Add(2, SupPacket()).Build());
+    WriteFileBytes(second, SupBuilder().Marker().Add(1, SupPacket()).Build());
+    QVERIFY(Drop(form, {Local(first)}));
+    QVERIFY(!form.SupChanged());
+    PickItem(form.Sup().TextMapSUP, 9);
+    QVERIFY(!form.close());  // answered Cancel: the window stays, and so does the file
+    QVERIFY(Drop(form, {Local(second)}));
+    QCOMPARE(form.Sup().FileNameSUP->text(), Q(first));
+    QCOMPARE(window.dialogs.saveQuestions, 2);
+    QVERIFY(window.dialogs.lastQuestion.contains("SUP file [" + Q(first) + "]"));
+    window.dialogs.saveAnswers = {SaveAnswer::kDiscard};
+    window.dialogs.AnswerFile(second);
+    form.Sup().OpenSUP->click();
+    QCOMPARE(form.Sup().FileNameSUP->text(), Q(second));
+
+    PickItem(form.Sup().TextMapSUP, 9);
+    const std::string ifo = window.folder.File("VTS_01_0.IFO");
+    WriteFileBytes(ifo, BuildIfo(SampleIfoPalette()));
+    QVERIFY(Drop(form, {Local(ifo)}));
+    form.Ifo().Hex[2]->SetText("123456");
+    const std::string saved = window.folder.File("saved.sup");
+    window.dialogs.saveAnswers = {SaveAnswer::kSave, SaveAnswer::kCancel};
+    window.dialogs.AnswerFile(saved);
+    QVERIFY(!form.close());  // the SUP file saved, the IFO file's question cancelled
+    QCOMPARE(ReadFileBytes(saved).size(), ReadFileBytes(second).size());
+    QVERIFY(!form.SupChanged());
+    QVERIFY(form.IfoChanged());
+    QVERIFY(window.dialogs.lastQuestion.startsWith("The IFO file [" + Q(ifo) + "]"));
+    window.dialogs.saveAnswers = {SaveAnswer::kDiscard};
+    QVERIFY(form.close());
+  }
+
+  // Warnings and errors of the last action reach the message bar whatever the log level; the
+  // log list shows only what its level lets through.
+  void WarningsReachTheMessageBarAtASilentLogLevel() {
+    WindowHarness window;
+    TMainForm& form = *window.form;
+    QCOMPARE(form.SettingsTab().SettingsLogLevel->currentIndex(), -1);  // a first start: silent
+    const std::string sup = window.folder.File("plain.sup");
+    WriteFileBytes(sup, SupBuilder().Add(1, SupPacket()).Build());  // no marker: a warning
+    const std::string text = window.folder.File("notes.txt");
+    QVERIFY(!form.Messages().isVisible());
+    QVERIFY(Drop(form, {Local(sup), Local(text)}));
+    QCOMPARE(form.Messages().Lines(),
+             (QStringList{"WARNING - Not a SUP, IFO or VOB file, not opened [" + Q(text) + "]",
+                          "WARNING - Not a QUENLIX SUP file [" + Q(sup) + "]"}));
+    QVERIFY(form.Messages().isVisible());
+    QVERIFY(form.Messages().Text->text().startsWith("2 warnings: "));
+    QCOMPARE(form.LogListBox()->count(), 0);
+    // The next action starts a new collection.
+    form.FileTypes()->setCurrentWidget(&form.Ifo());
+    QTest::mouseClick(form.Ifo().SaveIFO, Qt::LeftButton);
+    QCOMPARE(form.Messages().Lines(), QStringList{"ERROR - Can't save no IFO file loaded!!!"});
+    QVERIFY(form.Messages().HasError());
+    QTest::mouseClick(form.Messages().CloseButton, Qt::LeftButton);
+    QVERIFY(!form.Messages().isVisible());
+    QCOMPARE(form.LogListBox()->count(), 0);
   }
 
   void AFolderGivesItsVobFilesToTheScan() {

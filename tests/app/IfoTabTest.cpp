@@ -344,6 +344,7 @@ class IfoTabTest : public QObject {
     form.Ifo().OpenIFO->click();
     form.Ifo().Hex[2]->SetText("108080");
     window.dialogs.AnswerFile(bad);
+    window.dialogs.saveAnswers.push_back(SaveAnswer::kDiscard);  // the edit is dropped
     form.Ifo().OpenIFO->click();
 
     QVERIFY(form.Ifo().FileNameIFO->text().isEmpty());

@@ -50,6 +50,14 @@ class StartupTest : public QObject {
     }
   }
 
+  void AnUnknownOptionIsAUsageError() {
+    QProcess program;
+    program.start(VELMORAN_APP_PATH, {"--open", "film.sup"});
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitCode(), 2);
+    QVERIFY(program.readAllStandardError().startsWith("velmoran: unknown option --open\n"));
+  }
+
   void AnEscapedExceptionIsShownAndEndsWithExitCodeOne() {
     QStringList shown;
     const auto show = [&shown](const QString& message) { shown << message; };

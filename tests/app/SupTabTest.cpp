@@ -10,6 +10,9 @@
 #include "app/SampleView.h"
 #include "core/Core.h"
 #include "tests/app/WindowHarness.h"
+#include "app/EntryTable.h"
+#include "app/SubtitlePage.h"
+#include "tests/support/RunProcess.h"
 #include "tests/support/SupBuilder.h"
 
 namespace {
@@ -265,10 +268,67 @@ class SupTabTest : public QObject {
                 .contains(QString::fromStdString("WARNING - 2 subtitles use other colours than the first [" + path + "]")));
     const std::string target = window.folder.File("out.sup");
     window.dialogs.AnswerFile(target);
+    window.dialogs.entryTableAnswers.push_back({EntrySaveChoice::kFlatten, std::nullopt});
     form.Sup().SaveSUP->click();
     QVERIFY(Lines(form.LogListBox())
                 .contains(QString::fromStdString("WARNING - 1 subtitles have later colour or contrast commands, "
                                                  "left unchanged [" + target + "]")));
+  }
+
+  // Subtitles with several mappings: the change to the first one's mapping is offered as an
+  // entry table, and the saved bytes are those of the command line's entry remap.
+  void ManyMappingsSaveByEntryAsTheCommandLineDoes() {
+    WindowHarness window;
+    TMainForm& form = *window.form;
+    const std::string path = window.folder.File("many.sup");
+    WriteFileBytes(path, SupBuilder().Marker().Add({.colour = 0x3210}).Add({.colour = 0x1234})
+                             .Add({.colour = 0x3210, .contrast = 0x8FF0}).Add({.colour = 0x3210})
+                             .Build());
+    window.dialogs.AnswerFile(path);
+    form.Sup().OpenSUP->click();
+    QCOMPARE(form.Sup().MappingCountSUP->text(), QString("3"));
+    QCOMPARE(form.Sup().MappingListSUP->itemText(1), QString("4 3 2 1 / 0 15 15 15 (1)"));
+    form.Sup().MappingListSUP->setCurrentIndex(2);
+    form.Sup().ViewMappingSUP->click();
+    QCOMPARE(form.FileTypes()->currentWidget(), &form.Subtitles());
+    QCOMPARE(form.Subtitles().Current(), 2);
+
+    PickItem(form.Sup().TextMapSUP, 6);  // Text: entry 2 becomes 6, contrast 15 becomes 9
+    PickItem(form.Sup().TextIntSUP, 9);
+    const std::string target = window.folder.File("out.sup");
+    form.Sup().SaveSUP->click();  // the table cancelled: no file dialog, nothing written
+    QCOMPARE(window.dialogs.fileRuns, 1);
+    window.dialogs.entryTableAnswers.push_back({EntrySaveChoice::kEntries, std::nullopt});
+    window.dialogs.AnswerFile(target);
+    form.Sup().SaveSUP->click();
+    EntryMap offered;
+    offered.entry[2] = 6;
+    offered.contrast[2] = 9;
+    QCOMPARE(window.dialogs.lastEntryMap.entry, offered.entry);
+    QCOMPARE(window.dialogs.lastEntryMap.contrast, offered.contrast);
+
+    const std::string cliOut = window.folder.File("cli.sup");
+    QCOMPARE(RunProcess({VELMORAN_CLI_PATH, "sup", "remap", path, "-o", cliOut, "--entries", "2=6",
+                         "--contrast", "2=9"}).exitStatus, 0);
+    QVERIFY(ReadFileBytes(target) == ReadFileBytes(cliOut));
+    QCOMPARE(form.Sup().MappingCountSUP->text(), QString("3"));  // each keeps its structure
+    QCOMPARE(Maps(form), (std::array<int, 4>{0, 1, 6, 3}));
+    QVERIFY(!form.SupChanged());
+  }
+
+  void EntryTableReadsAndWritesItsRows() {
+    EntryTableDialog table(nullptr, QString());
+    EntryMap map;
+    map.entry[4] = 11;
+    map.contrast[7] = 0;
+    table.SetMap(map);
+    QCOMPARE(table.Contrast[7]->currentText(), QString("0"));
+    table.NewEntry[15]->setCurrentIndex(1);
+    table.Contrast[7]->setCurrentIndex(0);  // "Keep"
+    map.entry[15] = 1;
+    map.contrast[7] = -1;
+    QCOMPARE(table.Map().entry, map.entry);
+    QCOMPARE(table.Map().contrast, map.contrast);
   }
 
   void CancelledOrFailedSaveLeavesFilesAlone() {

@@ -205,6 +205,18 @@ TEST(EntryMap, TranslatesEntriesAndSetsContrastByOriginalEntry) {
   EXPECT_EQ(map.TranslateContrast(0x9999, 0x3333), 0x9999) << "entry 3 keeps its contrast";
 }
 
+TEST(EntryMap, FromASlotChangeTheFirstSlotDecidesASharedEntry) {
+  // Slots 1 and 2 both use entry 5: the outline's change decides it; the text slot's is lost.
+  const EntryMap map = EntryMapFromSlotChange({0, 5, 5, 3}, {0, 15, 15, 15}, {0, 9, 6, 3},
+                                              {0, 15, 15, 8});
+  const std::array<int, 16> entries{0, 1, 2, 3, 4, 9, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+  EXPECT_EQ(map.entry, entries);
+  std::array<int, 16> contrasts;
+  contrasts.fill(-1);
+  contrasts[3] = 8;  // an intensity changed alone
+  EXPECT_EQ(map.contrast, contrasts);
+}
+
 TEST(PlanEntryRemap, PatchesOnlyChangedWordBytesAndNothingOnDamage) {
   const ChangeRegion region = {1, 2, {{3, 0x0011, 0x2222}}};
   const Bytes unit = BuildUnit({.colour = 0x3210, .change = {region}, .later = {{0x03, 0x11, 0x00, 0xFF}}});

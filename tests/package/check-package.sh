@@ -32,7 +32,7 @@ root=$scratch/root
 dpkg -x "$deb" "$root"
 
 expected=(usr/bin/velmoran usr/bin/velmoran-cli usr/share/applications/velmoran.desktop
-          usr/share/icons/hicolor/scalable/apps/velmoran.svg
+          usr/share/icons/hicolor/scalable/apps/velmoran.svg usr/share/mime/packages/velmoran.xml
           usr/share/metainfo/org.velmoran.Velmoran.metainfo.xml
           usr/share/man/man1/velmoran.1.gz usr/share/man/man1/velmoran-cli.1.gz
           usr/share/bash-completion/completions/velmoran-cli
@@ -45,6 +45,12 @@ for f in "${expected[@]}"; do check "holds $f" test -s "$root/$f"; done
 for size in 16 48 256; do
   check "icon ${size}x${size} has that size" \
     grep -q "$size x $size" <(file "$root/usr/share/icons/hicolor/${size}x${size}/apps/velmoran.png")
+done
+check "the desktop entry opens files" grep -qx "Exec=velmoran %F" "$root/usr/share/applications/velmoran.desktop"
+for type in application/x-dvd-sup application/x-dvd-ifo; do
+  check "the MIME package defines $type" \
+    grep -q "type=\"$type\"" "$root/usr/share/mime/packages/velmoran.xml"
+  check "the desktop entry declares $type" grep -q "^MimeType=.*$type;" "$root/usr/share/applications/velmoran.desktop"
 done
 check "Depends names Qt 6 Widgets" grep -q libqt6widgets6 <(dpkg-deb -f "$deb" Depends)
 check "the version $version carries a Debian revision" test "$upstream" != "$version"

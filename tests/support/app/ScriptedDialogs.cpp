@@ -35,3 +35,22 @@ bool ScriptedDialogs::RunFontDialog(QWidget*, QFont& font) {
   font = *answer;
   return true;
 }
+
+EntrySaveChoice ScriptedDialogs::RunEntryTable(QWidget*, EntryMap& map, const QString&) {
+  ++entryTableRuns;
+  lastEntryMap = map;
+  if (entryTableAnswers.empty()) return EntrySaveChoice::kCancel;
+  const auto [choice, answer] = entryTableAnswers.front();
+  entryTableAnswers.pop_front();
+  if (answer) map = *answer;
+  return choice;
+}
+
+SaveAnswer ScriptedDialogs::AskSaveChanges(QWidget*, const QString& question) {
+  ++saveQuestions;
+  lastQuestion = question;
+  if (saveAnswers.empty()) return SaveAnswer::kCancel;
+  const SaveAnswer answer = saveAnswers.front();
+  saveAnswers.pop_front();
+  return answer;
+}

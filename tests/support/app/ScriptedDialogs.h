@@ -7,6 +7,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/Dialogs.h"
@@ -18,12 +19,22 @@ class ScriptedDialogs : public Dialogs {
   bool RunFileDialog(QWidget* parent, FileDialog& dialog) override;
   bool RunColourDialog(QWidget* parent, QColor& colour) override;
   bool RunFontDialog(QWidget* parent, QFont& font) override;
+  EntrySaveChoice RunEntryTable(QWidget* parent, EntryMap& map, const QString& about) override;
+  SaveAnswer AskSaveChanges(QWidget* parent, const QString& question) override;
 
   std::deque<std::optional<std::vector<std::string>>> fileAnswers;
   std::deque<std::optional<QColor>> colourAnswers;
   std::deque<std::optional<QFont>> fontAnswers;
 
+  // The entry table: the choice, and the map it returns (the one offered when none is given).
+  std::deque<std::pair<EntrySaveChoice, std::optional<EntryMap>>> entryTableAnswers;
+  std::deque<SaveAnswer> saveAnswers;  // an empty queue cancels
+
   int fileRuns = 0;
+  int entryTableRuns = 0;
+  int saveQuestions = 0;
+  EntryMap lastEntryMap;  // the map the last entry table was offered
+  QString lastQuestion;
   int colourRuns = 0;
   int fontRuns = 0;
   FileDialog lastFileDialog;  // as it was when the last file dialog was run
