@@ -90,7 +90,7 @@ bool QtDialogs::RunFontDialog(QWidget* parent, QFont& font) {
 }
 
 EntrySaveChoice QtDialogs::RunEntryTable(QWidget* parent, EntryMap& map, const QString& about) {
-  EntryTableDialog box(parent, about);
+  SupEntryTableDialog box(parent, about);
   box.SetMap(map);
   const EntrySaveChoice choice = box.Run();
   if (choice == EntrySaveChoice::kEntries) map = box.Map();

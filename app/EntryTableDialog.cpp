@@ -42,7 +42,7 @@ EntryTableDialog::EntryTableDialog(QWidget* parent, const QString& title) : QDia
     NewEntry[i]->setObjectName("NewEntry" + TwoDigits(i));
     grid->addWidget(NewEntry[i], row, column + 1);
     Contrast[i] = new QComboBox;
-    Contrast[i]->addItem("keep");
+    Contrast[i]->addItem("Keep");
     Contrast[i]->addItems(Numbers());
     Contrast[i]->setObjectName("Contrast" + TwoDigits(i));
     grid->addWidget(Contrast[i], row, column + 2);
@@ -50,7 +50,7 @@ EntryTableDialog::EntryTableDialog(QWidget* parent, const QString& title) : QDia
   grid->setColumnMinimumWidth(3, 24);
   layout->addLayout(grid);
   auto* reset = new QPushButton("Reset");
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  auto* buttons = buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   buttons->addButton(reset, QDialogButtonBox::ResetRole);
   connect(reset, &QPushButton::clicked, this, [this] { SetMap(EntryMap()); });
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

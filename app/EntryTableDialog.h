@@ -9,6 +9,7 @@
 #include "core/EntryRemap.h"
 
 class QComboBox;
+class QDialogButtonBox;
 class QVBoxLayout;
 
 class EntryTableDialog : public QDialog {
@@ -22,11 +23,14 @@ class EntryTableDialog : public QDialog {
   EntryMap Map() const;
   // Where a caller adds its own controls, above the table.
   QVBoxLayout* Extra() { return extra_; }
+  // The dialog's buttons (OK, Cancel, Reset), for a caller that answers with others.
+  QDialogButtonBox* Buttons() { return buttons_; }
 
-  // Row i: the new entry ("0"-"15") and the contrast ("keep", "0"-"15") of entry i.
+  // Row i: the new entry ("0"-"15") and the contrast ("Keep", "0"-"15") of entry i.
   std::array<QComboBox*, 16> NewEntry{};
   std::array<QComboBox*, 16> Contrast{};
 
  private:
   QVBoxLayout* extra_ = nullptr;
+  QDialogButtonBox* buttons_ = nullptr;
 };

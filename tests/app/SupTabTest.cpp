@@ -317,7 +317,7 @@ class SupTabTest : public QObject {
   }
 
   void EntryTableReadsAndWritesItsRows() {
-    EntryTableDialog table(nullptr, QString());
+    SupEntryTableDialog table(nullptr, QString());
     EntryMap map;
     map.entry[4] = 11;
     map.contrast[7] = 0;
