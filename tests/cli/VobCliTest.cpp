@@ -213,11 +213,38 @@ TEST_F(VobCliTest, UsageErrors) {
         {"vob", "scan", "--first", one_}, {"vob", "scan", "--all"}, {"vob", "remap", one_},
         {"vob", "remap", "--entries", "1=2"}, {"vob", "remap", one_, "--entries", "1=16"},
         {"vob", "remap", one_, "--stream", "32", "--entries", "1=2"},
-        {"vob", "remap", one_, two_, "-o", dir_.File("out.vob"), "--entries", "1=2"}}) {
+        {"vob", "remap", one_, two_, "-o", dir_.File("out.vob"), "--entries", "1=2"},
+        {"vob", "extract", one_}, {"vob", "extract", one_, "-o", dir_.File("out.txt")},
+        {"vob", "extract", "-o", dir_.File("out.sup")}}) {
     const Outcome r = RunCli(args);
     EXPECT_EQ(r.status, 2) << args.back();
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("' for more information.\n"), std::string::npos);
+  }
+}
+
+// The bytes are proved by the extraction's own tests; here the wiring, the report and refusals.
+TEST_F(VobCliTest, ExtractWritesTheFirstStreamOrRefusesWritingNothing) {
+  const std::string out = dir_.File("out.sup");
+  Outcome r = RunCli({"vob", "extract", two_, "-o", out});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "stream: 0\nsubtitles: 1\n");
+  const Bytes unit = MakeSubpictureUnit(0x3210, 0xFFF0);
+  EXPECT_EQ(ReadFileBytes(out).size(), 10 + unit.size());
+  r = RunCli({"-q", "vob", "extract", two_, "-o", "-", "--stream", "1", "--absolute"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "stream: 1\nsubtitles: 1\n");
+  EXPECT_EQ(r.out.substr(0, 2), "SP");
+
+  for (const auto& [args, error] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"--stream", "7"}, "ERROR - No subtitles in stream 7\n"},
+           {{"--forced-only"}, "ERROR - No forced subtitles in stream 0\n"}}) {
+    std::vector<std::string> argv = {"-q", "vob", "extract", two_, "-o", dir_.File("new.sup")};
+    argv.insert(argv.end(), args.begin(), args.end());
+    r = RunCli(argv);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, error);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("new.sup")));
   }
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -22,6 +23,7 @@
 #include "files/Filesup.h"
 #include "files/Filevob.h"
 #include "files/SubtitlePicture.h"
+#include "files/VobExtract.h"
 #include "files/VobRemap.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/SubpictureDecoder.h"
@@ -113,9 +115,11 @@ Bytes NoisePng(int width, int height, const std::array<std::uint32_t, 4>& rgb,
 }
 
 // The subpicture units ffprobe lists for the subtitle streams, from its hex dump of each packet.
-std::vector<Bytes> ProbeUnits(const std::string& file, const std::string& dump) {
-  if (!Shell("ffprobe -v error -select_streams s -show_packets -show_data '" + file + "' > '" +
-             dump + "'")) {
+// `streams` selects them as ffprobe does; `pts` (when given) receives each packet's time stamp.
+std::vector<Bytes> ProbeUnits(const std::string& file, const std::string& dump,
+                              const std::string& streams = "s", std::vector<std::int64_t>* pts = nullptr) {
+  if (!Shell("ffprobe -v error -select_streams " + streams + " -show_packets -show_data '" + file +
+             "' > '" + dump + "'")) {
     return {};
   }
   std::ifstream in(dump);
@@ -126,6 +130,8 @@ std::vector<Bytes> ProbeUnits(const std::string& file, const std::string& dump) 
     if (line == "[PACKET]") {
       units.emplace_back();
       inData = false;
+    } else if (pts != nullptr && line.rfind("pts=", 0) == 0) {
+      pts->push_back(std::stoll(line.substr(4)));
     } else if (line == "data=") {
       inData = true;
     } else if (inData && line.size() > 10 && line[8] == ':') {
@@ -534,6 +540,39 @@ TEST_F(VobRealFilesTest, DecoderShowsWhatTheTestDecoderAndSpuunmuxShow) {
     // Where the pixel data ends right at the control sequence, spuunmux draws the picture's last
     // pixel otherwise (seen on unit 1); the test decoder agrees with ours there.
     EXPECT_LE(differ, 1u) << png;
+  }
+}
+
+// Each stream of a dvdauthor title set, split in two parts, extracted to a SUP file: the units
+// ffprobe lists for that stream, at its time stamps less ffprobe's start time.
+TEST_F(VobRealFilesTest, ExtractionGivesTheUnitsAndTimesFfprobeSees) {
+  ASSERT_NO_FATAL_FAILURE(MakeSubtitledStream());
+  ASSERT_TRUE(Shell(Cd() + "VIDEO_FORMAT=PAL dvdauthor -o dvd -t sub1.mpg >>tools.log 2>&1")) << ToolLog();
+  const std::string vob = F("dvd/VIDEO_TS/VTS_01_1.VOB");
+  ASSERT_TRUE(Shell("ffprobe -v error -show_entries format=start_time -of csv=p=0 '" + vob + "' > '" +
+                    F("start.txt") + "'"));
+  std::ifstream startText(F("start.txt"));
+  double seconds = -1;
+  startText >> seconds;
+  ASSERT_GE(seconds, 0);
+  const auto start = static_cast<std::int64_t>(std::llround(seconds * 90000));
+  int startedBefore = 0;
+  ASSERT_NO_FATAL_FAILURE(SplitTitleSet(startedBefore));
+  for (const int stream : {0, 1}) {
+    std::vector<std::int64_t> pts;
+    const std::vector<Bytes> units = ProbeUnits(vob, F("probe.txt"), "i:" + std::to_string(0x20 + stream), &pts);
+    ASSERT_EQ(units.size(), stream == 0 ? 3u : 2u);
+    VobExtraction result;
+    ASSERT_TRUE(ExtractVobStream({F("split/VTS_01_1.VOB"), F("split/VTS_01_2.VOB")}, {stream, false, false}, result));
+    ASSERT_TRUE(SaveSupUnits(F("out.sup"), result.units));
+    SupTabValues tab;
+    CFileSUP sup(tab);
+    ASSERT_EQ(sup.Load(F("out.sup")), static_cast<int>(units.size()));
+    for (std::size_t i = 0; i < units.size(); ++i) {
+      const ByteView unit = sup.SubtitleUnit(static_cast<int>(i));
+      EXPECT_EQ(Bytes(unit.begin(), unit.end()), units[i]) << stream << " " << i;
+      EXPECT_EQ(sup.SubtitleTime(static_cast<int>(i)), pts[i] - start) << stream << " " << i;
+    }
   }
 }
 
