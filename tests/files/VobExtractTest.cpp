@@ -6,6 +6,7 @@
 #include "core/Log.h"
 #include "core/Progress.h"
 #include "files/VobExtract.h"
+#include "tests/support/IfoBuilder.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/VobBuilder.h"
 
@@ -95,6 +96,34 @@ TEST_F(VobExtractTest, UnitsAreThoseTheScannerCounts) {
   std::vector<std::int64_t> extracted;
   for (const ExtractedUnit& unit : result.units) extracted.push_back(unit.time);
   EXPECT_EQ(extracted, counted);
+}
+
+// The title set's IFO beside the VOBs, in any letter case: palette, frame size, and the language
+// of a stream through the program chain's stream controls; without one, the defaults.
+TEST_F(VobExtractTest, TitleSetFactsComeFromTheIfoBesideTheVobs) {
+  TitleSetSubtitleFacts facts;
+  ASSERT_TRUE(ReadTitleSetSubtitleFacts(parts_[1], 0, facts));
+  EXPECT_EQ(facts.palette[1], "108080");  // the default palette's black
+  EXPECT_EQ(facts.width * 10000 + facts.height, 7200576);
+  Bytes ifo = BuildIfo();
+  const std::size_t pgc = IfoPalettePosition() - 1 - 0xA4;
+  ifo[0x255] = 2;
+  std::fill_n(ifo.begin() + static_cast<std::ptrdiff_t>(pgc + 0x1C), 32 * 4, 0);
+  for (const auto& [at, bytes] : std::vector<std::pair<std::size_t, Bytes>>{
+           {0x258, {'E', 'N'}}, {0x25E, {'d', 'e'}}, {pgc + 0x1C, {0x81, 1, 1, 1, 0x80, 0, 0, 0}}}) {
+    std::copy(bytes.begin(), bytes.end(), ifo.begin() + static_cast<std::ptrdiff_t>(at));
+  }
+  for (const auto& [attributes, stream, width, height, language] :
+       std::vector<std::tuple<Bytes, int, int, int, std::string>>{
+           {{0x10, 0x00}, 1, 720, 576, "en"}, {{0x00, 0x04}, 0, 704, 480, "de"},
+           {{0x00, 0x0C}, 3, 352, 240, ""}, {{0x20, 0x00}, 1, 720, 576, "en"}}) {
+    std::copy(attributes.begin(), attributes.end(), ifo.begin() + 0x200);
+    WriteFileBytes(dir_.File("vts_01_0.ifo"), ifo);
+    ASSERT_TRUE(ReadTitleSetSubtitleFacts(parts_[1], stream, facts));
+    EXPECT_EQ(facts.palette[0], "108020") << "the first title chain's";
+    EXPECT_EQ(std::tie(facts.width, facts.height, facts.language), std::tie(width, height, language))
+        << stream;
+  }
 }
 
 }  // namespace
