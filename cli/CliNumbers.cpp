@@ -86,3 +86,31 @@ std::string ParseHexArgument(const std::string& text, const std::string& what) {
   }
   return hex;
 }
+
+namespace {
+constexpr int kPaletteOptionEntries = 16;
+}  // namespace
+
+// --palette H0,...,H15: exactly sixteen hex texts.
+std::vector<std::string> ParsePaletteOption(const std::string& text) {
+  const std::vector<std::string> items = SplitCommas(text);
+  if (items.size() != kPaletteOptionEntries) {
+    throw UsageError("--palette: expected 16 comma-separated hex texts, got " +
+                     std::to_string(items.size()));
+  }
+  std::vector<std::string> palette;
+  for (const std::string& item : items) palette.push_back(ParseHexArgument(item, "--palette"));
+  return palette;
+}
+
+// --entry I=HEX, each.
+std::vector<std::pair<int, std::string>> ParseEntryOptions(const CommandLine& line) {
+  std::vector<std::pair<int, std::string>> entries;
+  for (const std::string& value : line.Values("--entry")) {
+    const std::size_t equals = value.find('=');
+    if (equals == std::string::npos) throw UsageError("--entry: '" + value + "' is not I=HEX");
+    const int index = ParseInt(value.substr(0, equals), 0, kPaletteOptionEntries - 1, "--entry");
+    entries.emplace_back(index, ParseHexArgument(value.substr(equals + 1), "--entry"));
+  }
+  return entries;
+}

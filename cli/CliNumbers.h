@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/CliOptions.h"
@@ -26,3 +27,8 @@ EntryMap EntryMapOptions(const CommandLine& line);
 // Exactly six hex digits, either case; returns them in upper case. Throws UsageError naming
 // `what` for anything else.
 std::string ParseHexArgument(const std::string& text, const std::string& what);
+
+// --palette H0,...,H15: exactly sixteen hex texts, in upper case.
+std::vector<std::string> ParsePaletteOption(const std::string& text);
+// Every --entry I=HEX, in the order given: I 0-15 and a hex text.
+std::vector<std::pair<int, std::string>> ParseEntryOptions(const CommandLine& line);

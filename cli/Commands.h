@@ -13,3 +13,6 @@ int RunSupPictures(const Args& args);
 int RunVobPictures(const Args& args);
 class CFileSUP;
 Json SupSubtitlesJson(const CFileSUP& sup);
+// sup to-vobsub and the vobsub group (VobSubCommand.cpp).
+int RunSupToVobSub(const Args& args);
+int RunVobSubCommand(const Args& args);

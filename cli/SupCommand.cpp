@@ -172,5 +172,6 @@ int RunSupCommand(const Args& args) {
   if (args[0] == "show") return Show(rest);
   if (args[0] == "remap") return Remap(rest);
   if (args[0] == "pictures") return RunSupPictures(rest);
+  if (args[0] == "to-vobsub") return RunSupToVobSub(rest);
   throw UsageError("sup: unknown subcommand '" + args[0] + "'");
 }

@@ -147,6 +147,8 @@ int Run(int argc, char** argv) {
       status = RunIfoCommand(tail);
     } else if (group == "vob") {
       status = RunVobCommand(tail);
+    } else if (group == "vobsub") {
+      status = RunVobSubCommand(tail);
     } else if (group == "colour" || group == "color") {
       status = RunColourCommand(tail);
     } else {
