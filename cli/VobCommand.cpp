@@ -317,16 +317,6 @@ int RunRemap(const Args& args) {
   return target.Finish() ? kExitOk : kExitFailed;
 }
 
-// The VobSub pair OUT.idx + OUT.sub, with the facts of the title set of `firstVob`.
-bool SaveVobSubUnits(const std::string& out, const std::string& firstVob,
-                     const VobExtraction& result) {
-  TitleSetSubtitleFacts facts;
-  if (!ReadTitleSetSubtitleFacts(firstVob, result.stream, facts)) return false;
-  LogMessage(kLogError, "ERROR - VobSub output is not available yet; extract to a .sup file [%s]",
-             out.c_str());
-  return false;
-}
-
 // Warns when the files belong to more than one title set: their times all count from the first.
 void WarnSeveralTitleSets(const Args& files) {
   const DiscFile first = ClassifyDiscFile(files.front());
@@ -369,7 +359,7 @@ int RunExtract(const Args& args) {
   if (toSup) {
     const SaveTarget target(*out, false);
     if (!SaveSupUnits(target.Path(), result.units) || !target.Finish()) return kExitFailed;
-  } else if (!SaveVobSubUnits(*out, files.front(), result)) {
+  } else if (!SaveVobSubExtraction(*out, files.front(), result)) {
     return kExitFailed;
   }
   // With the SUP file on standard output, the report goes to standard error.

@@ -201,3 +201,16 @@ bool ReadTitleSetSubtitleFacts(const std::string& vob, int stream, TitleSetSubti
   if (!ifo.Chains().empty()) facts.language = SubpictureLanguage(ifo.Data(), ifo.Chains().front(), stream);
   return true;
 }
+
+bool SaveVobSubExtraction(const std::string& idxPath, const std::string& firstVob,
+                          const VobExtraction& extraction) {
+  TitleSetSubtitleFacts facts;
+  if (!ReadTitleSetSubtitleFacts(firstVob, extraction.stream, facts)) return false;
+  VobSubTrack track;
+  track.palette = facts.palette;
+  track.width = facts.width;
+  track.height = facts.height;
+  if (!facts.language.empty()) track.language = facts.language;
+  track.index = extraction.stream;
+  return WriteVobSub(idxPath, track, extraction.units);
+}

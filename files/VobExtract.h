@@ -3,20 +3,16 @@
 // the SUP file that carries them.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "files/Filevob.h"
+#include "files/VobSub.h"
 
 // One subtitle taken out: its time (90 kHz), its unit byte for byte, and whether it is forced.
-struct ExtractedUnit {
-  std::int64_t time = 0;
-  std::vector<std::uint8_t> bytes;
-  bool forced = false;
-};
+using ExtractedUnit = VobSubUnit;
 
 struct VobExtractOptions {
   int stream = -1;          // 0-31, or -1 for the lowest-numbered stream that has subtitles
@@ -48,7 +44,7 @@ bool SaveSupUnits(const std::string& path, const std::vector<ExtractedUnit>& uni
 
 // What a VobSub index says of a stream taken from a title set.
 struct TitleSetSubtitleFacts {
-  std::array<std::string, 16> palette;  // Y Cr Cb hex texts
+  PaletteTexts palette;  // Y Cr Cb hex texts
   int width = 720;
   int height = 576;
   std::string language;  // two letters, or empty when the title set names none
@@ -60,3 +56,9 @@ struct TitleSetSubtitleFacts {
 // title VOB (a menu VOB included), or has no IFO beside it, gives the default palette and 720x576. False (logged)
 // when the IFO is there but can't be read.
 bool ReadTitleSetSubtitleFacts(const std::string& vob, int stream, TitleSetSubtitleFacts& facts);
+
+// Saves the extraction as the VobSub pair `idxPath` and its .sub, its index line naming the
+// stream taken, with the facts of the title set of `firstVob`; the language defaults to "en".
+// False (logged), nothing written, when the IFO can't be read or the save fails.
+bool SaveVobSubExtraction(const std::string& idxPath, const std::string& firstVob,
+                          const VobExtraction& extraction);

@@ -20,6 +20,7 @@
 #include "core/Log.h"
 #include "core/Progress.h"
 #include "core/EntryRemap.h"
+#include "files/Fileifo.h"
 #include "files/Filesup.h"
 #include "files/Filevob.h"
 #include "files/SubtitlePicture.h"
@@ -547,8 +548,21 @@ TEST_F(VobRealFilesTest, DecoderShowsWhatTheTestDecoderAndSpuunmuxShow) {
 // ffprobe lists for that stream, at its time stamps less ffprobe's start time.
 TEST_F(VobRealFilesTest, ExtractionGivesTheUnitsAndTimesFfprobeSees) {
   ASSERT_NO_FATAL_FAILURE(MakeSubtitledStream());
-  ASSERT_TRUE(Shell(Cd() + "VIDEO_FORMAT=PAL dvdauthor -o dvd -t sub1.mpg >>tools.log 2>&1")) << ToolLog();
+  std::ofstream(F("dvd.xml")) << "<dvdauthor dest=\"dvd\"><vmgm><menus><video format=\"pal\"/></menus></vmgm><titleset><titles><video format=\"pal\"/>"
+                                 "<subpicture lang=\"fr\"/><subpicture lang=\"de\"/>"
+                                 "<pgc><vob file=\"sub1.mpg\"/></pgc></titles></titleset></dvdauthor>\n";
+  ASSERT_TRUE(Shell(Cd() + "dvdauthor -x dvd.xml >>tools.log 2>&1")) << ToolLog();
+  // The frame size as libdvdread reads the video attributes (dvdauthor marks 352x288 half D1).
+  if (!HasTool("lsdvd")) GTEST_SKIP() << "lsdvd is not installed";
+  ASSERT_TRUE(Shell(Cd() + "lsdvd -x dvd > lsdvd.txt 2>/dev/null"));
+  std::ifstream lsdvd(F("lsdvd.txt"));
+  const std::string listing((std::istreambuf_iterator<char>(lsdvd)), std::istreambuf_iterator<char>());
+  std::smatch frame;
+  ASSERT_TRUE(std::regex_search(listing, frame, std::regex("Width: (\\d+), Height: (\\d+)")));
   const std::string vob = F("dvd/VIDEO_TS/VTS_01_1.VOB");
+  IfoTabValues tab;
+  CFileIFO ifo(tab);
+  ASSERT_EQ(ifo.Load(F("dvd/VIDEO_TS/VTS_01_0.IFO")), 16);
   ASSERT_TRUE(Shell("ffprobe -v error -show_entries format=start_time -of csv=p=0 '" + vob + "' > '" +
                     F("start.txt") + "'"));
   std::ifstream startText(F("start.txt"));
@@ -572,6 +586,25 @@ TEST_F(VobRealFilesTest, ExtractionGivesTheUnitsAndTimesFfprobeSees) {
       const ByteView unit = sup.SubtitleUnit(static_cast<int>(i));
       EXPECT_EQ(Bytes(unit.begin(), unit.end()), units[i]) << stream << " " << i;
       EXPECT_EQ(sup.SubtitleTime(static_cast<int>(i)), pts[i] - start) << stream << " " << i;
+    }
+    // The same units and times in a VobSub pair, with the title set's palette, size and language.
+    ASSERT_TRUE(ExtractVobStream({vob}, {stream, false, false}, result));
+    ASSERT_TRUE(SaveVobSubExtraction(F("out.idx"), vob, result));
+    VobSubFile pair;
+    ASSERT_TRUE(pair.Load(F("out.idx")));
+    ASSERT_NE(pair.Stream(stream), nullptr);
+    EXPECT_EQ(pair.Stream(stream)->language, stream == 0 ? "fr" : "de");
+    EXPECT_EQ(std::to_string(pair.Width()) + "x" + std::to_string(pair.Height()), frame[1].str() + "x" + frame[2].str());
+    ASSERT_TRUE(pair.Palette().has_value());
+    for (int e = 0; e < 16; ++e) {
+      int y = 0, cr = 0, cb = 0;
+      ifo.GetPaletteEntry(e, y, cr, cb);
+      EXPECT_EQ((*pair.Palette())[static_cast<std::size_t>(e)], FormatHexText(y, cr, cb)) << e;
+    }
+    ASSERT_EQ(pair.Stream(stream)->units.size(), units.size());
+    for (std::size_t i = 0; i < units.size(); ++i) {
+      EXPECT_EQ(pair.Stream(stream)->units[i].bytes, units[i]);
+      EXPECT_EQ(pair.Stream(stream)->units[i].time, pts[i] - start);
     }
   }
 }
