@@ -237,7 +237,9 @@ TEST_F(VobCliTest, ExtractWritesTheFirstStreamOrRefusesWritingNothing) {
   EXPECT_EQ(r.out.substr(0, 2), "SP");
   r = RunCli({"vob", "extract", two_, "-o", dir_.File("out.idx")});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(std::filesystem::exists(dir_.File("out.sub")));
+  r = RunCli({"vobsub", "to-sup", dir_.File("out.idx"), "-o", dir_.File("back.sup")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFileBytes(dir_.File("back.sup")), ReadFileBytes(out)) << "the same bytes both ways";
 
   for (const auto& [args, error] : std::vector<std::pair<std::vector<std::string>, std::string>>{
            {{"--stream", "7"}, "ERROR - No subtitles in stream 7\n"},
