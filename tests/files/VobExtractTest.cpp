@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// One stream's subtitles taken out of the two parts of a title set: the units the scanner
-// counts, their times from the first file's start or as stamped, forced ones, and the refusals.
+// One stream's subtitles taken out of the two parts of a title set: the units, their times from
+// the first file's start or as stamped, forced ones, refusals; the title set's facts.
 #include <gtest/gtest.h>
 
 #include "core/Log.h"
-#include "core/Progress.h"
 #include "files/VobExtract.h"
 #include "tests/support/IfoBuilder.h"
 #include "tests/support/Recorders.h"
@@ -12,21 +11,10 @@
 
 namespace {
 
-struct Case {
-  VobExtractOptions options;
-  int stream;                        // taken; -1 when refused
-  std::vector<int> units;            // indexes into units_
-  std::vector<std::int64_t> times;
-  const char* error = "";
-};
-
 class VobExtractTest : public ::testing::Test {
  protected:
   void SetUp() override {
     // Stream 1 starts first; stream 0's first unit continues into the next part.
-    units_ = {MakeSubpictureUnit(0x3210, 0xFFF0, 5000),
-              MakeUnitWithCommands({0x00, 0x03, 0x12, 0x34, 0x04, 0xFF, 0xF0, 0x01, 0xFF}),
-              MakeSubpictureUnit(0x4567, 0x7777)};
     const std::vector<Bytes> split = VobBuilder::UnitBlocks(0, units_[0], 18000);
     WriteFileBytes(parts_[0], VobBuilder().NavPack().VideoPack(9000).Unit(1, units_[2], 12000)
                                   .Block(split[0]).Data());
@@ -36,66 +24,39 @@ class VobExtractTest : public ::testing::Test {
 
   TempDir dir_;
   std::vector<std::string> parts_ = {dir_.File("VTS_01_1.VOB"), dir_.File("VTS_01_2.VOB")};
-  std::vector<Bytes> units_;
+  std::vector<Bytes> units_ = {MakeSubpictureUnit(0x3210, 0xFFF0, 5000),
+                               MakeUnitWithCommands({0x00, 0x03, 0x12, 0x34, 0x04, 0xFF, 0xF0, 0x01, 0xFF}),
+                               MakeSubpictureUnit(0x4567, 0x7777)};
 };
 
+// The SUP file holds exactly the units built, unit 1 the forced one, at the times given.
 TEST_F(VobExtractTest, TakesOneStreamsUnitsWithTheirTimes) {
-  const Case cases[] = {
-      {{}, 0, {0, 1}, {9000, 18000}},
-      {{-1, false, true}, 0, {0, 1}, {18000, 27000}},
-      {{-1, true, false}, 0, {1}, {18000}},
-      {{1, false, false}, 1, {2}, {3000}},
-      {{5, false, false}, -1, {}, {}, "ERROR - No subtitles in stream 5"},
-      {{1, true, false}, -1, {}, {}, "ERROR - No forced subtitles in stream 1"},
+  const std::tuple<VobExtractOptions, std::vector<std::pair<int, std::uint32_t>>, const char*> cases[] = {
+      {{}, {{0, 9000}, {1, 18000}}, ""},
+      {{-1, false, true}, {{0, 18000}, {1, 27000}}, ""},
+      {{-1, true, false}, {{1, 18000}}, ""},
+      {{1, false, false}, {{2, 3000}}, ""},
+      {{5, false, false}, {}, "ERROR - No subtitles in stream 5"},
+      {{1, true, false}, {}, "ERROR - No forced subtitles in stream 1"},
   };
-  ProgressRecorder progress;
-  ScopedProgressHost host(&progress);
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.options.stream);
+  for (const auto& [options, expected, error] : cases) {
     LogRecorder log(kLogError);
     ScopedLogTarget target(&log);
     VobExtraction result;
-    ASSERT_EQ(ExtractVobStream(parts_, c.options, result), c.stream >= 0);
-    if (c.stream < 0) {
-      EXPECT_EQ(log.LineList(), std::vector<std::string>{c.error});
+    ASSERT_EQ(ExtractVobStream(parts_, options, result), expected.size() > 0) << error;
+    if (expected.empty()) {
+      EXPECT_EQ(log.LineList(), std::vector<std::string>{error});
       continue;
     }
-    EXPECT_EQ(result.stream, c.stream);
-    ASSERT_EQ(result.units.size(), c.units.size());
     Bytes sup;
-    for (std::size_t i = 0; i < c.units.size(); ++i) {
-      EXPECT_EQ(result.units[i].time, c.times[i]);
-      EXPECT_EQ(result.units[i].forced, c.units[i] == 1);
-      const auto t = static_cast<std::uint32_t>(c.times[i]);
-      sup.insert(sup.end(), {'S', 'P', static_cast<std::uint8_t>(t), static_cast<std::uint8_t>(t >> 8),
-                             static_cast<std::uint8_t>(t >> 16), static_cast<std::uint8_t>(t >> 24), 0, 0, 0, 0});
-      sup.insert(sup.end(), units_[c.units[i]].begin(), units_[c.units[i]].end());
+    for (const auto& [unit, t] : expected) {
+      sup.insert(sup.end(), {'S', 'P', static_cast<std::uint8_t>(t), static_cast<std::uint8_t>(t >> 8), 0, 0, 0, 0, 0, 0});
+      sup.insert(sup.end(), units_[unit].begin(), units_[unit].end());
     }
     ASSERT_TRUE(SaveSupUnits(dir_.File("out.sup"), result.units));
-    EXPECT_EQ(ReadFileBytes(dir_.File("out.sup")), sup);
+    EXPECT_EQ(ReadFileBytes(dir_.File("out.sup")), sup) << options.stream;
+    EXPECT_EQ(result.units.front().forced, expected.front().first == 1);
   }
-}
-
-// The units extracted are those the scanner counts in its stream, with the same time stamps.
-TEST_F(VobExtractTest, UnitsAreThoseTheScannerCounts) {
-  ProgressRecorder progress;
-  ScopedProgressHost host(&progress);
-  CFileVOB vob;
-  vob.SetCollectUnits(true);
-  std::vector<std::int64_t> counted;
-  for (std::size_t i = 0; i < parts_.size(); ++i) {
-    ASSERT_TRUE(vob.Open(parts_[i]));
-    if (i == 0) vob.SetNextPart(parts_[1]);
-    ASSERT_GE(vob.Scan(false), 0);
-    for (const VobUnitFacts& f : vob.UnitFacts()) {
-      if (f.stream == 0) counted.push_back(f.pts.value_or(-1));
-    }
-  }
-  VobExtraction result;
-  ASSERT_TRUE(ExtractVobStream(parts_, {0, false, true}, result));
-  std::vector<std::int64_t> extracted;
-  for (const ExtractedUnit& unit : result.units) extracted.push_back(unit.time);
-  EXPECT_EQ(extracted, counted);
 }
 
 // The title set's IFO beside the VOBs, in any letter case: palette, frame size, and the language

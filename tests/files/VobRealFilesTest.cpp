@@ -544,68 +544,54 @@ TEST_F(VobRealFilesTest, DecoderShowsWhatTheTestDecoderAndSpuunmuxShow) {
   }
 }
 
-// Each stream of a dvdauthor title set, split in two parts, extracted to a SUP file: the units
-// ffprobe lists for that stream, at its time stamps less ffprobe's start time.
+// Each stream of a dvdauthor title set, whole and split in two parts: the units ffprobe lists
+// for it, at its time stamps less ffprobe's start time; as a VobSub pair, with the IFO's palette,
+// the frame size lsdvd reads (dvdauthor marks 352x288 half D1) and the stream's language.
 TEST_F(VobRealFilesTest, ExtractionGivesTheUnitsAndTimesFfprobeSees) {
-  ASSERT_NO_FATAL_FAILURE(MakeSubtitledStream());
-  std::ofstream(F("dvd.xml")) << "<dvdauthor dest=\"dvd\"><vmgm><menus><video format=\"pal\"/></menus></vmgm><titleset><titles><video format=\"pal\"/>"
-                                 "<subpicture lang=\"fr\"/><subpicture lang=\"de\"/>"
-                                 "<pgc><vob file=\"sub1.mpg\"/></pgc></titles></titleset></dvdauthor>\n";
-  ASSERT_TRUE(Shell(Cd() + "dvdauthor -x dvd.xml >>tools.log 2>&1")) << ToolLog();
-  // The frame size as libdvdread reads the video attributes (dvdauthor marks 352x288 half D1).
   if (!HasTool("lsdvd")) GTEST_SKIP() << "lsdvd is not installed";
-  ASSERT_TRUE(Shell(Cd() + "lsdvd -x dvd > lsdvd.txt 2>/dev/null"));
-  std::ifstream lsdvd(F("lsdvd.txt"));
-  const std::string listing((std::istreambuf_iterator<char>(lsdvd)), std::istreambuf_iterator<char>());
-  std::smatch frame;
-  ASSERT_TRUE(std::regex_search(listing, frame, std::regex("Width: (\\d+), Height: (\\d+)")));
+  ASSERT_NO_FATAL_FAILURE(MakeSubtitledStream());
+  std::ofstream(F("dvd.xml")) << "<dvdauthor dest=\"dvd\"><vmgm><menus><video format=\"pal\"/></menus></vmgm>"
+                                 "<titleset><titles><video format=\"pal\"/><subpicture lang=\"fr\"/><subpicture "
+                                 "lang=\"de\"/><pgc><vob file=\"sub1.mpg\"/></pgc></titles></titleset></dvdauthor>\n";
   const std::string vob = F("dvd/VIDEO_TS/VTS_01_1.VOB");
+  ASSERT_TRUE(Shell(Cd() + "dvdauthor -x dvd.xml >>tools.log 2>&1 && lsdvd -x dvd > probe.txt 2>/dev/null && "
+                           "ffprobe -v error -show_entries format=start_time -of csv=p=0 " + vob + " >> probe.txt"))
+      << ToolLog();
+  std::ifstream probe(F("probe.txt"));
+  const std::string listing((std::istreambuf_iterator<char>(probe)), std::istreambuf_iterator<char>());
+  std::smatch found;
+  ASSERT_TRUE(std::regex_search(listing, found, std::regex("Width: (\\d+), Height: (\\d+)[^]*\n([0-9.]+)\n$")));
+  const auto start = static_cast<std::int64_t>(std::llround(std::stod(found[3]) * 90000));
   IfoTabValues tab;
   CFileIFO ifo(tab);
   ASSERT_EQ(ifo.Load(F("dvd/VIDEO_TS/VTS_01_0.IFO")), 16);
-  ASSERT_TRUE(Shell("ffprobe -v error -show_entries format=start_time -of csv=p=0 '" + vob + "' > '" +
-                    F("start.txt") + "'"));
-  std::ifstream startText(F("start.txt"));
-  double seconds = -1;
-  startText >> seconds;
-  ASSERT_GE(seconds, 0);
-  const auto start = static_cast<std::int64_t>(std::llround(seconds * 90000));
+  PaletteTexts palette;
+  for (int e = 0, y = 0, cr = 0, cb = 0; e < 16 && ifo.GetPaletteEntry(e, y, cr, cb); ++e) palette[e] = FormatHexText(y, cr, cb);
   int startedBefore = 0;
   ASSERT_NO_FATAL_FAILURE(SplitTitleSet(startedBefore));
   for (const int stream : {0, 1}) {
     std::vector<std::int64_t> pts;
     const std::vector<Bytes> units = ProbeUnits(vob, F("probe.txt"), "i:" + std::to_string(0x20 + stream), &pts);
     ASSERT_EQ(units.size(), stream == 0 ? 3u : 2u);
+    const auto expect = [&](const std::vector<VobSubUnit>& got) {
+      ASSERT_EQ(got.size(), units.size());
+      for (std::size_t i = 0; i < units.size(); ++i) {
+        EXPECT_EQ(got[i].bytes, units[i]) << stream << " " << i;
+        EXPECT_EQ(got[i].time, pts[i] - start) << stream << " " << i;
+      }
+    };
     VobExtraction result;
     ASSERT_TRUE(ExtractVobStream({F("split/VTS_01_1.VOB"), F("split/VTS_01_2.VOB")}, {stream, false, false}, result));
-    ASSERT_TRUE(SaveSupUnits(F("out.sup"), result.units));
-    SupTabValues tab;
-    CFileSUP sup(tab);
-    ASSERT_EQ(sup.Load(F("out.sup")), static_cast<int>(units.size()));
-    for (std::size_t i = 0; i < units.size(); ++i) {
-      const ByteView unit = sup.SubtitleUnit(static_cast<int>(i));
-      EXPECT_EQ(Bytes(unit.begin(), unit.end()), units[i]) << stream << " " << i;
-      EXPECT_EQ(sup.SubtitleTime(static_cast<int>(i)), pts[i] - start) << stream << " " << i;
-    }
-    // The same units and times in a VobSub pair, with the title set's palette, size and language.
+    expect(result.units);
     ASSERT_TRUE(ExtractVobStream({vob}, {stream, false, false}, result));
     ASSERT_TRUE(SaveVobSubExtraction(F("out.idx"), vob, result));
     VobSubFile pair;
     ASSERT_TRUE(pair.Load(F("out.idx")));
     ASSERT_NE(pair.Stream(stream), nullptr);
+    expect(pair.Stream(stream)->units);
     EXPECT_EQ(pair.Stream(stream)->language, stream == 0 ? "fr" : "de");
-    EXPECT_EQ(std::to_string(pair.Width()) + "x" + std::to_string(pair.Height()), frame[1].str() + "x" + frame[2].str());
-    ASSERT_TRUE(pair.Palette().has_value());
-    for (int e = 0; e < 16; ++e) {
-      int y = 0, cr = 0, cb = 0;
-      ifo.GetPaletteEntry(e, y, cr, cb);
-      EXPECT_EQ((*pair.Palette())[static_cast<std::size_t>(e)], FormatHexText(y, cr, cb)) << e;
-    }
-    ASSERT_EQ(pair.Stream(stream)->units.size(), units.size());
-    for (std::size_t i = 0; i < units.size(); ++i) {
-      EXPECT_EQ(pair.Stream(stream)->units[i].bytes, units[i]);
-      EXPECT_EQ(pair.Stream(stream)->units[i].time, pts[i] - start);
-    }
+    EXPECT_EQ(std::to_string(pair.Width()) + "x" + std::to_string(pair.Height()), found[1].str() + "x" + found[2].str());
+    EXPECT_EQ(pair.Palette(), palette);
   }
 }
 

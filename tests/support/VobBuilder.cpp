@@ -43,13 +43,6 @@ Bytes FullPesBlock(std::uint8_t streamId, std::uint8_t firstPayloadByte, int stu
   return b;
 }
 
-// '0010' PTS[32..30] 1, PTS[29..15] 1, PTS[14..0] 1
-Bytes PtsBytes(std::uint64_t t) {
-  return {static_cast<std::uint8_t>(0x21 | ((t >> 29) & 0x0E)), static_cast<std::uint8_t>(t >> 22),
-          static_cast<std::uint8_t>(((t >> 14) & 0xFE) | 1), static_cast<std::uint8_t>(t >> 7),
-          static_cast<std::uint8_t>(((t << 1) & 0xFE) | 1)};
-}
-
 }  // namespace
 
 Bytes MakeUnitWithCommands(const Bytes& commands, std::size_t pictureBytes) {
@@ -96,7 +89,12 @@ Bytes VobBuilder::PacketBlock(const SubpicturePacket& packet) {
                      static_cast<std::uint8_t>(packet.pts ? 0x80 : 0x00),
                      static_cast<std::uint8_t>(h)});
   Put16(b, 18, m & 0xFFFF);
-  const Bytes pts = PtsBytes(packet.timeStamp);
+  // '0010' PTS[32..30] 1, PTS[29..15] 1, PTS[14..0] 1
+  const std::uint64_t t = packet.timeStamp;
+  const Bytes pts = {static_cast<std::uint8_t>(0x21 | ((t >> 29) & 0x0E)),
+                     static_cast<std::uint8_t>(t >> 22),
+                     static_cast<std::uint8_t>(((t >> 14) & 0xFE) | 1),
+                     static_cast<std::uint8_t>(t >> 7), static_cast<std::uint8_t>(((t << 1) & 0xFE) | 1)};
   for (int i = 0; i < h; ++i) b.push_back(i < 5 && packet.pts ? pts[i] : 0xFF);
   b.push_back(static_cast<std::uint8_t>(packet.substreamId));
   b.insert(b.end(), packet.data.begin(), packet.data.end());
@@ -130,9 +128,11 @@ std::vector<Bytes> VobBuilder::UnitBlocks(int stream, const Bytes& unit, std::ui
 VobBuilder& VobBuilder::VideoPack() { return Block(FullPesBlock(0xE0, 0x00)); }
 
 VobBuilder& VobBuilder::VideoPack(std::uint64_t timeStamp) {
+  SubpicturePacket timed;
+  timed.timeStamp = timeStamp;
+  const Bytes stamped = PacketBlock(timed);  // its time stamp bytes lie where video's do
   Bytes b = FullPesBlock(0xE0, 0x00);
-  const Bytes pts = PtsBytes(timeStamp);
-  std::copy(pts.begin(), pts.end(), b.begin() + 23);
+  std::copy(stamped.begin() + 23, stamped.begin() + 28, b.begin() + 23);
   return Block(b);
 }
 
