@@ -20,7 +20,6 @@
 #include "core/Log.h"
 #include "core/Progress.h"
 #include "core/EntryRemap.h"
-#include "files/Fileifo.h"
 #include "files/Filesup.h"
 #include "files/Filevob.h"
 #include "files/SubtitlePicture.h"
@@ -545,8 +544,8 @@ TEST_F(VobRealFilesTest, DecoderShowsWhatTheTestDecoderAndSpuunmuxShow) {
 }
 
 // Each stream of a dvdauthor title set, whole and split in two parts: the units ffprobe lists
-// for it, at its time stamps less ffprobe's start time; as a VobSub pair, with the IFO's palette,
-// the frame size lsdvd reads (dvdauthor marks 352x288 half D1) and the stream's language.
+// for it, at its time stamps less ffprobe's start time; as a VobSub pair, with the frame size
+// lsdvd reads (dvdauthor marks 352x288 half D1) and the stream's language.
 TEST_F(VobRealFilesTest, ExtractionGivesTheUnitsAndTimesFfprobeSees) {
   if (!HasTool("lsdvd")) GTEST_SKIP() << "lsdvd is not installed";
   ASSERT_NO_FATAL_FAILURE(MakeSubtitledStream());
@@ -562,11 +561,6 @@ TEST_F(VobRealFilesTest, ExtractionGivesTheUnitsAndTimesFfprobeSees) {
   std::smatch found;
   ASSERT_TRUE(std::regex_search(listing, found, std::regex("Width: (\\d+), Height: (\\d+)[^]*\n([0-9.]+)\n$")));
   const auto start = static_cast<std::int64_t>(std::llround(std::stod(found[3]) * 90000));
-  IfoTabValues tab;
-  CFileIFO ifo(tab);
-  ASSERT_EQ(ifo.Load(F("dvd/VIDEO_TS/VTS_01_0.IFO")), 16);
-  PaletteTexts palette;
-  for (int e = 0, y = 0, cr = 0, cb = 0; e < 16 && ifo.GetPaletteEntry(e, y, cr, cb); ++e) palette[e] = FormatHexText(y, cr, cb);
   int startedBefore = 0;
   ASSERT_NO_FATAL_FAILURE(SplitTitleSet(startedBefore));
   for (const int stream : {0, 1}) {
@@ -591,7 +585,6 @@ TEST_F(VobRealFilesTest, ExtractionGivesTheUnitsAndTimesFfprobeSees) {
     expect(pair.Stream(stream)->units);
     EXPECT_EQ(pair.Stream(stream)->language, stream == 0 ? "fr" : "de");
     EXPECT_EQ(std::to_string(pair.Width()) + "x" + std::to_string(pair.Height()), found[1].str() + "x" + found[2].str());
-    EXPECT_EQ(pair.Palette(), palette);
   }
 }
 
