@@ -68,9 +68,8 @@ class VobUnitSink {
   virtual bool UnitComplete(int stream, ByteView unit, const std::vector<UnitPiece>& pieces) = 0;
   // The scanner's call for a complete unit, with the time stamp of its first packet (nullopt
   // when it has none); by default it hands the unit on to UnitComplete.
-  virtual bool TimedUnitComplete(int stream, std::optional<std::int64_t> pts, ByteView unit,
+  virtual bool TimedUnitComplete(int stream, std::optional<std::int64_t> /*pts*/, ByteView unit,
                                  const std::vector<UnitPiece>& pieces) {
-    (void)pts;
     return UnitComplete(stream, unit, pieces);
   }
   // A unit lost (damaged packet, overrun, cut short): `offset` of the block where it was lost,

@@ -3,15 +3,14 @@
 #include "files/VobExtract.h"
 
 #include <array>
-#include <cinttypes>
 
 #include "core/FileIO.h"
 #include "core/Log.h"
 #include "core/Subpicture.h"
 #include "files/DiscLayout.h"
 #include "files/Fileifo.h"
-#include "files/IfoAttributes.h"
 #include "files/Filesup.h"
+#include "files/IfoAttributes.h"
 #include "files/SubtitlePicture.h"
 
 namespace {
