@@ -131,6 +131,22 @@ const std::vector<CommandSpec>& CommandTable() {
         kPictureIfo,
         kPicturePgc,
         kPicturePaletteFile}},
+      {"vob extract",
+       {"vob extract FILE...|DIR -o OUT [--stream N] [--forced-only] [--absolute] [--no-progress]"},
+       "Takes the subtitles of one stream out of the VOB files, byte for byte with their times, "
+       "and writes OUT by its ending: .sup a SUP file, .idx a VobSub pair (OUT.idx and OUT.sub) "
+       "with the palette, frame size and language of the title set's IFO beside the VOBs. Parts "
+       "of a title set continue each other; a folder stands for its title VOBs. Times count from "
+       "the start of the first file. Prints stream: and subtitles:.",
+       "@(vob|VOB)",
+       {{"-o", true, false, "OUT",
+         "The .sup or .idx file to write (- writes a SUP file to standard output)."},
+        {"--stream", true, false, "N",
+         "Subpicture stream N (0-31); by default the first stream that has subtitles."},
+        {"--forced-only", false, false, "", "Only the forced subtitles."},
+        {"--absolute", false, false, "",
+         "Keep the VOB's time stamps instead of counting from the start of the first file."},
+        kNoProgress}},
       {"sup to-vobsub",
        {"sup to-vobsub FILE -o OUT.idx [--ifo IFO [--pgc N] | --palette-file F] [--language xx]"},
        "Writes the SUP file's subtitles as a VobSub pair, OUT.idx and OUT.sub: the same units "

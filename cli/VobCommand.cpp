@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // velmoran-cli vob scan: the VOB tab's scan, one file at a time, with Ctrl-C as its Cancel;
-// vob remap: the entry remap of the subtitle units inside VOB files.
+// vob remap: the entry remap of the subtitle units inside VOB files; vob extract: one stream's
+// subtitles out to a SUP file or a VobSub pair.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include "core/Signals.h"
 #include "files/DiscLayout.h"
 #include "files/Filevob.h"
+#include "files/VobExtract.h"
 #include "files/VobRemap.h"
 
 namespace {
@@ -315,13 +317,65 @@ int RunRemap(const Args& args) {
   return target.Finish() ? kExitOk : kExitFailed;
 }
 
+// Warns when the files belong to more than one title set: their times all count from the first.
+void WarnSeveralTitleSets(const Args& files) {
+  const DiscFile first = ClassifyDiscFile(files.front());
+  for (const std::string& file : files) {
+    const DiscFile disc = ClassifyDiscFile(file);
+    if (disc.titleSet != first.titleSet || FolderPartOf(file) != FolderPartOf(files.front())) {
+      LogMessage(kLogWarning, "WARNING - The files belong to more than one title set; times count "
+                              "from the start of [%s]", files.front().c_str());
+      return;
+    }
+  }
+}
+
+int RunExtract(const Args& args) {
+  const CommandLine line = ParseCommandLine(args, "vob extract");
+  const auto out = line.Value("-o");
+  if (!out) line.Fail("-o OUT is missing");
+  const bool toSup = *out == "-" || HasExtension(*out, ".sup");
+  if (!toSup && !HasExtension(*out, ".idx")) line.Fail("OUT must end in .sup or .idx");
+  if (line.Operands().empty()) line.Fail("a VOB file is missing");
+  const auto streamText = line.Value("--stream");
+  VobExtractOptions options;
+  options.stream = streamText ? ParseInt(*streamText, 0, kSubpictureStreams - 1, "--stream") : -1;
+  options.forcedOnly = line.Has("--forced-only");
+  options.absolute = line.Has("--absolute");
+  Args files;
+  if (!ExpandFolders(line.Operands(), true, files)) return kExitFailed;
+  WarnSeveralTitleSets(files);
+
+  gInterrupted = 0;
+  InterruptGuard guard;
+  TerminalProgress progress(IsTerminal(2) && !line.Has("--no-progress"));
+  ScopedProgressHost host(&progress);
+  StderrLog::ScopedStatusLine bar(&progress);
+  VobExtraction result;
+  if (!ExtractVobStream(files, options, result)) {
+    return gInterrupted != 0 || CancelRequested() ? kExitCancelled : kExitFailed;
+  }
+  if (gInterrupted != 0) return kExitCancelled;
+  if (toSup) {
+    const SaveTarget target(*out, false);
+    if (!SaveSupUnits(target.Path(), result.units) || !target.Finish()) return kExitFailed;
+  } else if (!SaveVobSubExtraction(*out, files.front(), result)) {
+    return kExitFailed;
+  }
+  // With the SUP file on standard output, the report goes to standard error.
+  std::fprintf(*out == "-" ? stderr : stdout, "stream: %d\nsubtitles: %d\n", result.stream,
+               static_cast<int>(result.units.size()));
+  return kExitOk;
+}
+
 }  // namespace
 
 int RunVobCommand(const Args& args) {
-  if (args.empty()) throw UsageError("vob: a subcommand is missing (scan or remap)");
+  if (args.empty()) throw UsageError("vob: a subcommand is missing (scan, remap, pictures or extract)");
   const Args rest(args.begin() + 1, args.end());
   if (args[0] == "scan") return RunScan(rest);
   if (args[0] == "remap") return RunRemap(rest);
   if (args[0] == "pictures") return RunVobPictures(rest);
+  if (args[0] == "extract") return RunExtract(rest);
   throw UsageError("vob: unknown subcommand '" + args[0] + "'");
 }

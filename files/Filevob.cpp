@@ -48,6 +48,15 @@ constexpr int kPesHeaderBytes = 24;                 // DataStart = header data l
 constexpr int kSubstreamAndFlags = 4;  // PES flags (2), header data length (1), substream id (1)
 constexpr std::size_t kPesHeaderDataOffset = 23;  // the time stamp, when there is one
 constexpr int kPtsBytes = 5;
+constexpr std::size_t kPesMarkerOffset = 20;  // '10' then the MPEG-2 PES flags
+constexpr std::uint32_t kFirstAudioStream = 0x1C0;
+constexpr std::uint32_t kLastVideoStream = 0x1EF;
+
+// '0010' PTS[32..30] 1, PTS[29..15] 1, PTS[14..0] 1
+std::int64_t ReadPts(const std::uint8_t* p) {
+  return (std::int64_t{p[0] >> 1 & 7} << 30) | (std::int64_t{p[1]} << 22) |
+         (std::int64_t{p[2] >> 1} << 15) | (std::int64_t{p[3]} << 7) | (p[4] >> 1);
+}
 
 }  // namespace
 
@@ -198,10 +207,7 @@ std::optional<CFileVOB::Packet> CFileVOB::ParsePacket() const {
   packet.startsUnit = HasPts();
   packet.shortPacket = m < kFullPacketLength;
   if (packet.startsUnit && h >= kPtsBytes) {
-    // '0010' PTS[32..30] 1, PTS[29..15] 1, PTS[14..0] 1
-    const std::uint8_t* p = block_ + kPesHeaderDataOffset;
-    packet.pts = (std::int64_t{p[0] >> 1 & 7} << 30) | (std::int64_t{p[1]} << 22) |
-                 (std::int64_t{p[2] >> 1} << 15) | (std::int64_t{p[3]} << 7) | (p[4] >> 1);
+    packet.pts = ReadPts(block_ + kPesHeaderDataOffset);
   }
   packet.data = ByteView(block_ + DataStart(), static_cast<std::size_t>(m - h - kSubstreamAndFlags));
   return packet;
@@ -268,7 +274,7 @@ const CFileVOB::Unit* CFileVOB::Assemble(const Packet& packet) {
 int CFileVOB::CompleteUnit(const Unit& unit) {
   if (sink_ == nullptr) return TakeUnit(unit);
   const ByteView bytes(unit.bytes.data(), static_cast<std::size_t>(unit.fill));
-  if (sink_->UnitComplete(unit.stream, bytes, unit.pieces)) return 1;
+  if (sink_->TimedUnitComplete(unit.stream, unit.pts, bytes, unit.pieces)) return 1;
   sinkStopped_ = true;
   return -1;
 }
@@ -293,6 +299,7 @@ int CFileVOB::Scan(bool firstOnly) {
 
   int subtitles = 0;
   sinkStopped_ = false;
+  lowest_.reset();
   Loop loop = RunBlocks(firstOnly, false, subtitles);
   if (loop == Loop::kEnd && !nextPart_.empty() && !NoUnitsHeld()) {
     if (!OpenNextPart()) return -1;
@@ -352,6 +359,7 @@ CFileVOB::Loop CFileVOB::RunBlocks(bool firstOnly, bool continuation, int& subti
     blockOffset_ = offset;
     offset += static_cast<std::int64_t>(kVobBlockSize);
     ++blockNumber;
+    if (!continuation) NoteTimeStamp();
 
     const std::optional<Packet> packet = ParsePacket();
     if (!packet) continue;
@@ -374,6 +382,19 @@ CFileVOB::Loop CFileVOB::RunBlocks(bool firstOnly, bool continuation, int& subti
     if (firstOnly) return Loop::kStop;
   }
   return Loop::kEnd;
+}
+
+void CFileVOB::NoteTimeStamp() {
+  // Video and MPEG audio have stream ids of their own; private stream 1 carries the other audio
+  // and the subpictures. Navigation and padding packets carry no time.
+  const std::uint32_t code = StartCode();
+  if (code != kPrivateStream1 && (code < kFirstAudioStream || code > kLastVideoStream)) return;
+  if ((block_[kPesMarkerOffset] & 0xC0) != 0x80 || !HasPts() || HeaderDataLength() < kPtsBytes ||
+      blockHeld_ < kPesHeaderDataOffset + kPtsBytes) {
+    return;
+  }
+  const std::int64_t pts = ReadPts(block_ + kPesHeaderDataOffset);
+  if (!lowest_ || pts < *lowest_) lowest_ = pts;
 }
 
 int CFileVOB::TakeUnit(const Unit& unit) {

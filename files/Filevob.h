@@ -66,6 +66,13 @@ class VobUnitSink {
  public:
   virtual ~VobUnitSink() = default;
   virtual bool UnitComplete(int stream, ByteView unit, const std::vector<UnitPiece>& pieces) = 0;
+  // The scanner's call for a complete unit, with the time stamp of its first packet (nullopt
+  // when it has none); by default it hands the unit on to UnitComplete.
+  virtual bool TimedUnitComplete(int stream, std::optional<std::int64_t> pts, ByteView unit,
+                                 const std::vector<UnitPiece>& pieces) {
+    (void)pts;
+    return UnitComplete(stream, unit, pieces);
+  }
   // A unit lost (damaged packet, overrun, cut short): `offset` of the block where it was lost,
   // in `part`, and why.
   virtual bool UnitLost(int stream, int part, std::int64_t offset, const char* why) = 0;
@@ -115,6 +122,9 @@ class CFileVOB {
   const std::array<VobStreamUsage, kSubpictureStreams>& StreamUsage() const { return streams_; }
   const std::vector<VobUnitFacts>& UnitFacts() const { return facts_; }
   const std::string& Path() const { return path_; }
+  // The lowest time stamp of the video, audio and subpicture packets of the file last scanned
+  // (not of its next part): where its playback starts. nullopt when none carries one.
+  std::optional<std::int64_t> LowestTimeStamp() const { return lowest_; }
   bool IsOpen() const { return stream_.valid(); }
   // True when no unit is held: the state between scans.
   bool NoUnitsHeld() const;
@@ -165,6 +175,8 @@ class CFileVOB {
   Loop RunBlocks(bool firstOnly, bool continuation, int& subtitles);
   // Opens the next part in place of the scanned file; false (logged) when it can't be opened.
   bool OpenNextPart();
+  // Takes the current block's PES time stamp into lowest_ when it is lower.
+  void NoteTimeStamp();
 
   std::array<std::optional<Unit>, kSubpictureStreams> units_;
   VobUsage usage_{};
@@ -177,6 +189,7 @@ class CFileVOB {
   bool sinkStopped_ = false;
   std::array<VobStreamUsage, kSubpictureStreams> streams_;
   std::vector<VobUnitFacts> facts_;
+  std::optional<std::int64_t> lowest_;
   int part_ = 0;                  // 0 the file scanned, 1 the next part
   std::int64_t blockOffset_ = 0;  // of the current block in its file
 

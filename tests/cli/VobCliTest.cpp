@@ -213,12 +213,31 @@ TEST_F(VobCliTest, UsageErrors) {
         {"vob", "scan", "--first", one_}, {"vob", "scan", "--all"}, {"vob", "remap", one_},
         {"vob", "remap", "--entries", "1=2"}, {"vob", "remap", one_, "--entries", "1=16"},
         {"vob", "remap", one_, "--stream", "32", "--entries", "1=2"},
-        {"vob", "remap", one_, two_, "-o", dir_.File("out.vob"), "--entries", "1=2"}}) {
+        {"vob", "remap", one_, two_, "-o", dir_.File("out.vob"), "--entries", "1=2"},
+        {"vob", "extract", one_}, {"vob", "extract", one_, "-o", dir_.File("out.txt")},
+        {"vob", "extract", "-o", dir_.File("out.sup")}}) {
     const Outcome r = RunCli(args);
     EXPECT_EQ(r.status, 2) << args.back();
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("' for more information.\n"), std::string::npos);
   }
+}
+
+// The bytes are proved by the extraction's own tests; here the wiring, the report and refusals.
+TEST_F(VobCliTest, ExtractWritesTheFirstStreamOrRefusesWritingNothing) {
+  const std::string out = dir_.File("out.sup");
+  Outcome r = RunCli({"vob", "extract", two_, "-o", out});
+  EXPECT_EQ(r.out, "stream: 0\nsubtitles: 1\n") << r.err;
+  r = RunCli({"-q", "vob", "extract", two_, "-o", "-", "--stream", "1", "--absolute"});
+  EXPECT_EQ(r.err, "stream: 1\nsubtitles: 1\n");
+  EXPECT_EQ(r.out.substr(0, 2), "SP");
+  EXPECT_EQ(RunCli({"vob", "extract", two_, "-o", dir_.File("out.idx")}).status, 0);
+  EXPECT_EQ(RunCli({"vobsub", "to-sup", dir_.File("out.idx"), "-o", dir_.File("back.sup")}).status, 0);
+  EXPECT_EQ(ReadFileBytes(dir_.File("back.sup")), ReadFileBytes(out)) << "the same bytes both ways";
+  r = RunCli({"-q", "vob", "extract", two_, "-o", dir_.File("new.sup"), "--forced-only"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "ERROR - No forced subtitles in stream 0\n");
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("new.sup")));
 }
 
 TEST_F(VobCliTest, RemapPrintsEachFileAndChangesOnlyTheChosenStream) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -19,9 +20,11 @@
 #include "core/Log.h"
 #include "core/Progress.h"
 #include "core/EntryRemap.h"
+#include "files/Fileifo.h"
 #include "files/Filesup.h"
 #include "files/Filevob.h"
 #include "files/SubtitlePicture.h"
+#include "files/VobExtract.h"
 #include "files/VobRemap.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/SubpictureDecoder.h"
@@ -113,9 +116,11 @@ Bytes NoisePng(int width, int height, const std::array<std::uint32_t, 4>& rgb,
 }
 
 // The subpicture units ffprobe lists for the subtitle streams, from its hex dump of each packet.
-std::vector<Bytes> ProbeUnits(const std::string& file, const std::string& dump) {
-  if (!Shell("ffprobe -v error -select_streams s -show_packets -show_data '" + file + "' > '" +
-             dump + "'")) {
+// `streams` selects them as ffprobe does; `pts` (when given) receives each packet's time stamp.
+std::vector<Bytes> ProbeUnits(const std::string& file, const std::string& dump,
+                              const std::string& streams = "s", std::vector<std::int64_t>* pts = nullptr) {
+  if (!Shell("ffprobe -v error -select_streams " + streams + " -show_packets -show_data '" + file +
+             "' > '" + dump + "'")) {
     return {};
   }
   std::ifstream in(dump);
@@ -126,6 +131,8 @@ std::vector<Bytes> ProbeUnits(const std::string& file, const std::string& dump) 
     if (line == "[PACKET]") {
       units.emplace_back();
       inData = false;
+    } else if (pts != nullptr && line.rfind("pts=", 0) == 0) {
+      pts->push_back(std::stoll(line.substr(4)));
     } else if (line == "data=") {
       inData = true;
     } else if (inData && line.size() > 10 && line[8] == ':') {
@@ -534,6 +541,57 @@ TEST_F(VobRealFilesTest, DecoderShowsWhatTheTestDecoderAndSpuunmuxShow) {
     // Where the pixel data ends right at the control sequence, spuunmux draws the picture's last
     // pixel otherwise (seen on unit 1); the test decoder agrees with ours there.
     EXPECT_LE(differ, 1u) << png;
+  }
+}
+
+// Each stream of a dvdauthor title set, whole and split in two parts: the units ffprobe lists
+// for it, at its time stamps less ffprobe's start time; as a VobSub pair, with the IFO's palette,
+// the frame size lsdvd reads (dvdauthor marks 352x288 half D1) and the stream's language.
+TEST_F(VobRealFilesTest, ExtractionGivesTheUnitsAndTimesFfprobeSees) {
+  if (!HasTool("lsdvd")) GTEST_SKIP() << "lsdvd is not installed";
+  ASSERT_NO_FATAL_FAILURE(MakeSubtitledStream());
+  std::ofstream(F("dvd.xml")) << "<dvdauthor dest=\"dvd\"><vmgm><menus><video format=\"pal\"/></menus></vmgm>"
+                                 "<titleset><titles><video format=\"pal\"/><subpicture lang=\"fr\"/><subpicture "
+                                 "lang=\"de\"/><pgc><vob file=\"sub1.mpg\"/></pgc></titles></titleset></dvdauthor>\n";
+  const std::string vob = F("dvd/VIDEO_TS/VTS_01_1.VOB");
+  ASSERT_TRUE(Shell(Cd() + "dvdauthor -x dvd.xml >>tools.log 2>&1 && lsdvd -x dvd > probe.txt 2>/dev/null && "
+                           "ffprobe -v error -show_entries format=start_time -of csv=p=0 " + vob + " >> probe.txt"))
+      << ToolLog();
+  std::ifstream probe(F("probe.txt"));
+  const std::string listing((std::istreambuf_iterator<char>(probe)), std::istreambuf_iterator<char>());
+  std::smatch found;
+  ASSERT_TRUE(std::regex_search(listing, found, std::regex("Width: (\\d+), Height: (\\d+)[^]*\n([0-9.]+)\n$")));
+  const auto start = static_cast<std::int64_t>(std::llround(std::stod(found[3]) * 90000));
+  IfoTabValues tab;
+  CFileIFO ifo(tab);
+  ASSERT_EQ(ifo.Load(F("dvd/VIDEO_TS/VTS_01_0.IFO")), 16);
+  PaletteTexts palette;
+  for (int e = 0, y = 0, cr = 0, cb = 0; e < 16 && ifo.GetPaletteEntry(e, y, cr, cb); ++e) palette[e] = FormatHexText(y, cr, cb);
+  int startedBefore = 0;
+  ASSERT_NO_FATAL_FAILURE(SplitTitleSet(startedBefore));
+  for (const int stream : {0, 1}) {
+    std::vector<std::int64_t> pts;
+    const std::vector<Bytes> units = ProbeUnits(vob, F("probe.txt"), "i:" + std::to_string(0x20 + stream), &pts);
+    ASSERT_EQ(units.size(), stream == 0 ? 3u : 2u);
+    const auto expect = [&](const std::vector<VobSubUnit>& got) {
+      ASSERT_EQ(got.size(), units.size());
+      for (std::size_t i = 0; i < units.size(); ++i) {
+        EXPECT_EQ(got[i].bytes, units[i]) << stream << " " << i;
+        EXPECT_EQ(got[i].time, pts[i] - start) << stream << " " << i;
+      }
+    };
+    VobExtraction result;
+    ASSERT_TRUE(ExtractVobStream({F("split/VTS_01_1.VOB"), F("split/VTS_01_2.VOB")}, {stream, false, false}, result));
+    expect(result.units);
+    ASSERT_TRUE(ExtractVobStream({vob}, {stream, false, false}, result));
+    ASSERT_TRUE(SaveVobSubExtraction(F("out.idx"), vob, result));
+    VobSubFile pair;
+    ASSERT_TRUE(pair.Load(F("out.idx")));
+    ASSERT_NE(pair.Stream(stream), nullptr);
+    expect(pair.Stream(stream)->units);
+    EXPECT_EQ(pair.Stream(stream)->language, stream == 0 ? "fr" : "de");
+    EXPECT_EQ(std::to_string(pair.Width()) + "x" + std::to_string(pair.Height()), found[1].str() + "x" + found[2].str());
+    EXPECT_EQ(pair.Palette(), palette);
   }
 }
 

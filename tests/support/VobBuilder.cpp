@@ -127,6 +127,15 @@ std::vector<Bytes> VobBuilder::UnitBlocks(int stream, const Bytes& unit, std::ui
 
 VobBuilder& VobBuilder::VideoPack() { return Block(FullPesBlock(0xE0, 0x00)); }
 
+VobBuilder& VobBuilder::VideoPack(std::uint64_t timeStamp) {
+  SubpicturePacket timed;
+  timed.timeStamp = timeStamp;
+  const Bytes stamped = PacketBlock(timed);  // its time stamp bytes lie where video's do
+  Bytes b = FullPesBlock(0xE0, 0x00);
+  std::copy(stamped.begin() + 23, stamped.begin() + 28, b.begin() + 23);
+  return Block(b);
+}
+
 VobBuilder& VobBuilder::AudioPack() { return Block(FullPesBlock(0xBD, 0x80)); }
 
 VobBuilder& VobBuilder::StuffedVideoPack(int stuffing) {

@@ -35,6 +35,7 @@ class VobBuilder {
 
   // 2048-byte packs of other kinds.
   VobBuilder& VideoPack();    // MPEG-2 video, stream 0xE0
+  VobBuilder& VideoPack(std::uint64_t timeStamp);  // the same with this time stamp
   VobBuilder& AudioPack();    // private stream 1, AC-3 substream 0x80
   VobBuilder& PaddingPack();  // padding stream 0xBE
   VobBuilder& NavPack();      // system header, then a private-stream-2 (PCI) packet
