@@ -419,4 +419,6 @@ void TMainForm::LoadDialogFolders() {
   ifo_.OpenDialogIFO.folder = IniFile.LastFolder("OpenDialogIFO");
   ifo_.SaveDialogIFO.folder = IniFile.LastFolder("SaveDialogIFO");
   vob_.OpenDialogVOB.folder = IniFile.LastFolder("OpenDialogVOB");
+  export_.SaveAsDialogSUP.folder = IniFile.LastFolder("SaveAsDialogSUP");
+  export_.SaveDialogVOB.folder = IniFile.LastFolder("SaveDialogVOB");
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/Dialogs.h"
+#include "app/ExportSubtitles.h"
 #include "app/IfoPage.h"
 #include "app/LogList.h"
 #include "app/Look.h"
@@ -54,6 +55,7 @@ class TMainForm : public QWidget {
   SubtitlePage& Subtitles() { return subtitles_; }
   LogList* LogListBox() { return &log_; }
   PreviewPanel& Preview() { return preview_; }
+  SubtitleExport& Export() { return export_; }
 
   CFileSUP& SupDocument() { return SupFile; }
   CFileIFO& IfoDocument() { return IfoFile; }
@@ -151,4 +153,6 @@ class TMainForm : public QWidget {
   CFileIFO IfoFile{ifo_};
   CFileVOB VobFile;
   CFileINI IniFile;
+  SubtitleExport export_{sup_, SupFile, ifo_, IfoFile, vob_,
+                         [this](FileDialog& dialog, const char* key) { return RunFileDialog(dialog, key); }};
 };
