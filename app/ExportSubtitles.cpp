@@ -26,9 +26,9 @@ namespace {
 
 // Beside the tabs' own buttons, in the row they share.
 constexpr int kSupButtonLeft = 424;
-constexpr int kVobButtonLeft = 112;
-constexpr QRect kStreamLabelBounds(216, 260, 56, kEditHeight);
-constexpr QRect kStreamBoxBounds(272, 260, 73, kEditHeight);
+constexpr QRect kVobButtonBounds(112, kButtonTop, 137, kButtonHeight);  // wider: a longer caption
+constexpr QRect kStreamLabelBounds(256, 260, 56, kEditHeight);
+constexpr QRect kStreamBoxBounds(318, 260, 73, kEditHeight);
 
 // `path` with its last extension replaced by ".idx" (added when it has none).
 std::string IdxNameFor(const std::string& path) {
@@ -109,7 +109,8 @@ SubtitleExport::SubtitleExport(SupPage& supPage, const CFileSUP& sup, const IfoP
   SaveAsSUP = MakeButton(&supPage, "Save As...", kSupButtonLeft);
   SaveAsSUP->setObjectName("SaveAsSUP");
   SaveAsSUP->setToolTip("Save the subtitles with this mapping as a VobSub pair (.idx + .sub) or a SUP file");
-  SaveSubtitlesVOB = MakeButton(&vobPage, "Save Subtitles...", kVobButtonLeft);
+  SaveSubtitlesVOB = MakeButton(&vobPage, "Save Subtitles...", kVobButtonBounds.left());
+  SaveSubtitlesVOB->setGeometry(kVobButtonBounds);
   SaveSubtitlesVOB->setObjectName("SaveSubtitlesVOB");
   SaveSubtitlesVOB->setToolTip("Save one stream of the listed files as a VobSub pair or a SUP file");
   MakeLabel(&vobPage, "Stream", kStreamLabelBounds, Qt::AlignRight | Qt::AlignVCenter);
