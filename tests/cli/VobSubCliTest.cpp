@@ -68,9 +68,8 @@ TEST(VobSubCliTest, SupToVobSubAndBackGivesTheSamePackets) {
   r = Cli({"vobsub", "show", dir.File("v.idx")});
   EXPECT_EQ(r.out.substr(0, r.out.find("palette:")), "stream 0: language de subtitles 6 forced 1\nsize: 720x576\n");
   EXPECT_EQ(r.err, "") << "the .sub's scan says nothing at the default level";
-  // With --ifo, the size comes from the title set's video attributes: NTSC, 704 wide.
   Bytes ifo = BuildIfo();
-  ifo[0x200] = 0x00;
+  ifo[0x200] = 0x00;  // --ifo: the size from the title set's video, NTSC 704 wide
   ifo[0x201] = 0x04;
   WriteFileBytes(dir.File("VTS_01_0.IFO"), ifo);
   r = Cli({"sup", "to-vobsub", dir.File("in.sup"), "-o", dir.File("n.idx"), "--ifo", dir.File("VTS_01_0.IFO")});
