@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <algorithm>
-#include <cctype>
 
 #include "app/IfoPage.h"
 #include "app/Look.h"
@@ -51,7 +50,7 @@ PaletteTexts ShownPalette(const IfoPage& page) {
   for (std::size_t i = 0; i < palette.size(); ++i) {
     const std::string text = page.HexText(static_cast<int>(i));
     const bool whole = text.size() == 6 && std::all_of(text.begin(), text.end(), [](char ch) {
-      return std::isxdigit(static_cast<unsigned char>(ch)) != 0;
+      return (ch >= '0' && ch <= '9') || (ch >= 'A' && ch <= 'F');  // as the fields write it
     });
     const TColor c = kDefaultPalette[i];
     palette[i] = whole ? text : FormatHexText(ColourToY(c), ColourToCr(c), ColourToCb(c));
