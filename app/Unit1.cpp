@@ -610,4 +610,6 @@ void TMainForm::LoadDialogFolders() {
   vob_.OpenDialogVOB.folder = IniFile.LastFolder("OpenDialogVOB");
   ifo_.OpenDialogPalette.folder = IniFile.LastFolder("OpenDialogPalette");
   ifo_.SaveDialogPalette.folder = IniFile.LastFolder("SaveDialogPalette");
+  export_.SaveAsDialogSUP.folder = IniFile.LastFolder("SaveAsDialogSUP");
+  export_.SaveDialogVOB.folder = IniFile.LastFolder("SaveDialogVOB");
 }

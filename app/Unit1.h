@@ -12,6 +12,7 @@
 
 #include "app/Dialogs.h"
 #include "app/DiscDialogs.h"
+#include "app/ExportSubtitles.h"
 #include "app/IfoPage.h"
 #include "app/LogList.h"
 #include "app/Look.h"
@@ -59,6 +60,7 @@ class TMainForm : public QWidget {
   LogList* LogListBox() { return &log_; }
   MessageBar& Messages() { return messages_; }
   PreviewPanel& Preview() { return preview_; }
+  SubtitleExport& Export() { return export_; }
 
   CFileSUP& SupDocument() { return SupFile; }
   CFileIFO& IfoDocument() { return IfoFile; }
@@ -191,4 +193,6 @@ class TMainForm : public QWidget {
   std::array<VobStreamUsage, kSubpictureStreams> scannedStreams_{};
   // Shows what a scan found in the stream view; nothing found disables the VOB tab's commands.
   void KeepScan(const std::vector<std::string>& paths, const VobRunResult& result);
+  SubtitleExport export_{sup_, SupFile, ifo_, IfoFile, vob_,
+                         [this](FileDialog& dialog, const char* key) { return RunFileDialog(dialog, key); }};
 };

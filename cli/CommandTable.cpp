@@ -155,7 +155,9 @@ const std::vector<CommandSpec>& CommandTable() {
        {{"-o", true, false, "OUT.idx",
          "Write OUT.idx and the .sub beside it; both are written beside their names and renamed "
          "into place."},
-        {"--ifo", true, false, "IFO", "The palette of this IFO file's first title program chain."},
+        {"--ifo", true, false, "IFO",
+         "The palette of this IFO file's first title program chain, and the frame size of its "
+         "video for the size line (720x576 without --ifo)."},
         kPicturePgc,
         {"--palette-file", true, false, "F",
          "The palette of a palette file (Y Cr Cb lines, an .rgb file or a VobSub .idx file); by "

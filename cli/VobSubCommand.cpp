@@ -15,6 +15,7 @@
 #include "core/Signals.h"
 #include "files/Fileifo.h"
 #include "files/Filesup.h"
+#include "files/IfoAttributes.h"
 #include "files/PaletteFile.h"
 #include "files/SubtitlePicture.h"
 #include "files/Tabs.h"
@@ -40,8 +41,9 @@ std::string IdxOperand(const CommandLine& line) {
 }
 
 // The palette --ifo [--pgc N] or --palette-file name, or the IFO tab's default palette, as hex
-// texts. False (logged) when a file can't be read.
-bool ChosenPalette(const CommandLine& line, PaletteTexts& palette) {
+// texts; with --ifo, `size` becomes the frame size of the title set's video when it gives one.
+// False (logged) when a file can't be read.
+bool ChosenPalette(const CommandLine& line, PaletteTexts& palette, FrameSize* size = nullptr) {
   const auto ifoFile = line.Value("--ifo");
   const auto paletteFile = line.Value("--palette-file");
   const auto pgcText = line.Value("--pgc");
@@ -60,6 +62,7 @@ bool ChosenPalette(const CommandLine& line, PaletteTexts& palette) {
       ifo.GetPaletteEntry(static_cast<int>(i), y, cr, cb);
       palette[i] = FormatHexText(y, cr, cb);
     }
+    if (const auto video = TitleVideoSize(ifo.Data()); video && size != nullptr) *size = *video;
   } else if (paletteFile) {
     const auto texts = LoadPaletteFile(*paletteFile);
     if (!texts) return false;
@@ -105,7 +108,10 @@ int SupToVobSub(const Args& args) {
     }
     track.language = *language;
   }
-  if (!ChosenPalette(line, track.palette)) return kExitFailed;
+  FrameSize size{track.width, track.height};
+  if (!ChosenPalette(line, track.palette, &size)) return kExitFailed;
+  track.width = size.width;
+  track.height = size.height;
   SupTabValues tab;
   CFileSUP sup(tab);
   if (sup.Load(file) < 0) return kExitFailed;
@@ -260,6 +266,7 @@ int Remap(const Args& args) {
   // packs. Signals are held so that an in-place write ends whole or is put back.
   HeldSignals held;
   VobRemap remap(map, stream);
+  remap.SetScanLineLevel(kLogDetail);  // the .sub's packs, not a disc the user asked to scan
   const std::string sub = vobsub.SubPath();
   const std::string outSub = out ? VobSubSubPath(*out) : sub;
   bool done = false;

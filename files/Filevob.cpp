@@ -291,7 +291,7 @@ int CFileVOB::Scan(bool firstOnly) {
     Release();
     return -1;
   }
-  LogMessage(kLogInfo, "Processing VOB file [%s]", path_.c_str());
+  LogMessage(scanLineLevel_, "Processing VOB file [%s]", path_.c_str());
   ProgressStart(size_, "Processing VOB file [%s]", path_.c_str());
   // Every way out of the scan frees the units, closes the file and ends the progress.
   struct Finish {
@@ -317,10 +317,10 @@ int CFileVOB::Scan(bool firstOnly) {
   }
   if (loop == Loop::kFailed) return -1;
   if (loop == Loop::kStop) {
-    LogMessage(kLogInfo, "Stopping after first subtitle found!!!");
+    LogMessage(scanLineLevel_, "Stopping after first subtitle found!!!");
     return subtitles;
   }
-  LogMessage(kLogInfo, "Found %d subtitles!", subtitles);
+  LogMessage(scanLineLevel_, "Found %d subtitles!", subtitles);
   return subtitles;
 }
 

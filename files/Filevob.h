@@ -12,6 +12,7 @@
 
 #include "core/Core.h"
 #include "core/FileIO.h"
+#include "core/Log.h"
 #include "files/Tabs.h"
 
 constexpr std::size_t kVobBlockSize = 2048;
@@ -107,6 +108,10 @@ class CFileVOB {
   void SetCollectUnits(bool collect) { collectUnits_ = collect; }
   // The sink the next scans hand their units to, or nullptr (the default): see VobUnitSink.
   void SetUnitSink(VobUnitSink* sink) { sink_ = sink; }
+  // The log level of the lines that say which file a scan reads and what it found (info by
+  // default, as the VOB tab shows them): a reader that scans as a means, not as the work asked
+  // for, lowers them to detail.
+  void SetScanLineLevel(int level) { scanLineLevel_ = level; }
   // Scans the open file: the number of subtitles counted, or -1 when cancelled or failed.
   // Always closes the file and frees every unit before it returns.
   int Scan(bool firstOnly);
@@ -195,6 +200,7 @@ class CFileVOB {
   bool collectUnits_ = false;
   VobUnitSink* sink_ = nullptr;
   bool sinkStopped_ = false;
+  int scanLineLevel_ = kLogInfo;
   std::array<VobStreamUsage, kSubpictureStreams> streams_;
   std::vector<VobUnitFacts> facts_;
   std::vector<VobLostUnit> lost_;

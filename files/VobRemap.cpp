@@ -125,6 +125,7 @@ bool VobRemap::Plan(const std::vector<std::string>& paths) {
   PlanSink sink(map_, stream_);
   CFileVOB vob;
   vob.SetUnitSink(&sink);
+  vob.SetScanLineLevel(scanLineLevel_);
   for (std::size_t i = 0; i < paths.size(); ++i) {
     const bool hasNext = i + 1 < paths.size() && IsNextVobPart(paths[i], paths[i + 1]);
     sink.Begin(plans_[i], hasNext ? &plans_[i + 1] : nullptr);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/EntryRemap.h"
+#include "core/Log.h"
 
 // One byte of a file to change.
 struct VobPatch {
@@ -36,6 +37,8 @@ class VobRemap {
   // unit of the chosen streams.
   bool Plan(const std::vector<std::string>& paths);
   const std::vector<VobFilePlan>& Plans() const { return plans_; }
+  // The level of the scan's file and count lines (CFileVOB::SetScanLineLevel); info by default.
+  void SetScanLineLevel(int level) { scanLineLevel_ = level; }
 
   // Plans one file as Plan does while it is copied beside `out`, then puts the changed bytes into
   // the copy and replaces `out` with it: a safe save, `out` is replaced only once the copy is
@@ -51,4 +54,5 @@ class VobRemap {
   EntryMap map_;
   int stream_;
   std::vector<VobFilePlan> plans_;
+  int scanLineLevel_ = kLogInfo;
 };

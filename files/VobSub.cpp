@@ -338,6 +338,7 @@ bool VobSubFile::ReadUnits() {
   CFileVOB vob;
   KeepUnits keep;
   vob.SetUnitSink(&keep);
+  vob.SetScanLineLevel(kLogDetail);  // the .sub is read as a document, not scanned as a disc
   if (!vob.Open(subPath_) || vob.Scan(false) < 0) return false;
   for (const KeepUnits::Lost& lost : keep.lost) {
     if (Stream(lost.stream) == nullptr) continue;  // a stream the .idx does not list

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/IfoBuilder.h"
 #include "tests/support/RunProcess.h"
 #include "tests/support/SupBuilder.h"
 #include "tests/support/TempDir.h"
@@ -66,6 +67,14 @@ TEST(VobSubCliTest, SupToVobSubAndBackGivesTheSamePackets) {
   EXPECT_EQ(ReadFileBytes(dir.File("back.sup")), WithoutMarker(sup));
   r = Cli({"vobsub", "show", dir.File("v.idx")});
   EXPECT_EQ(r.out.substr(0, r.out.find("palette:")), "stream 0: language de subtitles 6 forced 1\nsize: 720x576\n");
+  EXPECT_EQ(r.err, "") << "the .sub's scan says nothing at the default level";
+  Bytes ifo = BuildIfo();
+  ifo[0x200] = 0x00;  // --ifo: the size from the title set's video, NTSC 704 wide
+  ifo[0x201] = 0x04;
+  WriteFileBytes(dir.File("VTS_01_0.IFO"), ifo);
+  r = Cli({"sup", "to-vobsub", dir.File("in.sup"), "-o", dir.File("n.idx"), "--ifo", dir.File("VTS_01_0.IFO")});
+  ASSERT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_NE(Text(dir.File("n.idx")).find("\nsize: 704x480\n"), std::string::npos);
 }
 
 TEST(VobSubCliTest, BadPairsFailWithNothingWritten) {
@@ -98,6 +107,7 @@ TEST(VobSubCliTest, SetChangesThePaletteLineOnlyAndRemapUsesTheVobRemap) {
   // Entry 1 (the builder's outline) becomes 9 in place; sup show reads the result.
   r = Cli({"vobsub", "remap", dir.File("s.idx"), "--entries", "1=9"});
   EXPECT_EQ(r.out, "file: " + dir.File("s.idx") + "\nremapped: 6\n") << r.err;
+  EXPECT_EQ(r.err, "");
   ASSERT_EQ(Cli({"vobsub", "to-sup", dir.File("s.idx"), "-o", dir.File("r.sup")}).exitStatus, 0);
   EXPECT_NE(Cli({"sup", "show", dir.File("r.sup")}).out.find("colours: 0 9 2 3\n"), std::string::npos);
 }
