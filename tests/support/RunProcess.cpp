@@ -79,15 +79,22 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOpti
   for (const std::string& a : argv) commandLine += (commandLine.empty() ? L"" : L" ") + Quoted(WidePath(a));
   std::wstring environment = EnvironmentBlock(options.environment);
   PROCESS_INFORMATION process{};
-  const BOOL started = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                                        CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW,
-                                        environment.data(), nullptr, &startup, &process);
+  // Wine now and then fails a start on a loaded machine; a second try is not a different test.
+  BOOL started = FALSE;
+  DWORD error = 0;
+  for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+    if (attempt > 0) ::Sleep(200);
+    started = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                               CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, environment.data(),
+                               nullptr, &startup, &process);
+    if (!started) error = ::GetLastError();
+  }
   ::CloseHandle(outWrite);
   ::CloseHandle(errWrite);
   ::CloseHandle(inRead);
   if (!started) {
     ::CloseHandle(outRead), ::CloseHandle(errRead), ::CloseHandle(inWrite);
-    throw std::runtime_error("cannot start " + argv[0]);
+    throw std::runtime_error("cannot start " + argv[0] + " (error " + std::to_string(error) + ")");
   }
   ::CloseHandle(process.hThread);
 
