@@ -6,6 +6,11 @@
 #include <cctype>
 #include <limits>
 
+#include "core/Colour.h"
+#include "core/Log.h"
+#include "files/PaletteFile.h"
+#include "files/Tabs.h"
+
 int ParseInt(const std::string& text, int low, int high, const std::string& what) {
   if (text.empty()) throw UsageError(what + ": a number is missing");
   // One spelling per number: an optional '-' and decimal digits, no leading zero, no "-0".
@@ -113,4 +118,37 @@ std::vector<std::pair<int, std::string>> ParseEntryOptions(const CommandLine& li
     entries.emplace_back(index, ParseHexArgument(value.substr(equals + 1), "--entry"));
   }
   return entries;
+}
+
+bool ChosenPalette(const CommandLine& line, PaletteTexts& palette, FrameSize* size) {
+  const auto ifoFile = line.Value("--ifo");
+  const auto paletteFile = line.Value("--palette-file");
+  const auto pgcText = line.Value("--pgc");
+  if (ifoFile && paletteFile) line.Fail("--ifo cannot be mixed with --palette-file");
+  if (pgcText && !ifoFile) line.Fail("--pgc needs --ifo");
+  if (ifoFile) {
+    IfoTabValues tab;
+    CFileIFO ifo(tab);
+    if (ifo.Load(*ifoFile) == -1) return false;
+    if (pgcText && !ifo.SelectTitleChain(ParseInt(*pgcText, 1, 65535, "--pgc"))) {
+      LogMessage(kLogError, "ERROR - No title program chain %s in [%s]", pgcText->c_str(), ifoFile->c_str());
+      return false;
+    }
+    for (std::size_t i = 0; i < palette.size(); ++i) {
+      int y = 0, cr = 0, cb = 0;
+      ifo.GetPaletteEntry(static_cast<int>(i), y, cr, cb);
+      palette[i] = FormatHexText(y, cr, cb);
+    }
+    if (const auto video = TitleVideoSize(ifo.Data()); video && size != nullptr) *size = *video;
+  } else if (paletteFile) {
+    const auto texts = LoadPaletteFile(*paletteFile);
+    if (!texts) return false;
+    palette = *texts;
+  } else {
+    for (std::size_t i = 0; i < palette.size(); ++i) {
+      const TColor c = kDefaultPalette[i];
+      palette[i] = FormatHexText(ColourToY(c), ColourToCr(c), ColourToCb(c));
+    }
+  }
+  return true;
 }

@@ -9,6 +9,8 @@
 
 #include "cli/CliOptions.h"
 #include "core/EntryRemap.h"
+#include "files/Fileifo.h"
+#include "files/IfoAttributes.h"
 
 // A decimal integer in [low, high]; throws UsageError naming `what` otherwise.
 int ParseInt(const std::string& text, int low, int high, const std::string& what);
@@ -32,3 +34,8 @@ std::string ParseHexArgument(const std::string& text, const std::string& what);
 std::vector<std::string> ParsePaletteOption(const std::string& text);
 // Every --entry I=HEX, in the order given: I 0-15 and a hex text.
 std::vector<std::pair<int, std::string>> ParseEntryOptions(const CommandLine& line);
+
+// The palette --ifo [--pgc N] or --palette-file names, or the IFO tab's default palette, as hex
+// texts; with --ifo, `size` (when given) becomes the frame size of the title set's video when it
+// gives one. False (logged) when a file can't be read; a usage error for mixed options.
+bool ChosenPalette(const CommandLine& line, PaletteTexts& palette, FrameSize* size = nullptr);

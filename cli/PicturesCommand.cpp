@@ -21,39 +21,13 @@ namespace {
 
 using ScreenPalette = std::array<TColor, 16>;
 
-// The palette the options name: an IFO file's program chain, a palette file, or the IFO tab's
-// Default palette as its hex fields hold it. False (logged) when a file can't be read.
-bool ChosenPalette(const CommandLine& line, ScreenPalette& palette) {
-  const auto ifoFile = line.Value("--ifo");
-  const auto paletteFile = line.Value("--palette-file");
-  const auto pgcText = line.Value("--pgc");
-  if (ifoFile && paletteFile) line.Fail("--ifo cannot be mixed with --palette-file");
-  if (pgcText && !ifoFile) line.Fail("--pgc needs --ifo");
-  if (ifoFile) {
-    IfoTabValues tab;
-    CFileIFO ifo(tab);
-    if (ifo.Load(*ifoFile) == -1) return false;
-    if (pgcText && !ifo.SelectTitleChain(ParseInt(*pgcText, 1, 65535, "--pgc"))) {
-      LogMessage(kLogError, "ERROR - No title program chain %s in [%s]", pgcText->c_str(), ifoFile->c_str());
-      return false;
-    }
-    for (int i = 0; i < 16; ++i) {
-      int y = 0, cr = 0, cb = 0;
-      ifo.GetPaletteEntry(i, y, cr, cb);
-      palette[static_cast<std::size_t>(i)] = YCrCbToColour(y, cr, cb);
-    }
-  } else if (paletteFile) {
-    const auto texts = LoadPaletteFile(*paletteFile);
-    if (!texts) return false;
-    for (std::size_t i = 0; i < 16; ++i) {
-      const std::string& t = (*texts)[i];
-      palette[i] = YCrCbToColour(HexTextY(t), HexTextCr(t), HexTextCb(t));
-    }
-  } else {
-    for (std::size_t i = 0; i < 16; ++i) {
-      const TColor c = kDefaultPalette[i];
-      palette[i] = YCrCbToColour(ColourToY(c), ColourToCr(c), ColourToCb(c));
-    }
+// The palette the options name, as the screen colours of its hex texts.
+bool ChosenScreenPalette(const CommandLine& line, ScreenPalette& palette) {
+  PaletteTexts texts;
+  if (!ChosenPalette(line, texts)) return false;
+  for (std::size_t i = 0; i < palette.size(); ++i) {
+    const std::string& t = texts[i];
+    palette[i] = YCrCbToColour(HexTextY(t), HexTextCr(t), HexTextCb(t));
   }
   return true;
 }
@@ -128,7 +102,7 @@ int RunSupPictures(const Args& args) {
   const std::string& file = line.Operands()[0];
   const std::string& folder = line.Operands()[1];
   ScreenPalette palette{};
-  if (!ChosenPalette(line, palette)) return kExitFailed;
+  if (!ChosenScreenPalette(line, palette)) return kExitFailed;
   SupTabValues tab;
   CFileSUP sup(tab);
   if (sup.Load(file) < 0) return kExitFailed;
@@ -156,7 +130,7 @@ int RunVobPictures(const Args& args) {
     files.insert(files.end(), found.begin(), found.end());
   }
   ScreenPalette palette{};
-  if (!ChosenPalette(line, palette)) return kExitFailed;
+  if (!ChosenScreenPalette(line, palette)) return kExitFailed;
   if (!MakeOutputFolder(folder)) return kExitFailed;
   PictureSink sink(palette, folder, stream);
   CFileVOB vob;

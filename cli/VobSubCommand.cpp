@@ -40,42 +40,6 @@ std::string IdxOperand(const CommandLine& line) {
   return file;
 }
 
-// The palette --ifo [--pgc N] or --palette-file name, or the IFO tab's default palette, as hex
-// texts; with --ifo, `size` becomes the frame size of the title set's video when it gives one.
-// False (logged) when a file can't be read.
-bool ChosenPalette(const CommandLine& line, PaletteTexts& palette, FrameSize* size = nullptr) {
-  const auto ifoFile = line.Value("--ifo");
-  const auto paletteFile = line.Value("--palette-file");
-  const auto pgcText = line.Value("--pgc");
-  if (ifoFile && paletteFile) line.Fail("--ifo cannot be mixed with --palette-file");
-  if (pgcText && !ifoFile) line.Fail("--pgc needs --ifo");
-  if (ifoFile) {
-    IfoTabValues tab;
-    CFileIFO ifo(tab);
-    if (ifo.Load(*ifoFile) == -1) return false;
-    if (pgcText && !ifo.SelectTitleChain(ParseInt(*pgcText, 1, 65535, "--pgc"))) {
-      LogMessage(kLogError, "ERROR - No title program chain %s in [%s]", pgcText->c_str(), ifoFile->c_str());
-      return false;
-    }
-    for (std::size_t i = 0; i < palette.size(); ++i) {
-      int y = 0, cr = 0, cb = 0;
-      ifo.GetPaletteEntry(static_cast<int>(i), y, cr, cb);
-      palette[i] = FormatHexText(y, cr, cb);
-    }
-    if (const auto video = TitleVideoSize(ifo.Data()); video && size != nullptr) *size = *video;
-  } else if (paletteFile) {
-    const auto texts = LoadPaletteFile(*paletteFile);
-    if (!texts) return false;
-    palette = *texts;
-  } else {
-    for (std::size_t i = 0; i < palette.size(); ++i) {
-      const TColor c = kDefaultPalette[i];
-      palette[i] = FormatHexText(ColourToY(c), ColourToCr(c), ColourToCb(c));
-    }
-  }
-  return true;
-}
-
 // Saves the .idx text and, when OUT's .sub is not the input's, the .sub beside it: both written
 // completely before either replaces what was there, the .idx last.
 bool SavePair(const std::string& out, const std::string& idxText, const VobSubFile& vobsub) {
