@@ -73,27 +73,15 @@ SubtitleFormat SubtitleFormatOf(const std::string& path) {
   return SubtitleFormat::kUnknown;
 }
 
-std::optional<std::vector<VobSubUnit>> MappedSupUnits(const CFileSUP& sup, const SupTab& tab) {
-  const int words[2] = {
-      MakeCommandWord(tab.MapIndex(0), tab.MapIndex(1), tab.MapIndex(2), tab.MapIndex(3)) & 0xFFFF,
-      MakeCommandWord(tab.IntIndex(0), tab.IntIndex(1), tab.IntIndex(2), tab.IntIndex(3)) & 0xFFFF};
-  const int codes[2] = {kCmdColour, kCmdContrast};
+std::optional<std::vector<VobSubUnit>> MappedSupUnits(const CFileSUP& sup) {
+  auto mapped = sup.SlotMappedUnits();  // logs why when a subtitle can't take the mapping
+  if (!mapped) return std::nullopt;
   std::vector<VobSubUnit> units;
-  units.reserve(static_cast<std::size_t>(sup.PacketCount()));
+  units.reserve(mapped->size());
   for (int i = 0; i < sup.PacketCount(); ++i) {
-    const ByteView unit = sup.SubtitleUnit(i);
-    VobSubUnit out{sup.SubtitleTime(i), {unit.begin(), unit.end()}, IsForcedUnit(unit)};
-    for (int c = 0; c < 2; ++c) {
-      const auto at = FindUnitCommand(unit, codes[c]);
-      // The offset is the argument word's, found inside the unit: both bytes are held.
-      if (!at || *at + 1 >= out.bytes.size()) {
-        LogMessage(kLogError, "ERROR - Can't find Cmd%d!!!", codes[c]);
-        return std::nullopt;
-      }
-      out.bytes[*at] = static_cast<std::uint8_t>(words[c] >> 8);
-      out.bytes[*at + 1] = static_cast<std::uint8_t>(words[c] & 0xFF);
-    }
-    units.push_back(std::move(out));
+    std::vector<std::uint8_t>& bytes = (*mapped)[static_cast<std::size_t>(i)];
+    const bool forced = IsForcedUnit(ByteView(bytes.data(), bytes.size()));
+    units.push_back({sup.SubtitleTime(i), std::move(bytes), forced});
   }
   return units;
 }
@@ -136,7 +124,7 @@ void SubtitleExport::SaveAsSUPClick() {
   if (!runDialog_(SaveAsDialogSUP, "SaveAsDialogSUP")) return;
   const std::string path = SaveAsDialogSUP.fileName;
   if (!KnownFormat(path)) return;
-  const auto units = MappedSupUnits(sup_, supPage_);
+  const auto units = MappedSupUnits(sup_);
   if (!units) return;
   if (SubtitleFormatOf(path) == SubtitleFormat::kSup) {
     SaveSupUnits(path, *units);  // logs its own success or failure

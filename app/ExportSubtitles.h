@@ -28,7 +28,7 @@ SubtitleFormat SubtitleFormatOf(const std::string& path);
 // The subtitles of the SUP document as its Save writes them, each with its time: the first
 // Cmd3 and Cmd4 of every subtitle carry the tab's mapping; every other byte is as loaded.
 // nullopt, with Save's error line, when a subtitle lacks either command.
-std::optional<std::vector<VobSubUnit>> MappedSupUnits(const CFileSUP& sup, const SupTab& tab);
+std::optional<std::vector<VobSubUnit>> MappedSupUnits(const CFileSUP& sup);
 
 // The "Save As..." button of the SUP tab and the "Save Subtitles..." button with its stream
 // box on the VOB tab. The SUP tab saves its subtitles with the tab's mapping, in the palette

@@ -52,15 +52,11 @@ ChildRun RunProgram(std::vector<std::string> args) {
   });
 }
 
-namespace {
-
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   const std::size_t n = values.size();
   return n == 0 ? -1 : n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
-
-}  // namespace
 
 PairedTimes TimePairs(int pairs, const std::function<double()>& baseline,
                       const std::function<double()>& candidate,

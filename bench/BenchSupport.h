@@ -14,6 +14,8 @@
 using BenchClock = std::chrono::steady_clock;
 
 double Seconds(BenchClock::time_point since);
+// The middle value (the mean of the two middle ones for an even count); -1 for none.
+double Median(std::vector<double> values);
 
 // The command-line tool's host without its terminal bar: no event ever waits.
 class QuietHost : public ProgressHost {

@@ -61,12 +61,6 @@ double Extract(const std::string& path, const std::string& out, std::size_t* uni
   return pass;
 }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t n = values.size();
-  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 }  // namespace
 
 int main() {

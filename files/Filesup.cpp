@@ -214,29 +214,19 @@ void CFileSUP::ReadFileIntensity(std::int32_t packet) {
   IntensityFound = ReadFileWord(packet, kCmdContrast, "Cmd4 - %04X", FileIntensity);
 }
 
-bool CFileSUP::Save(const std::string& fileName) {
-  const int colourWord = MakeCommandWord(tab_.MapIndex(0), tab_.MapIndex(1), tab_.MapIndex(2),
-                                         tab_.MapIndex(3)) & 0xFFFF;
-  const int intensityWord = MakeCommandWord(tab_.IntIndex(0), tab_.IntIndex(1), tab_.IntIndex(2),
-                                            tab_.IntIndex(3)) & 0xFFFF;
-  LogMessage(kLogDetail, "Colour Data = %4X", colourWord);
-  LogMessage(kLogDetail, "Intensity Data = %4X", intensityWord);
+std::pair<int, int> CFileSUP::TabWords() const {
+  const int colour =
+      MakeCommandWord(tab_.MapIndex(0), tab_.MapIndex(1), tab_.MapIndex(2), tab_.MapIndex(3));
+  const int intensity =
+      MakeCommandWord(tab_.IntIndex(0), tab_.IntIndex(1), tab_.IntIndex(2), tab_.IntIndex(3));
+  return {colour & 0xFFFF, intensity & 0xFFFF};
+}
 
-  // The bytes go to a temporary file that replaces the target only once all are written, so a
-  // failed save never damages an existing file. Nothing is dropped here: destroying `target`
-  // without a commit removes the temporary file.
-  AtomicFile target(fileName);
-  if (!target.Create()) {
-    LogMessage(kLogError, "ERROR - Can't Create [%s]", fileName.c_str());
-    return false;
-  }
-
-  // Every packet's two words are located before any is rewritten, so a packet without Cmd3 or
-  // Cmd4 stops the save with the document as it was.
-  std::vector<FilePatch> patches;
+bool CFileSUP::PlanSlotSave(std::vector<FilePatch>& patches, int& later) const {
+  const auto [colourWord, intensityWord] = TabWords();
   patches.reserve(4 * Packets.size());
   std::vector<UnitWord> words;
-  int laterCommands = 0;
+  later = 0;
   for (std::size_t i = 0; i < Packets.size(); ++i) {
     const std::int32_t p = Packets[i];
     LogMessage(kLogDetail, "%4d - %08X", static_cast<int>(i + 1), static_cast<unsigned>(p));
@@ -262,8 +252,49 @@ bool CFileSUP::Save(const std::string& fileName) {
       patches.push_back({at, Bytes[pos], static_cast<std::uint8_t>(word >> 8)});
       patches.push_back({at + 1, Bytes[pos + 1], static_cast<std::uint8_t>(word & 0xFF)});
     }
-    laterCommands += found.later ? 1 : 0;
+    later += found.later ? 1 : 0;
   }
+  return true;
+}
+
+std::optional<std::vector<std::vector<std::uint8_t>>> CFileSUP::SlotMappedUnits() const {
+  std::vector<FilePatch> patches;
+  int later = 0;
+  if (!PlanSlotSave(patches, later)) return std::nullopt;
+  std::vector<std::vector<std::uint8_t>> units;
+  units.reserve(Packets.size());
+  std::size_t next = 0;  // the plan runs through the packets in order
+  for (int i = 0; i < PacketCount(); ++i) {
+    const ByteView unit = SubtitleUnit(i);
+    const std::size_t start = static_cast<std::size_t>(unit.data() - Bytes.data());
+    std::vector<std::uint8_t> bytes(unit.begin(), unit.end());
+    for (; next < patches.size() && patches[next].at < start + unit.size(); ++next) {
+      if (patches[next].at >= start) bytes[patches[next].at - start] = patches[next].after;
+    }
+    units.push_back(std::move(bytes));
+  }
+  return units;
+}
+
+bool CFileSUP::Save(const std::string& fileName) {
+  const auto [colourWord, intensityWord] = TabWords();
+  LogMessage(kLogDetail, "Colour Data = %4X", colourWord);
+  LogMessage(kLogDetail, "Intensity Data = %4X", intensityWord);
+
+  // The bytes go to a temporary file that replaces the target only once all are written, so a
+  // failed save never damages an existing file. Nothing is dropped here: destroying `target`
+  // without a commit removes the temporary file.
+  AtomicFile target(fileName);
+  if (!target.Create()) {
+    LogMessage(kLogError, "ERROR - Can't Create [%s]", fileName.c_str());
+    return false;
+  }
+
+  // Every packet's two words are located before any is rewritten, so a packet without Cmd3 or
+  // Cmd4 stops the save with the document as it was.
+  std::vector<FilePatch> patches;
+  int laterCommands = 0;
+  if (!PlanSlotSave(patches, laterCommands)) return false;
   if (laterCommands > 0) {
     LogMessage(kLogWarning,
                "WARNING - %d subtitles have later colour or contrast commands, left unchanged [%s]",

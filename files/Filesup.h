@@ -3,6 +3,8 @@
 #pragma once
 
 #include <array>
+#include <utility>
+#include <optional>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -79,6 +81,9 @@ class CFileSUP {
   // writers store little-endian in bytes 2-5 of the packet header. Empty and 0 outside.
   ByteView SubtitleUnit(int index) const;
   std::uint32_t SubtitleTime(int index) const;
+  // Every subtitle's unit as Save would write it with the tab's mapping, or nullopt (logged as
+  // Save logs it) when a subtitle lacks Cmd3 or Cmd4. The document is not changed.
+  std::optional<std::vector<std::vector<std::uint8_t>>> SlotMappedUnits() const;
 
  private:
   bool IsSupData() const;
@@ -105,6 +110,12 @@ class CFileSUP {
   };
   bool WritePatched(AtomicFile& target, const std::string& fileName,
                     const std::vector<FilePatch>& patches);
+  // The tab's colour and contrast words.
+  std::pair<int, int> TabWords() const;
+  // The byte changes of Save: the two words into every subtitle's Cmd3 and Cmd4, found before
+  // any byte changes. False (logged) when a subtitle lacks either; `later` counts the subtitles
+  // with later colour or contrast commands, which stay as they are.
+  bool PlanSlotSave(std::vector<FilePatch>& patches, int& later) const;
   bool ReadFileWord(std::int32_t packet, int code, const char* format,
                     std::array<std::int32_t, kSlotCount>& slots);
 
