@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,13 +31,16 @@ double CpuSeconds() {
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
+// As cat reads: 128 KiB at a time into a page-aligned buffer.
 double PlainRead(const std::string& path) {
-  std::vector<char> buffer(128 * 1024);  // the scanner's read size
+  constexpr std::size_t kSize = 128 * 1024;
+  std::unique_ptr<char, decltype(&std::free)> buffer(static_cast<char*>(std::aligned_alloc(4096, kSize)),
+                                                     &std::free);
   const auto start = BenchClock::now();
   const int fd = ::open(path.c_str(), O_RDONLY);
   long long total = 0;
   ssize_t got = 0;
-  while ((got = ::read(fd, buffer.data(), buffer.size())) > 0) total += got;
+  while ((got = ::read(fd, buffer.get(), kSize)) > 0) total += got;
   ::close(fd);
   if (total == 0) return -1;
   return Seconds(start);

@@ -7,9 +7,13 @@
 
 #include "core/Log.h"
 
+namespace progress_detail {
+ProgressHost* gHost = nullptr;
+}  // namespace progress_detail
+
 namespace {
 
-ProgressHost* gHost = nullptr;
+using progress_detail::gHost;
 volatile std::sig_atomic_t gCancelRequested = 0;
 
 }  // namespace
@@ -54,15 +58,15 @@ void ProgressEnd() {
   host->EnableMainWindow();
 }
 
-bool PumpMessages() {
-  ProgressHost* host = gHost;
-  if (host == nullptr) return false;
-  while (host->EventWaiting()) {
+bool progress_detail::PumpWaitingEvents(ProgressHost& host) {
+  do {
     if (gCancelRequested != 0) return true;  // the waiting event stays queued
-    if (!host->DispatchEvent()) return false;
-  }
+    if (!host.DispatchEvent()) return false;
+  } while (host.EventWaiting());
   return false;
 }
+
+bool PumpMessages() { return PumpBlockMessages(); }
 
 void RequestCancel() { gCancelRequested = 1; }
 

@@ -44,6 +44,23 @@ void ProgressEnd();
 // only while an event is waiting; returns false at once when none is.
 bool PumpMessages();
 
+namespace progress_detail {
+// The registered host (nullptr when none), read by the inline calls below.
+extern ProgressHost* gHost;
+// Dispatches events while the host says one waits, the first already said to: as PumpMessages.
+bool PumpWaitingEvents(ProgressHost& host);
+}  // namespace progress_detail
+
+// ProgressStep without a text and PumpMessages, inline: a scan calls both for every 2 KiB
+// block, and the calls themselves cost as much as the work when nothing waits.
+inline void ProgressPosition(std::int64_t position) {
+  if (ProgressHost* host = progress_detail::gHost) host->SetPosition(position);
+}
+inline bool PumpBlockMessages() {
+  ProgressHost* host = progress_detail::gHost;
+  return host != nullptr && host->EventWaiting() && progress_detail::PumpWaitingEvents(*host);
+}
+
 // Sets the cancel flag. Only writes one sig_atomic_t, so a signal handler may call it.
 void RequestCancel();
 // The cancel flag: set by RequestCancel, cleared only by ProgressStart.

@@ -157,6 +157,14 @@ class CFileVOB {
   enum class BlockRead { kFull, kShort, kEnd, kFailed };
   static constexpr std::int64_t kUnknownSize = -1;
   BlockRead ReadBlock();
+  // ReadBlock with the common case inline: the next full block of the chunk held.
+  BlockRead NextBlock() {
+    if (chunkHeld_ - chunkPos_ < kVobBlockSize) return ReadBlock();
+    block_ = chunkStart_ + chunkPos_;
+    blockHeld_ = kVobBlockSize;
+    chunkPos_ += kVobBlockSize;
+    return BlockRead::kFull;
+  }
 
   // The current block's subpicture packet: its stream, and either `damaged` (too short, or
   // running past the bytes read) or its unit data.
@@ -175,6 +183,7 @@ class CFileVOB {
   const Unit* Assemble(const Packet& packet);
   // Evaluates a complete unit: 1 counted, 0 not counted (marker), -1 a command is missing.
   int TakeUnit(const Unit& unit);
+  // Ends the stream's unit under way, if any, keeping its buffers for the next.
   void DropUnit(int stream);
   // Drops the unit under way of the stream, telling the sink why (without a sink: counted and
   // logged at level 4); false when the sink stops.
@@ -188,10 +197,17 @@ class CFileVOB {
   Loop RunBlocks(bool firstOnly, bool continuation, int& subtitles);
   // Opens the next part in place of the scanned file; false (logged) when it can't be opened.
   bool OpenNextPart();
-  // Takes the current block's PES time stamp into lowest_ when it is lower.
-  void NoteTimeStamp();
+  // Takes the current block's PES time stamp into lowest_ when it is lower; `code` is its start
+  // code.
+  void NoteTimeStamp(std::uint32_t code);
 
   std::array<std::optional<Unit>, kSubpictureStreams> units_;
+  // The buffers of each stream's last unit, kept for its next one.
+  struct Spare {
+    std::vector<std::uint8_t> bytes;
+    std::vector<UnitPiece> pieces;
+  };
+  std::array<Spare, kSubpictureStreams> spares_;
   VobUsage usage_{};
   FileDescriptor stream_;  // the open file
   std::string path_;
@@ -208,7 +224,7 @@ class CFileVOB {
   int part_ = 0;                  // 0 the file scanned, 1 the next part
   std::int64_t blockOffset_ = 0;  // of the current block in its file
 
-  // The file is read strictly in sequence, in chunks of 64 blocks; the current block is a
+  // The file is read strictly in sequence, in chunks of 256 blocks; the current block is a
   // 2048-byte window into the chunk. One system call per 2048 bytes would cost more than the
   // whole scan, and nothing is copied or allocated per block. The chunk starts on a page
   // boundary (`chunk_` holds one page more): the kernel copies into it faster.
