@@ -2,20 +2,6 @@
 // Big-endian field access over bounds-checked byte views.
 #include "core/Core.h"
 
-std::uint32_t ReadBigEndianUnchecked(const std::uint8_t* bytes, int count) {
-  std::uint32_t value = 0;
-  for (int i = 0; i < count; ++i) value = (value << 8) + bytes[i];
-  return value;
-}
-
-std::optional<std::uint32_t> ReadBigEndian(ByteView bytes, std::size_t position, int count) {
-  if (count < 1 || count > 4) return std::nullopt;
-  if (position > bytes.size() || bytes.size() - position < static_cast<std::size_t>(count)) {
-    return std::nullopt;
-  }
-  return ReadBigEndianUnchecked(bytes.data() + position, count);
-}
-
 std::optional<std::size_t> WriteBigEndian(MutableByteView bytes, std::size_t position,
                                           std::uint32_t value, int count) {
   if (count < 1 || count > 4) return std::nullopt;

@@ -147,7 +147,7 @@ ssize_t ReadSome(int fd, void* buffer, std::size_t size) {
 }
 
 ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes,
-                         std::uint64_t maxSize) {
+                         std::uint64_t maxSize, const BytesArrived& arrived) {
   bytes.clear();
   bytes.shrink_to_fit();
   FileDescriptor fd(OpenForReading(path));
@@ -158,6 +158,7 @@ ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& byt
   ReadResult result = ReadResult::kOk;
   if (!S_ISREG(info.st_mode)) {
     result = ReadToEnd(fd.get(), bytes, maxSize);
+    if (result == ReadResult::kOk && arrived) arrived(bytes, bytes.size());
   } else if (info.st_size < 0) {
     result = ReadResult::kReadFailed;
   } else if (static_cast<std::uint64_t>(info.st_size) > maxSize) {
@@ -169,17 +170,24 @@ ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& byt
       const auto size = static_cast<std::size_t>(info.st_size);
       bytes.reserve(size);
       if (size >= kLargePageFileSize) AdviseLargePages(bytes.data(), size);
-      bytes.resize(size);
     } catch (const std::bad_alloc&) {
       return ReadResult::kReadFailed;
     }
-    for (std::size_t done = 0; done < bytes.size();) {
-      const ssize_t got = ReadSome(fd.get(), bytes.data() + done, bytes.size() - done);
-      if (got <= 0) {  // an error, or the file shrank while it was read
-        result = ReadResult::kReadFailed;
-        break;
+    // Piece by piece: the zeroing of resize, the kernel's copy and the caller's look each meet
+    // the piece in the cache, rather than each passing over the whole file in memory.
+    const auto size = static_cast<std::size_t>(info.st_size);
+    while (result == ReadResult::kOk && bytes.size() < size) {
+      const std::size_t done = bytes.size();
+      bytes.resize(done + std::min(kReadPieceSize, size - done));  // within the reserve
+      for (std::size_t at = done; at < bytes.size();) {
+        const ssize_t got = ReadSome(fd.get(), bytes.data() + at, bytes.size() - at);
+        if (got <= 0) {  // an error, or the file shrank while it was read
+          result = ReadResult::kReadFailed;
+          break;
+        }
+        at += static_cast<std::size_t>(got);
       }
-      done += static_cast<std::size_t>(got);
+      if (result == ReadResult::kOk && arrived) arrived(bytes, bytes.size());
     }
   }
   if (result != ReadResult::kOk) {
@@ -190,8 +198,8 @@ ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& byt
 }
 
 bool LoadDocumentBytes(const std::string& fileName, std::vector<std::uint8_t>& bytes,
-                       std::uint64_t maxSize) {
-  switch (ReadWholeFile(fileName, bytes, maxSize)) {
+                       std::uint64_t maxSize, const BytesArrived& arrived) {
+  switch (ReadWholeFile(fileName, bytes, maxSize, arrived)) {
     case ReadResult::kOk:
       return true;
     case ReadResult::kOpenFailed:

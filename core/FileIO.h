@@ -45,14 +45,20 @@ enum class ReadResult { kOk, kOpenFailed, kReadFailed, kTooLarge };
 // `maxSize` is refused with kTooLarge before anything is allocated; a pipe or device is read to
 // its end, and refused the same way once it has given more than `maxSize` bytes. On failure
 // `bytes` is empty.
+// A regular file is read in pieces of kReadPieceSize, each zeroed and filled while it is in
+// the cache; `arrived`, when given, is called after each piece with the bytes now held, so that
+// a caller can look at them while they are still in the cache (a pipe calls it once, at its end).
+// What it saw is void when the read then fails.
+using BytesArrived = std::function<void(const std::vector<std::uint8_t>& bytes, std::size_t held)>;
+constexpr std::size_t kReadPieceSize = std::size_t{512} << 10;
 ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes,
-                         std::uint64_t maxSize);
+                         std::uint64_t maxSize, const BytesArrived& arrived = {});
 
 // The load of a document: reads the whole file into `bytes`, or empties them and logs
 // "ERROR - Can't open [FILE]" (no such file, a folder), "ERROR - Can't read [FILE]" (a read
 // error) or "ERROR - File too large (limit N bytes) [FILE]" (larger than `maxSize`).
 bool LoadDocumentBytes(const std::string& fileName, std::vector<std::uint8_t>& bytes,
-                       std::uint64_t maxSize);
+                       std::uint64_t maxSize, const BytesArrived& arrived = {});
 // Empties `bytes` and gives their memory back: a refused or replaced document holds nothing.
 void ReleaseBytes(std::vector<std::uint8_t>& bytes);
 

@@ -100,25 +100,80 @@ int CFileSUP::GetFileIntensity(int slot) const {
   return slot >= 0 && slot < kSlotCount ? FileIntensity[slot] : -1;
 }
 
+// The packet chain walked while the file is read: every packet whose header and whole unit are
+// held is listed, and its mapping counted, while its bytes are still in the cache.
+class CFileSUP::PacketLister {
+ public:
+  explicit PacketLister(std::vector<std::int32_t>& packets) : packets_(packets) {}
+
+  // Walks on through bytes[0, held). `last`: no more bytes come, so a packet that does not fit
+  // is a truncated last one; otherwise the walk waits for more.
+  void Walk(const std::vector<std::uint8_t>& data, std::size_t held, bool last) {
+    if (truncated_) return;
+    const ByteView bytes(data.data(), held);
+    if (!markerKnown_) {
+      if (held < kMarkerFileOffset + kMarkerLength && !last) return;
+      marker_ = held >= kMarkerFileOffset + kMarkerLength && IsMarkerUnit(bytes.subspan(kHeaderSize));
+      markerKnown_ = true;
+    }
+    const auto end = static_cast<std::int64_t>(held);
+    while (p_ < end) {
+      // A truncated last packet stays in the bytes, so a save writes it back as it was.
+      const auto unitSize = ReadBigEndian(bytes, static_cast<std::size_t>(p_) + kUnitSizeField, 2);
+      const std::int64_t next = unitSize ? p_ + static_cast<std::int64_t>(kHeaderSize) + *unitSize : 0;
+      if (!unitSize || next > end) {
+        truncated_ = last;
+        return;
+      }
+      if (p_ != 0 || !marker_) {
+        packets_.push_back(static_cast<std::int32_t>(p_));
+        const ByteView unit = bytes.subspan(static_cast<std::size_t>(p_) + kHeaderSize, *unitSize);
+        mappings_.Add(FirstWord(unit, kCmdColour), FirstWord(unit, kCmdContrast));
+      }
+      p_ = next;  // at least 10 bytes on, even for a unit size of 0
+    }
+  }
+  bool Truncated() const { return truncated_; }
+  std::int64_t Stop() const { return p_; }
+  std::vector<SupMapping> TakeMappings() { return mappings_.Take(); }
+
+ private:
+  std::vector<std::int32_t>& packets_;
+  MappingCounter mappings_;
+  bool markerKnown_ = false;
+  bool marker_ = false;
+  bool truncated_ = false;
+  std::int64_t p_ = 0;  // 64 bits: the last step may pass the largest 32-bit offset
+};
+
 int CFileSUP::Load(const std::string& fileName) {
   ReleaseBytes(Bytes);
   Size = 0;
   Packets.clear();
   ColourFound = IntensityFound = false;
   mappings_.clear();
-  if (!LoadDocumentBytes(fileName, Bytes, kMaxFileSize)) return -1;
+  PacketLister lister(Packets);
+  const auto arrived = [&](const std::vector<std::uint8_t>& data, std::size_t held) {
+    lister.Walk(data, held, false);
+  };
+  if (!LoadDocumentBytes(fileName, Bytes, kMaxFileSize, arrived)) {
+    Packets.clear();
+    return -1;
+  }
   Size = static_cast<std::int32_t>(Bytes.size());
 
   if (!IsSupData()) {
     LogMessage(kLogError, "ERROR - Not a SUP file [%s]", fileName.c_str());
     Size = 0;
     ReleaseBytes(Bytes);
+    Packets.clear();
     return -1;
   }
   if (!HasMarker()) {
     LogMessage(kLogWarning, "WARNING - Not a QUENLIX SUP file [%s]", fileName.c_str());
   }
-  return ListPackets(fileName);
+  lister.Walk(Bytes, Bytes.size(), true);
+  return ListPackets(fileName, lister);
 }
 
 bool CFileSUP::IsSupData() const { return Size > 2 && Bytes[0] == 'S' && Bytes[1] == 'P'; }
@@ -128,34 +183,21 @@ bool CFileSUP::HasMarker() const {
   return IsMarkerUnit(ByteView(Bytes).subspan(kHeaderSize));
 }
 
-int CFileSUP::ListPackets(const std::string& fileName) {
-  const bool marker = HasMarker();
-  const ByteView bytes(Bytes);
-  MappingCounter mappings;  // counted while each unit's bytes are at hand
-  std::int64_t p = 0;  // 64 bits: the last step may pass the largest 32-bit offset
-  while (p < Size) {
-    // A packet is listed only when its header and its whole unit are held. A truncated last
-    // packet stays in the bytes, so a save writes it back as it was.
-    const auto unitSize = ReadBigEndian(bytes, static_cast<std::size_t>(p) + kUnitSizeField, 2);
-    const std::int64_t next = unitSize ? p + static_cast<std::int64_t>(kHeaderSize) + *unitSize : 0;
-    if (!unitSize || next > Size) {
-      LogMessage(kLogWarning, "WARNING - Truncated packet at %08X ignored [%s]",
-                 static_cast<unsigned>(p), fileName.c_str());
-      break;
+int CFileSUP::ListPackets(const std::string& fileName, PacketLister& lister) {
+  if (LogWanted(kLogInfo)) {
+    for (std::size_t i = 0; i < Packets.size(); ++i) {
+      LogMessage(kLogInfo, "%4d - %08X", static_cast<int>(i) + 1, static_cast<unsigned>(Packets[i]));
     }
-    if (p != 0 || !marker) {
-      Packets.push_back(static_cast<std::int32_t>(p));
-      LogMessage(kLogInfo, "%4d - %08X", PacketCount(), static_cast<unsigned>(p));
-      const ByteView unit = bytes.subspan(static_cast<std::size_t>(p) + kHeaderSize, *unitSize);
-      mappings.Add(FirstWord(unit, kCmdColour), FirstWord(unit, kCmdContrast));
-    }
-    p = next;  // at least 10 bytes on, even for a unit size of 0
+  }
+  if (lister.Truncated()) {
+    LogMessage(kLogWarning, "WARNING - Truncated packet at %08X ignored [%s]",
+               static_cast<unsigned>(lister.Stop()), fileName.c_str());
   }
   if (!Packets.empty()) {
     ReadFileColour(Packets[0]);
     ReadFileIntensity(Packets[0]);
   }
-  mappings_ = mappings.Take();
+  mappings_ = lister.TakeMappings();
   if (mappings_.size() > 1) {
     LogMessage(kLogWarning, "WARNING - %d subtitles use other colours than the first [%s]",
                PacketCount() - mappings_.front().subtitles, fileName.c_str());

@@ -88,7 +88,9 @@ class CFileSUP {
  private:
   bool IsSupData() const;
   bool HasMarker() const;
-  int ListPackets(const std::string& fileName);
+  class PacketLister;
+  // Logs the packets the lister found and takes the file's mapping from them.
+  int ListPackets(const std::string& fileName, PacketLister& lister);
   void ReadFileColour(std::int32_t packet);
   void ReadFileIntensity(std::int32_t packet);
 

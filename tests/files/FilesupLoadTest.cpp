@@ -247,6 +247,35 @@ TEST_F(FilesupLoadTest, EveryTruncatedPrefixLoadsCleanly) {
   }
 }
 
+// Packets are listed as the file's pieces arrive: one whose header spans a piece's end is
+// listed once, and cut there it is the truncated last packet.
+TEST_F(FilesupLoadTest, PacketAcrossAReadPieceIsListedOnce) {
+  const SupPacket packet = {.colour = 0x3210, .pictureBytes = 40000};
+  SupLayout one;
+  SupBuilder().Add(packet).Build(&one);
+  const std::size_t size = one.packets[0].size;
+  // The marker's size puts a packet's unit size field (bytes 10-11) just past the first piece.
+  std::size_t marker = (kReadPieceSize - 11) % size;
+  if (marker < 64) marker += size;
+  SupLayout layout;
+  const int count = static_cast<int>((kReadPieceSize - marker) / size) + 3;
+  Bytes bytes = SupBuilder().Marker(marker).Add(count, packet).Build(&layout);
+  const SupPacketLayout& across = layout.packets[static_cast<std::size_t>(count) - 2];
+  ASSERT_EQ(across.offset + 11, kReadPieceSize);
+  ASSERT_EQ(LoadBytes(bytes), count);
+  std::vector<std::int32_t> offsets;
+  for (const SupPacketLayout& p : layout.packets) {
+    if (!p.marker) offsets.push_back(static_cast<std::int32_t>(p.offset));
+  }
+  EXPECT_EQ(sup.PacketOffsets(), offsets);
+  EXPECT_EQ(sup.Mappings()[0].subtitles, count);
+
+  bytes.resize(kReadPieceSize);
+  EXPECT_EQ(LoadBytes(bytes), count - 3);
+  EXPECT_EQ(log.LineList()[static_cast<std::size_t>(count) - 3],
+            FormatText("WARNING - Truncated packet at %08zX ignored [%s]", across.offset, dir.File("in.sup").c_str()));
+}
+
 TEST_F(FilesupLoadTest, TruncatedLastPacketIsNamedByItsOffset) {
   SupLayout layout;
   Bytes bytes = SupBuilder().Marker().Add(2, {}).Build(&layout);
