@@ -134,6 +134,22 @@ TEST_F(FilevobTest, UnitOverThreePacketsIsCountedOnceWhenComplete) {
   partial.Block(blocks[0]).Block(blocks[1]);
   EXPECT_EQ(ScanBytes(partial.Data()), 0);
   EXPECT_EQ(CountLines("Cmd3 - 4567"), 0);
+
+  // Across the end of a 512 KiB read, then a smaller unit of its stream in the buffers the first
+  // leaves behind: each is whole and its own.
+  VobBuilder across;
+  for (int i = 0; i < 255; ++i) across.VideoPack();
+  const Bytes small = MakeSubpictureUnit(0x3210, 0xFFF0);
+  across.Block(blocks[0]).Block(blocks[1]).Block(blocks[2]).Unit(2, small);
+  vob_.SetCollectUnits(true);
+  EXPECT_EQ(ScanBytes(across.Data()), 2);
+  const std::vector<VobUnitFacts>& facts = vob_.UnitFacts();
+  ASSERT_EQ(facts.size(), 2u);
+  EXPECT_EQ(facts[0].offset, 255 * 2048);
+  EXPECT_EQ((std::array<int, 3>{facts[0].cmd3, facts[0].cmd4, facts[0].size}),
+            (std::array<int, 3>{0x4567, 0x89AB, static_cast<int>(unit.size())}));
+  EXPECT_EQ((std::array<int, 3>{facts[1].cmd3, facts[1].cmd4, facts[1].size}),
+            (std::array<int, 3>{0x3210, 0xFFF0, static_cast<int>(small.size())}));
 }
 
 // A unit is complete when its bytes reach its size, at every size around a pack boundary (2019
