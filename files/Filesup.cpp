@@ -104,7 +104,8 @@ int CFileSUP::GetFileIntensity(int slot) const {
 // held is listed, and its mapping counted, while its bytes are still in the cache.
 class CFileSUP::PacketLister {
  public:
-  explicit PacketLister(std::vector<std::int32_t>& packets) : packets_(packets) {}
+  PacketLister(std::vector<std::int32_t>& packets, std::vector<SlotPlaces>& places)
+      : packets_(packets), places_(places) {}
 
   // Walks on through bytes[0, held). `last`: no more bytes come, so a packet that does not fit
   // is a truncated last one; otherwise the walk waits for more.
@@ -129,6 +130,11 @@ class CFileSUP::PacketLister {
         packets_.push_back(static_cast<std::int32_t>(p_));
         const ByteView unit = bytes.subspan(static_cast<std::size_t>(p_) + kHeaderSize, *unitSize);
         mappings_.Add(FirstWord(unit, kCmdColour), FirstWord(unit, kCmdContrast));
+        // A save by slot needs the walk's findings; only argument words ever change, so they hold
+        // for the document's life.
+        const SlotWords found = WalkSlotWords(unit, words_);
+        places_.push_back({found.colour ? static_cast<std::int32_t>(*found.colour) : -1,
+                           found.contrast ? static_cast<std::int32_t>(*found.contrast) : -1, found.later});
       }
       p_ = next;  // at least 10 bytes on, even for a unit size of 0
     }
@@ -139,6 +145,8 @@ class CFileSUP::PacketLister {
 
  private:
   std::vector<std::int32_t>& packets_;
+  std::vector<SlotPlaces>& places_;
+  std::vector<UnitWord> words_;
   MappingCounter mappings_;
   bool markerKnown_ = false;
   bool marker_ = false;
@@ -150,14 +158,16 @@ int CFileSUP::Load(const std::string& fileName) {
   ReleaseBytes(Bytes);
   Size = 0;
   Packets.clear();
+  places_.clear();
   ColourFound = IntensityFound = false;
   mappings_.clear();
-  PacketLister lister(Packets);
+  PacketLister lister(Packets, places_);
   const auto arrived = [&](const std::vector<std::uint8_t>& data, std::size_t held) {
     lister.Walk(data, held, false);
   };
   if (!LoadDocumentBytes(fileName, Bytes, kMaxFileSize, arrived)) {
     Packets.clear();
+    places_.clear();
     return -1;
   }
   Size = static_cast<std::int32_t>(Bytes.size());
@@ -167,6 +177,7 @@ int CFileSUP::Load(const std::string& fileName) {
     Size = 0;
     ReleaseBytes(Bytes);
     Packets.clear();
+    places_.clear();
     return -1;
   }
   if (!HasMarker()) {
@@ -267,26 +278,25 @@ std::pair<int, int> CFileSUP::TabWords() const {
 bool CFileSUP::PlanSlotSave(std::vector<FilePatch>& patches, int& later) const {
   const auto [colourWord, intensityWord] = TabWords();
   patches.reserve(4 * Packets.size());
-  std::vector<UnitWord> words;
   later = 0;
   for (std::size_t i = 0; i < Packets.size(); ++i) {
     const std::int32_t p = Packets[i];
     LogMessage(kLogDetail, "%4d - %08X", static_cast<int>(i + 1), static_cast<unsigned>(p));
-    // One walk finds both words and whether later commands are left alone.
+    // The load's walk found both words and whether later commands are left alone.
     const std::size_t unitStart = static_cast<std::size_t>(p) + kHeaderSize;
-    const SlotWords found = WalkSlotWords(UnitOf(p), words);
-    if (!found.colour) {
+    const SlotPlaces& found = places_[i];
+    if (found.colour < 0) {
       LogMessage(kLogError, "ERROR - Can't find Cmd3!!!");
       return false;
     }
-    const std::size_t colourAt = unitStart + *found.colour;
+    const std::size_t colourAt = unitStart + static_cast<std::size_t>(found.colour);
     LogMessage(kLogDebug, "%4d - %08X 03[%04X]", static_cast<int>(i),
                static_cast<unsigned>(colourAt), colourWord);
-    if (!found.contrast) {
+    if (found.contrast < 0) {
       LogMessage(kLogError, "ERROR - Can't find Cmd4!!!");
       return false;
     }
-    const std::size_t intensityAt = unitStart + *found.contrast;
+    const std::size_t intensityAt = unitStart + static_cast<std::size_t>(found.contrast);
     LogMessage(kLogDebug, "%4d - %08X 04[%04X]", static_cast<int>(i),
                static_cast<unsigned>(intensityAt), intensityWord);
     for (const auto& [pos, word] : {std::pair{colourAt, colourWord}, std::pair{intensityAt, intensityWord}}) {

@@ -88,6 +88,13 @@ class CFileSUP {
  private:
   bool IsSupData() const;
   bool HasMarker() const;
+  // Where a subtitle's first control sequence has its first Cmd3 and Cmd4 arguments (unit
+  // offsets, -1 when missing), and whether it has other colour or contrast commands.
+  struct SlotPlaces {
+    std::int32_t colour;
+    std::int32_t contrast;
+    bool later;
+  };
   class PacketLister;
   // Logs the packets the lister found and takes the file's mapping from them.
   int ListPackets(const std::string& fileName, PacketLister& lister);
@@ -125,6 +132,7 @@ class CFileSUP {
   std::vector<std::uint8_t> Bytes;
   std::int32_t Size = 0;
   std::vector<std::int32_t> Packets;
+  std::vector<SlotPlaces> places_;  // one per packet, found by the load's walk
   std::array<std::int32_t, kSlotCount> FileColour{};
   std::array<std::int32_t, kSlotCount> FileIntensity{};
   bool ColourFound = false;
