@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -130,10 +131,12 @@ class AtomicFile {
   int tempSlot_ = -1;  // where RemoveTemporaryFiles finds temp_
   int fd_ = -1;
   Method method_ = Method::kNone;
-  std::uint64_t written_ = 0;
+  // Atomic: a copy may run on one thread (CopyFrom) while another patches what is already
+  // copied (WriteAt).
+  std::atomic<std::uint64_t> written_{0};
   Durability durability_;
   bool createdTarget_ = false;  // the target did not exist and is written directly
-  bool touched_ = false;
+  std::atomic<bool> touched_{false};
 };
 
 // Whether the path names a device or FIFO (links followed): a target written directly.

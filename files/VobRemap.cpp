@@ -255,26 +255,49 @@ class BackgroundCopy {
   BackgroundCopy(const BackgroundCopy&) = delete;
   BackgroundCopy& operator=(const BackgroundCopy&) = delete;
 
-  // Waits for the copy with the progress window up; false, with the error line, when it is
-  // cancelled or fails.
-  bool Wait(const std::string& out) {
+  // Waits for the copy with the progress window up, writing each run into the copy as soon as
+  // its stretch is copied, after checking that the source still holds the bytes planned from:
+  // the many small writes go on beside the copy, not after it. False, with the error line, when
+  // it is cancelled or fails.
+  bool Wait(const std::string& path, const std::string& out, AtomicFile& target, int source,
+            const std::vector<Run>& runs) {
     ProgressStart(size_, "Writing VOB file [%s]", out.c_str());
     struct End {
       ~End() { ProgressEnd(); }
     } end;
+    std::size_t next = 0;
+    std::vector<std::uint8_t> now;
+    // The runs that end within the first `copied` bytes.
+    const auto writeRuns = [&](std::int64_t copied) {
+      for (; next < runs.size() && runs[next].offset + static_cast<std::int64_t>(runs[next].after.size()) <= copied;
+           ++next) {
+        const Run& run = runs[next];
+        now.resize(run.before.size());
+        if (!ReadAt(source, run.offset, now.data(), now.size()) || now != run.before) {
+          LogMessage(kLogError, "ERROR - File changed since it was scanned [%s]", path.c_str());
+          return false;
+        }
+        if (!target.WriteAt(run.offset, ByteView(run.after.data(), run.after.size()))) {
+          LogMessage(kLogError, "ERROR - Can't write to file [%s]", out.c_str());
+          return false;
+        }
+      }
+      return true;
+    };
     while (!finished_) {
       if (PumpMessages()) {
         LogMessage(kLogWarning, "WARNING - Cancel button pressed process aborted!");
         return false;
       }
       ProgressStep(position_, nullptr);
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      if (!writeRuns(position_)) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     if (!copied_ || position_ != size_) {
       LogMessage(kLogError, "ERROR - Can't write to file [%s]", out.c_str());
       return false;
     }
-    return true;
+    return writeRuns(size_);
   }
 
  private:
@@ -298,27 +321,6 @@ class BackgroundCopy {
   std::thread thread_;  // last: it starts once the members it uses are made
 };
 
-// The planned runs of one file written into its copy, each run in one write, after checking that
-// the source still holds the bytes planned from; false with the error line.
-bool WriteRunsIntoCopy(int source, const std::string& path, AtomicFile& target,
-                       const std::string& out, const std::vector<Run>& runs) {
-  std::vector<std::uint8_t> now;
-  for (const Run& run : runs) {
-    now.resize(run.before.size());
-    if (!ReadAt(source, run.offset, now.data(), now.size()) || now != run.before) {
-      LogMessage(kLogError, "ERROR - File changed since it was scanned [%s]", path.c_str());
-      return false;
-    }
-  }
-  for (const Run& run : runs) {
-    if (!target.WriteAt(run.offset, ByteView(run.after.data(), run.after.size()))) {
-      LogMessage(kLogError, "ERROR - Can't write to file [%s]", out.c_str());
-      return false;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 bool VobRemap::PlanAndWriteCopy(const std::string& path, const std::string& out) {
@@ -334,11 +336,10 @@ bool VobRemap::PlanAndWriteCopy(const std::string& path, const std::string& out)
   // disk first. The source is never written, so a power cut can cost only this copy.
   AtomicFile target(out, AtomicFile::Durability::kNoFlush);
   if (!CreateCopyTarget(target, out)) return false;
-  // The kernel copies the file while the scan plans it; the changed bytes go in once both are
-  // done. Every way out stops and joins the copy; an uncommitted target leaves `out` alone.
+  // The kernel copies the file while the scan plans it; the changed bytes go into each stretch
+  // once the plan is made and the stretch copied. Every way out stops and joins the copy; an uncommitted target leaves `out` alone.
   BackgroundCopy copy(target, in.get(), size);
-  if (!Plan({path}) || !copy.Wait(out)) return false;
-  if (!WriteRunsIntoCopy(in.get(), path, target, out, PlanRuns(plans_))) return false;
+  if (!Plan({path}) || !copy.Wait(path, out, target, in.get(), PlanRuns(plans_))) return false;
   if (!target.Commit()) {
     LogMessage(kLogError, "ERROR - Can't write to file [%s]", out.c_str());
     return false;
