@@ -98,6 +98,23 @@ TEST_F(VobRemapTest, UnitsSplitAtEveryPositionOfTheirCommandList) {
   }
 }
 
+// A copy longer than the kernel's 16 MiB copy steps gets every run, those just before and after
+// a step's end among them, whether written beside the copy or after it.
+TEST_F(VobRemapTest, ACopyLongerThanItsCopyStepsGetsEveryRun) {
+  const auto file = [](bool remapped) {
+    VobBuilder b;
+    for (const std::size_t at : {0, 8190, 8191, 12000, 20000}) {  // blocks: 16 MiB is block 8192
+      while (b.BlockCount() < at) b.VideoPack();
+      const std::size_t picture = at == 8191 ? 2100 : 16;  // its colour word past the step's end
+      b.Unit(0, remapped ? After(picture) : Before(picture));
+    }
+    return b.Data();
+  };
+  ASSERT_TRUE(Remap({Write("in.vob", file(false))}, -1, dir_.File("out.vob")));
+  EXPECT_TRUE(ReadFileBytes(dir_.File("out.vob")) == file(true));
+  EXPECT_EQ(remap_.Plans()[0].remapped, 5);
+}
+
 // A unit begun at the end of part 1 whose colour word straddles the two files.
 TEST_F(VobRemapTest, UnitsContinuingIntoTheNextPartArePatchedInBothFiles) {
   const std::size_t picture = kFirstPacketBytes - 17;
