@@ -114,14 +114,16 @@ class CFileSUP::PacketLister {
     const ByteView bytes(data.data(), held);
     if (!markerKnown_) {
       if (held < kMarkerFileOffset + kMarkerLength && !last) return;
-      marker_ = held >= kMarkerFileOffset + kMarkerLength && IsMarkerUnit(bytes.subspan(kHeaderSize));
+      marker_ =
+          held >= kMarkerFileOffset + kMarkerLength && IsMarkerUnit(bytes.subspan(kHeaderSize));
       markerKnown_ = true;
     }
     const auto end = static_cast<std::int64_t>(held);
     while (p_ < end) {
       // A truncated last packet stays in the bytes, so a save writes it back as it was.
       const auto unitSize = ReadBigEndian(bytes, static_cast<std::size_t>(p_) + kUnitSizeField, 2);
-      const std::int64_t next = unitSize ? p_ + static_cast<std::int64_t>(kHeaderSize) + *unitSize : 0;
+      const std::int64_t next =
+          unitSize ? p_ + static_cast<std::int64_t>(kHeaderSize) + *unitSize : 0;
       if (!unitSize || next > end) {
         truncated_ = last;
         return;
@@ -134,7 +136,8 @@ class CFileSUP::PacketLister {
         // for the document's life.
         const SlotWords found = WalkSlotWords(unit, words_);
         places_.push_back({found.colour ? static_cast<std::int32_t>(*found.colour) : -1,
-                           found.contrast ? static_cast<std::int32_t>(*found.contrast) : -1, found.later});
+                           found.contrast ? static_cast<std::int32_t>(*found.contrast) : -1,
+                           found.later});
       }
       p_ = next;  // at least 10 bytes on, even for a unit size of 0
     }
@@ -197,7 +200,8 @@ bool CFileSUP::HasMarker() const {
 int CFileSUP::ListPackets(const std::string& fileName, PacketLister& lister) {
   if (LogWanted(kLogInfo)) {
     for (std::size_t i = 0; i < Packets.size(); ++i) {
-      LogMessage(kLogInfo, "%4d - %08X", static_cast<int>(i) + 1, static_cast<unsigned>(Packets[i]));
+      LogMessage(kLogInfo, "%4d - %08X", static_cast<int>(i) + 1,
+                 static_cast<unsigned>(Packets[i]));
     }
   }
   if (lister.Truncated()) {

@@ -269,7 +269,8 @@ class BackgroundCopy {
     std::vector<std::uint8_t> now;
     // The runs that end within the first `copied` bytes.
     const auto writeRuns = [&](std::int64_t copied) {
-      for (; next < runs.size() && runs[next].offset + static_cast<std::int64_t>(runs[next].after.size()) <= copied;
+      for (; next < runs.size() &&
+             runs[next].offset + static_cast<std::int64_t>(runs[next].after.size()) <= copied;
            ++next) {
         const Run& run = runs[next];
         now.resize(run.before.size());
@@ -337,7 +338,8 @@ bool VobRemap::PlanAndWriteCopy(const std::string& path, const std::string& out)
   AtomicFile target(out, AtomicFile::Durability::kNoFlush);
   if (!CreateCopyTarget(target, out)) return false;
   // The kernel copies the file while the scan plans it; the changed bytes go into each stretch
-  // once the plan is made and the stretch copied. Every way out stops and joins the copy; an uncommitted target leaves `out` alone.
+  // once the plan is made and the stretch copied. Every way out stops and joins the copy; an
+  // uncommitted target leaves `out` alone.
   BackgroundCopy copy(target, in.get(), size);
   if (!Plan({path}) || !copy.Wait(path, out, target, in.get(), PlanRuns(plans_))) return false;
   if (!target.Commit()) {

@@ -273,7 +273,8 @@ TEST_F(FilesupLoadTest, PacketAcrossAReadPieceIsListedOnce) {
   bytes.resize(kReadPieceSize);
   EXPECT_EQ(LoadBytes(bytes), count - 3);
   EXPECT_EQ(log.LineList()[static_cast<std::size_t>(count) - 3],
-            FormatText("WARNING - Truncated packet at %08zX ignored [%s]", across.offset, dir.File("in.sup").c_str()));
+            FormatText("WARNING - Truncated packet at %08zX ignored [%s]", across.offset,
+                       dir.File("in.sup").c_str()));
 }
 
 TEST_F(FilesupLoadTest, TruncatedLastPacketIsNamedByItsOffset) {
