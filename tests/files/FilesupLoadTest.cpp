@@ -263,7 +263,8 @@ TEST_F(FilesupLoadTest, PacketAcrossAReadPieceIsListedOnce) {
   const SupPacketLayout& across = layout.packets[static_cast<std::size_t>(count) - 2];
   ASSERT_EQ(across.offset + 11, kReadPieceSize);
   ASSERT_EQ(LoadBytes(bytes), count);
-  EXPECT_EQ(sup.PacketOffsets()[static_cast<std::size_t>(count) - 3], static_cast<std::int32_t>(across.offset));
+  EXPECT_EQ(sup.PacketOffsets()[static_cast<std::size_t>(count) - 3],
+            static_cast<std::int32_t>(across.offset));
   EXPECT_EQ(sup.Mappings()[0].subtitles, count);
 
   bytes.resize(kReadPieceSize);
