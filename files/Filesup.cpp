@@ -131,10 +131,13 @@ class CFileSUP::PacketLister {
       if (p_ != 0 || !marker_) {
         packets_.push_back(static_cast<std::int32_t>(p_));
         const ByteView unit = bytes.subspan(static_cast<std::size_t>(p_) + kHeaderSize, *unitSize);
-        mappings_.Add(FirstWord(unit, kCmdColour), FirstWord(unit, kCmdContrast));
-        // A save by slot needs the walk's findings; only argument words ever change, so they hold
-        // for the document's life.
+        // One walk gives the mapping and what a save by slot needs; only argument words ever
+        // change, so its findings hold for the document's life.
         const SlotWords found = WalkSlotWords(unit, words_);
+        const auto word = [&](std::optional<std::size_t> at) {
+          return at ? static_cast<int>(ReadBigEndianUnchecked(unit.data() + *at, 2)) : -1;
+        };
+        mappings_.Add(word(found.colour), word(found.contrast));
         places_.push_back({found.colour ? static_cast<std::int32_t>(*found.colour) : -1,
                            found.contrast ? static_cast<std::int32_t>(*found.contrast) : -1,
                            found.later});

@@ -256,9 +256,9 @@ class BackgroundCopy {
   BackgroundCopy& operator=(const BackgroundCopy&) = delete;
 
   // Waits for the copy with the progress window up, writing each run into the copy as soon as
-  // its stretch is copied, after checking that the source still holds the bytes planned from:
-  // the many small writes go on beside the copy, not after it. False, with the error line, when
-  // it is cancelled or fails.
+  // its stretch is copied (on Windows, after the copy), after checking that the source still
+  // holds the bytes planned from: the many small writes go on beside the copy, not after it.
+  // False, with the error line, when it is cancelled or fails.
   bool Wait(const std::string& path, const std::string& out, AtomicFile& target, int source,
             const std::vector<Run>& runs) {
     ProgressStart(size_, "Writing VOB file [%s]", out.c_str());
@@ -291,7 +291,9 @@ class BackgroundCopy {
         return false;
       }
       ProgressStep(position_, nullptr);
-      if (!writeRuns(position_)) return false;
+      // Where a write at an offset moves the file position, the copy's own reads and writes
+      // would go astray: the runs then wait for the copy's end.
+      if (kOffsetCallsKeepPosition && !writeRuns(position_)) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     if (!copied_ || position_ != size_) {
