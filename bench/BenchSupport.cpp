@@ -1,20 +1,39 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the file benchmarks share: a clock, a progress host that never waits, the best of
-// several runs, and child processes measured for time and peak memory.
+// What the file benchmarks share: a clock, a progress host that never waits, a plain read,
+// the best of several runs, and child processes measured for time and peak memory.
 #include "bench/BenchSupport.h"
 
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 
 double Seconds(BenchClock::time_point since) {
   return std::chrono::duration<double>(BenchClock::now() - since).count();
 }
 
 void QuietHost::SetPosition(std::int64_t position) { benchmark::DoNotOptimize(position); }
+
+double PlainRead(const std::vector<std::string>& paths, std::size_t readSize) {
+  const std::size_t bufferSize = (readSize + 4095) / 4096 * 4096;
+  std::unique_ptr<char, decltype(&std::free)> buffer(
+      static_cast<char*>(std::aligned_alloc(4096, bufferSize)), &std::free);
+  const auto start = BenchClock::now();
+  long long total = 0;
+  for (const std::string& path : paths) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    ssize_t got = 0;
+    while ((got = ::read(fd, buffer.get(), readSize)) > 0) total += got;
+    ::close(fd);
+  }
+  benchmark::DoNotOptimize(total);
+  return total == 0 ? -1 : Seconds(start);
+}
 
 namespace {
 

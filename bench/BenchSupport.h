@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -30,6 +31,14 @@ class QuietHost : public ProgressHost {
   bool EventWaiting() override { return false; }
   bool DispatchEvent() override { return true; }
 };
+
+// The read size of cat, the plain read every file benchmark compares with.
+constexpr std::size_t kCatReadSize = 128 * 1024;
+// The read size of the VOB scanner, for the plain read of its own size.
+constexpr std::size_t kScanReadSize = 512 * 1024;
+// The seconds to read the files through, `readSize` bytes at a time into a page-aligned buffer
+// (as cat reads with the default); -1 when nothing could be read.
+double PlainRead(const std::vector<std::string>& paths, std::size_t readSize = kCatReadSize);
 
 // The shortest of `runs` timings.
 template <typename F>

@@ -3,14 +3,10 @@
 // read of both files, and its memory; `velmoran-cli ifo show DIR --all` on a disc of 99 title
 // sets. The files are made here and deleted after.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +16,7 @@
 #include "files/Filevob.h"
 #include "tests/support/IfoBuilder.h"
 #include "tests/support/Recorders.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/VobBuilder.h"
 
 namespace {
@@ -35,25 +32,6 @@ bool WriteRange(const std::string& path, const Bytes& mb, std::size_t megabytes,
   for (std::size_t i = 1; i < megabytes && ok; ++i) ok = std::fwrite(mb.data(), 1, mb.size(), out) == mb.size();
   if (ok && extraBlocks > 0) ok = std::fwrite(mb.data(), 1, extraBlocks * 2048, out) == extraBlocks * 2048;
   return std::fclose(out) == 0 && ok;
-}
-
-constexpr std::size_t kCatReadSize = 128 * 1024;
-constexpr std::size_t kScanReadSize = 512 * 1024;  // the scanner's chunk
-
-// As cat reads (128 KiB at a time), or in reads of another size, into a page-aligned buffer.
-double PlainRead(const std::vector<std::string>& paths, std::size_t kSize = kCatReadSize) {
-  std::unique_ptr<char, decltype(&std::free)> buffer(static_cast<char*>(std::aligned_alloc(4096, kSize)),
-                                                     &std::free);
-  const auto start = BenchClock::now();
-  long long total = 0;
-  for (const std::string& path : paths) {
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    ssize_t got = 0;
-    while ((got = ::read(fd, buffer.get(), kSize)) > 0) total += got;
-    ::close(fd);
-  }
-  benchmark::DoNotOptimize(total);
-  return Seconds(start);
 }
 
 // The CLI's run over both parts: the first completes its last unit from the second.
@@ -83,9 +61,8 @@ double RunCli(const std::vector<std::string>& args) {
 
 int main() {
   namespace fs = std::filesystem;
-  std::string pattern = (fs::temp_directory_path() / "velmoran-disc-bench-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) return 1;
-  const fs::path dir = pattern;
+  TempDir temp;  // removed with the files on the way out
+  const fs::path dir = temp.Path();
   const std::string first = (dir / "VTS_01_1.VOB").string();
   const std::string second = (dir / "VTS_01_2.VOB").string();
   const fs::path disc = dir / "VIDEO_TS";
@@ -146,7 +123,5 @@ int main() {
                 "velmoran-cli --version alone %.1f ms)\n",
                 show * 1e3, version * 1e3);
   }
-  std::error_code ignored;
-  fs::remove_all(dir, ignored);
   return status;
 }

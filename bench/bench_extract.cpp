@@ -2,15 +2,11 @@
 // vob extract of one stream against a plain read of the same cached 1 GiB file, in pairs run
 // one after the other (the median of the pair-by-pair ratios), and the command's memory on
 // 256 MiB and 1 GiB.
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +14,7 @@
 #include "core/Log.h"
 #include "files/VobExtract.h"
 #include "tests/support/Recorders.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/VobBuilder.h"
 
 namespace {
@@ -29,21 +26,6 @@ double CpuSeconds() {
   ::getrusage(RUSAGE_SELF, &usage);
   const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-// As cat reads: 128 KiB at a time into a page-aligned buffer.
-double PlainRead(const std::string& path) {
-  constexpr std::size_t kSize = 128 * 1024;
-  std::unique_ptr<char, decltype(&std::free)> buffer(static_cast<char*>(std::aligned_alloc(4096, kSize)),
-                                                     &std::free);
-  const auto start = BenchClock::now();
-  const int fd = ::open(path.c_str(), O_RDONLY);
-  long long total = 0;
-  ssize_t got = 0;
-  while ((got = ::read(fd, buffer.get(), kSize)) > 0) total += got;
-  ::close(fd);
-  if (total == 0) return -1;
-  return Seconds(start);
 }
 
 // The pass over the VOB that collects the stream's units, and (into `save`) the SUP file's
@@ -69,9 +51,8 @@ double Extract(const std::string& path, const std::string& out, std::size_t* uni
 
 int main() {
   namespace fs = std::filesystem;
-  std::string pattern = (fs::temp_directory_path() / "velmoran-bench-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) return 1;
-  const fs::path dir = pattern;
+  TempDir temp;  // removed with the files on the way out
+  const fs::path dir = temp.Path();
   const std::string big = (dir / "big.vob").string();
   const std::string small = (dir / "small.vob").string();
   const std::string out = (dir / "out.sup").string();
@@ -82,13 +63,13 @@ int main() {
   } else {
     LogRecorder log(kLogWarning);
     ScopedLogTarget scopedLog(&log);
-    PlainRead(big);  // into the page cache
+    PlainRead({big});  // into the page cache
     constexpr int kPairs = 7;
     std::vector<double> reads, extracts, saves, ratios, totalRatios, cpuRatios;
     std::size_t units = 0;
     for (int i = 0; i < kPairs; ++i) {
       const double cpu0 = CpuSeconds();
-      reads.push_back(PlainRead(big));
+      reads.push_back(PlainRead({big}));
       const double cpu1 = CpuSeconds();
       double save = 0;
       double passCpu = 0;
@@ -113,7 +94,5 @@ int main() {
                 static_cast<double>(fs::file_size(out)) / 1e6, Median(saves), Median(totalRatios));
     std::printf("  max RSS of velmoran-cli vob extract: 256 MiB %ld KiB, 1 GiB %ld KiB\n", rssSmall, rssBig);
   }
-  std::error_code ignored;
-  fs::remove_all(dir, ignored);
   return status;
 }

@@ -4,12 +4,12 @@
 // memory; files made here, deleted after.
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "bench/BenchSupport.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/VobBuilder.h"
 
 namespace {
@@ -20,9 +20,8 @@ using Run = ChildRun;
 
 int main() {
   namespace fs = std::filesystem;
-  std::string pattern = (fs::temp_directory_path() / "velmoran-bench-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) return 1;
-  const fs::path dir = pattern;
+  TempDir temp;  // removed with the files on the way out
+  const fs::path dir = temp.Path();
   const std::string big = (dir / "big.vob").string();
   const std::string copy = (dir / "copy.vob").string();
   const std::string out = (dir / "out.vob").string();
@@ -75,7 +74,5 @@ int main() {
       std::printf("  max RSS: remap -o %ld KiB, in place %ld KiB (goal < 20 MB)\n", rssCopy, rssInPlace);
     }
   }
-  std::error_code ignored;
-  fs::remove_all(dir, ignored);
   return status;
 }

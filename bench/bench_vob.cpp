@@ -2,15 +2,11 @@
 // The VOB scan against a plain read of the same file, the cost of the throttled pump, and the
 // scan's memory, on files of 1 GiB and 256 MiB made here and deleted after.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +15,7 @@
 #include "core/Progress.h"
 #include "files/Filevob.h"
 #include "tests/support/Recorders.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/VobBuilder.h"
 
 namespace {
@@ -45,21 +42,6 @@ class ThrottledHost : public CliLikeHost {
   PumpThrottle throttle_;
 };
 
-
-// As cat reads: into a page-aligned buffer.
-double PlainRead(const std::string& path, std::size_t size) {
-  std::unique_ptr<char, decltype(&std::free)> buffer(
-      static_cast<char*>(std::aligned_alloc(4096, (size + 4095) / 4096 * 4096)), &std::free);
-  const auto start = BenchClock::now();
-  const int fd = ::open(path.c_str(), O_RDONLY);
-  long long total = 0;
-  ssize_t got = 0;
-  while ((got = ::read(fd, buffer.get(), size)) > 0) total += got;
-  ::close(fd);
-  benchmark::DoNotOptimize(total);
-  return Seconds(start);
-}
-
 double TimedScan(const std::string& path, ProgressHost& host, int* count) {
   ScopedProgressHost scoped(&host);
   CFileVOB vob;
@@ -85,9 +67,8 @@ long ScanRss(const std::string& path, bool scan) {
 
 int main() {
   namespace fs = std::filesystem;
-  std::string pattern = (fs::temp_directory_path() / "velmoran-bench-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) return 1;
-  const fs::path dir = pattern;
+  TempDir temp;  // removed with the files on the way out
+  const fs::path dir = temp.Path();
   const std::string big = (dir / "big.vob").string();
   const std::string small = (dir / "small.vob").string();
   int status = 0;
@@ -98,17 +79,17 @@ int main() {
     LogRecorder log(kLogWarning);  // the CLI's default level: no per-block lines
     ScopedLogTarget scopedLog(&log);
     const double gib = 1.0;
-    PlainRead(big, 1 << 20);  // into the page cache
+    PlainRead({big}, 1 << 20);  // into the page cache
     int count = 0;
     CliLikeHost cli;
     // The scan against a plain read in turn, the median of the pair-by-pair ratios.
-    const PairedTimes paired = TimePairs(7, [&] { return PlainRead(big, 128 * 1024); },
+    const PairedTimes paired = TimePairs(7, [&] { return PlainRead({big}); },
                                          [&] { return TimedScan(big, cli, &count); });
     const double read128k = paired.baseline;
     const double scanCli = paired.candidate;
-    const double read2k = Best(2, [&] { return PlainRead(big, 2048); });
+    const double read2k = Best(2, [&] { return PlainRead({big}, 2048); });
     // Against reads of the scanner's own size (512 KiB): the cost of the scan's work alone.
-    const PairedTimes sameSize = TimePairs(7, [&] { return PlainRead(big, 512 * 1024); },
+    const PairedTimes sameSize = TimePairs(7, [&] { return PlainRead({big}, kScanReadSize); },
                                            [&] { return TimedScan(big, cli, &count); });
     ThrottledHost throttled;
     int throttledCount = 0;
@@ -143,7 +124,5 @@ int main() {
     std::printf("  max RSS: child without scan %ld KiB, scan of 256 MiB %ld KiB, scan of 1 GiB %ld KiB (goal < 20 MB)\n",
                 rssNone, rssSmall, rssBig);
   }
-  std::error_code ignored;
-  fs::remove_all(dir, ignored);
   return status;
 }
