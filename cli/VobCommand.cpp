@@ -134,6 +134,16 @@ class TerminalProgress : public ProgressHost, public StatusLine {
   std::string text_;
 };
 
+// The bar of one run, the progress host and the log's status line while the run lasts; drawn
+// when standard error is a terminal and --no-progress is not given.
+struct TerminalRun {
+  explicit TerminalRun(const CommandLine& line)
+      : progress(IsTerminal(2) && !line.Has("--no-progress")) {}
+  TerminalProgress progress;
+  ScopedProgressHost host{&progress};
+  StderrLog::ScopedStatusLine bar{&progress};
+};
+
 struct FileResult {
   std::string file;
   int subtitles = 0;
@@ -247,9 +257,7 @@ int RunScan(const Args& args) {
 
   gInterrupted = 0;
   InterruptGuard guard;
-  TerminalProgress progress(IsTerminal(2) && !line.Has("--no-progress"));
-  ScopedProgressHost host(&progress);
-  StderrLog::ScopedStatusLine bar(&progress);
+  TerminalRun run(line);
   CFileVOB vob;
   std::vector<FileResult> results;
   vob.SetCollectUnits(units);
@@ -293,9 +301,7 @@ int RunRemap(const Args& args) {
   // puts back what it wrote (or drops the copy) before the program ends with 128 + the signal.
   gInterrupted = 0;
   HeldSignals held;
-  TerminalProgress progress(IsTerminal(2) && !line.Has("--no-progress"));
-  ScopedProgressHost host(&progress);
-  StderrLog::ScopedStatusLine bar(&progress);
+  TerminalRun run(line);
   VobRemap remap(map, stream);
   // A dry run plans only; "-o -" copies to a temporary file, then to standard output.
   const SaveTarget target(dryRun ? "" : out.value_or(""), false);
@@ -348,9 +354,7 @@ int RunExtract(const Args& args) {
 
   gInterrupted = 0;
   InterruptGuard guard;
-  TerminalProgress progress(IsTerminal(2) && !line.Has("--no-progress"));
-  ScopedProgressHost host(&progress);
-  StderrLog::ScopedStatusLine bar(&progress);
+  TerminalRun run(line);
   VobExtraction result;
   if (!ExtractVobStream(files, options, result)) {
     return gInterrupted != 0 || CancelRequested() ? kExitCancelled : kExitFailed;
