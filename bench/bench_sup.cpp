@@ -20,6 +20,7 @@
 #include "bench/BenchSupport.h"
 #include "core/EntryRemap.h"
 #include "core/FileIO.h"
+#include "core/Platform.h"
 #include "files/Filesup.h"
 #include "files/Tabs.h"
 #include "tests/support/SupBuilder.h"
@@ -73,16 +74,22 @@ bool LoadEntryRemapSave(const std::string& source, const std::string& target, in
   return sup.Load(source) > 0 && sup.SaveEntryRemap(target, map);
 }
 
-// Baseline with the same durability as a save, as cp, sync and mv make it: the file copied
-// by the kernel into a temporary file, flushed, renamed into place.
+// Baseline with the same durability as a save, as cp, sync -d and mv make it: the file copied
+// by the kernel into a new file, flushed once at the end, renamed into place. Made with plain
+// calls, so that what the saves do to reach the disk sooner does not change the baseline.
 bool CopyFlushed(const std::string& source, const std::string& target) {
-  const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  const std::string temp = target + ".copy";
+  const FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+  FileDescriptor out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
   struct stat info {};
-  AtomicFile copy(target);
-  const bool ok = fd >= 0 && ::fstat(fd, &info) == 0 && copy.Create() &&
-                  copy.CopyFrom(fd, 0, static_cast<std::uint64_t>(info.st_size)) && copy.Commit();
-  if (fd >= 0) ::close(fd);
-  return ok;
+  if (!in.valid() || !out.valid() || ::fstat(in.get(), &info) != 0) return false;
+  for (std::int64_t done = 0; done < info.st_size;) {
+    const ssize_t put = CopyFileBytes(in.get(), done, out.get(),
+                                      static_cast<std::size_t>(info.st_size - done));
+    if (put <= 0) return false;
+    done += put;
+  }
+  return ::fdatasync(out.get()) == 0 && out.Close() && ::rename(temp.c_str(), target.c_str()) == 0;
 }
 
 // The same durable copy through memory: the file read whole, written to a temporary file,

@@ -329,9 +329,8 @@ bool AtomicFile::Write(ByteView bytes) {
     const ssize_t put = ::write(fd_, bytes.data() + done, chunk);
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) return false;
-    if (method_ != Method::kReplace) touched_ = true;
     done += static_cast<std::size_t>(put);
-    written_ += static_cast<std::uint64_t>(put);
+    Wrote(static_cast<std::uint64_t>(put));
   } while (done < bytes.size());
   return true;
 }
@@ -347,10 +346,9 @@ bool AtomicFile::CopyFrom(int fd, std::int64_t offset, std::uint64_t length) {
       const ssize_t put = CopyFileBytes(fd, offset, fd_, chunk);
       if (put < 0 && errno == EINTR) continue;
       if (put > 0) {
-        if (method_ != Method::kReplace) touched_ = true;
         offset += put;
         length -= static_cast<std::uint64_t>(put);
-        written_ += static_cast<std::uint64_t>(put);
+        Wrote(static_cast<std::uint64_t>(put));
         continue;
       }
       if (put == 0) return false;  // the source ended early
@@ -362,6 +360,16 @@ bool AtomicFile::CopyFrom(int fd, std::int64_t offset, std::uint64_t length) {
     length -= buffer.size();
   }
   return true;
+}
+
+// A durable file starts on its way to the disk piece by piece as it is written, so that the
+// flush at Commit waits for little more than the last piece.
+void AtomicFile::Wrote(std::uint64_t size) {
+  if (method_ != Method::kReplace) touched_ = true;
+  const std::uint64_t from = written_.fetch_add(size);
+  if (durability_ == Durability::kFlush && method_ != Method::kDirect) {
+    StartWriteBack(fd_, static_cast<std::int64_t>(from), size);
+  }
 }
 
 bool AtomicFile::WriteAt(std::int64_t offset, ByteView bytes) {

@@ -125,6 +125,7 @@ class AtomicFile {
   bool ReplaceOrRewrite(const struct stat& info);
   bool TakeAttributes(int from, const struct stat& info);
   bool RewriteFromTemporary();
+  void Wrote(std::uint64_t size);
 
   std::string target_;
   std::string temp_;

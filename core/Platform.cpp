@@ -94,6 +94,8 @@ ssize_t CopyFileBytes(int, std::int64_t, int, std::size_t) {
 
 void AdviseSequentialRead(int) {}
 
+void StartWriteBack(int, std::int64_t, std::uint64_t) {}
+
 void AdviseLargePages(void*, std::size_t) {}
 
 int StatPath(const std::string& path, struct stat& info) {
@@ -366,6 +368,16 @@ unsigned CurrentUmask() {
 }
 
 bool FlushFileData(int fd) { return ::fdatasync(fd) == 0; }
+
+void StartWriteBack(int fd, std::int64_t offset, std::uint64_t size) {
+#ifdef SYNC_FILE_RANGE_WRITE
+  ::sync_file_range(fd, static_cast<off_t>(offset), static_cast<off_t>(size), SYNC_FILE_RANGE_WRITE);
+#else
+  (void)fd;
+  (void)offset;
+  (void)size;
+#endif
+}
 
 bool TruncateFile(int fd, std::uint64_t size) {
   return ::ftruncate(fd, static_cast<off_t>(size)) == 0;

@@ -74,6 +74,9 @@ bool SetFileOwner(int fd, unsigned uid, unsigned gid);
 unsigned CurrentUmask();
 // Forces the file's data to the disk.
 bool FlushFileData(int fd);
+// Starts writing [offset, offset + size) of the file to the disk without waiting for it, so that
+// a flush later finds most of it there already. Only advice (nothing on Windows).
+void StartWriteBack(int fd, std::int64_t offset, std::uint64_t size);
 bool TruncateFile(int fd, std::uint64_t size);
 // Whether the user may create files in the folder.
 bool FolderWritable(const std::string& folder);
