@@ -442,7 +442,9 @@ TEST_F(FilevobTest, EveryPrefixOfAFileGivesTheUnitsCompleteWithinIt) {
   }
   // The only warnings are the units a prefix cut off.
   for (const std::string& line : log_.LineList()) {
-    if (line.find("ING - ") != std::string::npos) EXPECT_NE(line.find(" dropped: "), std::string::npos) << line;
+    if (line.find("ING - ") != std::string::npos) {
+      EXPECT_NE(line.find(" dropped: "), std::string::npos) << line;
+    }
     EXPECT_EQ(line.find("ERROR"), std::string::npos) << line;
   }
 }
