@@ -84,8 +84,8 @@ bool CopyFlushed(const std::string& source, const std::string& target) {
   struct stat info {};
   if (!in.valid() || !out.valid() || ::fstat(in.get(), &info) != 0) return false;
   for (std::int64_t done = 0; done < info.st_size;) {
-    const ssize_t put = CopyFileBytes(in.get(), done, out.get(),
-                                      static_cast<std::size_t>(info.st_size - done));
+    const ssize_t put =
+        CopyFileBytes(in.get(), done, out.get(), static_cast<std::size_t>(info.st_size - done));
     if (put <= 0) return false;
     done += put;
   }

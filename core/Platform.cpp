@@ -371,7 +371,8 @@ bool FlushFileData(int fd) { return ::fdatasync(fd) == 0; }
 
 void StartWriteBack(int fd, std::int64_t offset, std::uint64_t size) {
 #ifdef SYNC_FILE_RANGE_WRITE
-  ::sync_file_range(fd, static_cast<off_t>(offset), static_cast<off_t>(size), SYNC_FILE_RANGE_WRITE);
+  ::sync_file_range(fd, static_cast<off_t>(offset), static_cast<off_t>(size),
+                    SYNC_FILE_RANGE_WRITE);
 #else
   (void)fd;
   (void)offset;
