@@ -2,10 +2,12 @@
 // The subtitle units of one subpicture stream taken out of VOB files, and their SUP file.
 #include "files/VobExtract.h"
 
+#include <algorithm>
 #include <array>
 
 #include "core/FileIO.h"
 #include "core/Log.h"
+#include "core/Platform.h"
 #include "core/Subpicture.h"
 #include "files/DiscLayout.h"
 #include "files/Fileifo.h"
@@ -41,13 +43,14 @@ class ExtractSink : public VobUnitSink {
     if (stream != result_.stream) {
       result_.stream = stream;
       result_.units.clear();
+      result_.store.Clear();
       times_.clear();
       subtitles_ = 0;
     }
     ++subtitles_;
     const bool forced = IsForcedUnit(unit);
     if (options_.forcedOnly && !forced) return true;
-    result_.units.push_back({0, std::vector<std::uint8_t>(unit.begin(), unit.end()), forced});
+    result_.units.push_back({0, result_.store.Keep(unit), forced});
     times_.push_back(pts);
     return true;
   }
@@ -111,6 +114,36 @@ void SetTimes(VobExtraction& result, const std::vector<std::optional<std::int64_
 
 }  // namespace
 
+ByteView UnitStore::Keep(ByteView bytes) {
+  constexpr std::size_t kLargePage = std::size_t{2} << 20;
+  constexpr std::size_t kBlockSize = 2 * kLargePage;
+  for (; current_ < blocks_.size(); ++current_) {
+    Block& block = blocks_[current_];
+    if (block.size - block.used >= bytes.size()) break;
+  }
+  if (current_ == blocks_.size()) {
+    // Uninitialised memory, a large page longer than needed, so that the block can start on a
+    // large-page boundary: its pages are first touched as units are copied in.
+    Block block;
+    block.size = std::max(kBlockSize, bytes.size());
+    block.memory.reset(new std::uint8_t[block.size + kLargePage]);
+    const auto address = reinterpret_cast<std::uintptr_t>(block.memory.get());
+    block.begin = block.memory.get() + ((kLargePage - address % kLargePage) % kLargePage);
+    AdviseLargePages(block.begin, block.size);
+    blocks_.push_back(std::move(block));
+  }
+  Block& block = blocks_[current_];
+  std::uint8_t* at = block.begin + block.used;
+  std::copy(bytes.begin(), bytes.end(), at);
+  block.used += bytes.size();
+  return ByteView(at, bytes.size());
+}
+
+void UnitStore::Clear() {
+  for (Block& block : blocks_) block.used = 0;
+  current_ = 0;
+}
+
 bool ExtractVobStream(const std::vector<std::string>& files, const VobExtractOptions& options,
                       VobExtraction& result) {
   result = VobExtraction();
@@ -144,13 +177,16 @@ bool ExtractVobStream(const std::vector<std::string>& files, const VobExtractOpt
   return true;
 }
 
-bool SaveSupUnits(const std::string& path, const std::vector<ExtractedUnit>& units) {
+namespace {
+
+template <class Unit>
+bool SaveUnits(const std::string& path, const std::vector<Unit>& units) {
   AtomicFile file(path);
   if (!file.Create()) {
     LogMessage(kLogError, "ERROR - Can't Create file [%s]", path.c_str());
     return false;
   }
-  for (const ExtractedUnit& unit : units) {
+  for (const Unit& unit : units) {
     std::array<std::uint8_t, CFileSUP::kHeaderSize> header{'S', 'P'};
     for (int b = 0; b < 4; ++b) header[2 + b] = static_cast<std::uint8_t>(unit.time >> (8 * b));
     if (!file.Write(header) || !file.Write(unit.bytes)) {
@@ -164,6 +200,16 @@ bool SaveSupUnits(const std::string& path, const std::vector<ExtractedUnit>& uni
   }
   LogMessage(kLogInfo, "Data written to SUP file [%s]", path.c_str());
   return true;
+}
+
+}  // namespace
+
+bool SaveSupUnits(const std::string& path, const std::vector<ExtractedUnit>& units) {
+  return SaveUnits(path, units);
+}
+
+bool SaveSupUnits(const std::string& path, const std::vector<VobSubUnit>& units) {
+  return SaveUnits(path, units);
 }
 
 bool ReadTitleSetSubtitleFacts(const std::string& vob, int stream, TitleSetSubtitleFacts& facts) {
@@ -211,5 +257,11 @@ bool SaveVobSubExtraction(const std::string& idxPath, const std::string& firstVo
   track.height = facts.height;
   if (!facts.language.empty()) track.language = facts.language;
   track.index = extraction.stream;
-  return WriteVobSub(idxPath, track, extraction.units);
+  // The writer takes units that hold their bytes; the copies live only for the save.
+  std::vector<VobSubUnit> units;
+  units.reserve(extraction.units.size());
+  for (const ExtractedUnit& unit : extraction.units) {
+    units.push_back({unit.time, {unit.bytes.begin(), unit.bytes.end()}, unit.forced});
+  }
+  return WriteVobSub(idxPath, track, units);
 }

@@ -3,16 +3,44 @@
 // the SUP file that carries them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/Core.h"
 #include "files/Filevob.h"
 #include "files/VobSub.h"
 
-// One subtitle taken out: its time (90 kHz), its unit byte for byte, and whether it is forced.
-using ExtractedUnit = VobSubUnit;
+// One subtitle taken out: its time (90 kHz), its unit byte for byte (held by the extraction's
+// store), and whether it is forced.
+struct ExtractedUnit {
+  std::int64_t time = 0;
+  ByteView bytes;
+  bool forced = false;
+};
+
+// Where an extraction keeps its units' bytes, one after another in blocks backed by large pages:
+// the megabytes of a long title then cost a few page faults instead of one per 4 KiB. What Keep
+// gives stays valid until Clear or the store's end; moving the store keeps it valid.
+class UnitStore {
+ public:
+  ByteView Keep(ByteView bytes);
+  // Forgets every unit kept, keeping the blocks for the next.
+  void Clear();
+
+ private:
+  struct Block {
+    std::unique_ptr<std::uint8_t[]> memory;
+    std::uint8_t* begin = nullptr;  // the first large-page boundary in memory
+    std::size_t size = 0;
+    std::size_t used = 0;
+  };
+  std::vector<Block> blocks_;
+  std::size_t current_ = 0;  // the block being filled
+};
 
 struct VobExtractOptions {
   int stream = -1;          // 0-31, or -1 for the lowest-numbered stream that has subtitles
@@ -24,6 +52,7 @@ struct VobExtraction {
   int stream = -1;                  // the stream taken
   std::optional<std::int64_t> start;  // the time counted from (nullopt with `absolute`)
   std::vector<ExtractedUnit> units;   // in the order of the files
+  UnitStore store;                    // their bytes
 };
 
 // Scans `files` in order, each continued into the one after it when that is its next part (as
@@ -41,6 +70,7 @@ bool ExtractVobStream(const std::vector<std::string>& files, const VobExtractOpt
 // bytes, the unit; no marker unit. Through a safe save: false (logged) and nothing changed at
 // `path` when it fails.
 bool SaveSupUnits(const std::string& path, const std::vector<ExtractedUnit>& units);
+bool SaveSupUnits(const std::string& path, const std::vector<VobSubUnit>& units);
 
 // What a VobSub index says of a stream taken from a title set.
 struct TitleSetSubtitleFacts {

@@ -59,6 +59,23 @@ TEST_F(VobExtractTest, TakesOneStreamsUnitsWithTheirTimes) {
   }
 }
 
+// Units kept while later ones fill new blocks stay as they were; a cleared store starts again
+// in its first block.
+TEST(UnitStoreTest, KeptUnitsOutliveNewBlocksAndClearReusesThem) {
+  UnitStore store;
+  std::vector<Bytes> units;
+  std::vector<ByteView> kept;
+  for (int i = 0; i < 6; ++i) {
+    units.push_back(Bytes(std::size_t{1} << 20, static_cast<std::uint8_t>(i + 1)));
+    kept.push_back(store.Keep(units.back()));
+  }
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    EXPECT_EQ(Bytes(kept[i].begin(), kept[i].end()), units[i]) << i;
+  }
+  store.Clear();
+  EXPECT_EQ(store.Keep(units[5]).data(), kept[0].data());
+}
+
 // The title set's IFO beside the VOBs, in any letter case: palette, frame size, and the language
 // of a stream through the program chain's stream controls; without one, the defaults.
 TEST_F(VobExtractTest, TitleSetFactsComeFromTheIfoBesideTheVobs) {
