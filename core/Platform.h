@@ -28,13 +28,6 @@ int OpenForUpdate(const std::string& path);
 // read(2) and write(2) at an offset, leaving no file position to rely on: pread and pwrite.
 ssize_t ReadAtOffset(int fd, std::int64_t offset, void* buffer, std::size_t size);
 ssize_t WriteAtOffset(int fd, std::int64_t offset, const void* buffer, std::size_t size);
-// Whether those calls leave the descriptor's file position alone, so that two threads may use
-// one descriptor at once. Windows's C runtime seeks first, so there they may not.
-#ifdef _WIN32
-inline constexpr bool kOffsetCallsKeepPosition = false;
-#else
-inline constexpr bool kOffsetCallsKeepPosition = true;
-#endif
 // Copies up to `size` bytes from `offset` of `in` to the file position of `out` inside the
 // kernel (copy_file_range); -1 with errno ENOSYS where there is no such call.
 ssize_t CopyFileBytes(int in, std::int64_t offset, int out, std::size_t size);

@@ -40,8 +40,6 @@
 
 namespace {
 
-constexpr std::size_t kChunkBlocks = 256;  // 512 KiB: a quarter of the system calls cat makes
-constexpr std::size_t kChunkSize = kChunkBlocks * kVobBlockSize;
 constexpr std::size_t kPageSize = 4096;
 constexpr std::size_t kSubstreamFromDataStart = 1;  // the substream id precedes the data
 constexpr int kPesHeaderBytes = 24;                 // DataStart = header data length + 24
@@ -62,7 +60,8 @@ std::int64_t ReadPts(const std::uint8_t* p) {
 
 CFileVOB::CFileVOB() : chunk_(new std::uint8_t[kChunkSize + kPageSize]()) {
   const auto address = reinterpret_cast<std::uintptr_t>(chunk_.get());
-  chunkStart_ = chunk_.get() + (kPageSize - address % kPageSize) % kPageSize;
+  ownChunk_ = chunk_.get() + (kPageSize - address % kPageSize) % kPageSize;
+  chunkStart_ = ownChunk_;
   block_ = chunkStart_;
   ClearMapping();
 }
@@ -95,12 +94,27 @@ bool CFileVOB::Open(const std::string& path) {
   stream_ = std::move(fd);
   path_ = path;
   size_ = size;
-  chunkHeld_ = 0;
-  chunkPos_ = 0;
-  readFailed_ = false;
+  ResetChunk();
   nextPart_.clear();
   part_ = 0;
   return true;
+}
+
+void CFileVOB::ResetChunk() {
+  chunkStart_ = ownChunk_;
+  block_ = chunkStart_;
+  chunkHeld_ = 0;
+  chunkPos_ = 0;
+  readFailed_ = false;
+  chunkOffset_ = 0;
+  chunkEnd_ = 0;
+  handedTo_ = 0;
+}
+
+bool CFileVOB::ChunkDone() {
+  if (sink_ == nullptr || part_ != 0 || chunkEnd_ <= handedTo_) return true;
+  handedTo_ = chunkEnd_;
+  return sink_->ChunkScanned(MutableByteView(chunkStart_, chunkHeld_), chunkOffset_);
 }
 
 void CFileVOB::ClearMapping() {
@@ -131,9 +145,7 @@ void CFileVOB::Release() {
   nextPart_.clear();
   part_ = 0;
   size_ = 0;
-  chunkHeld_ = 0;
-  chunkPos_ = 0;
-  readFailed_ = false;
+  ResetChunk();
 }
 
 bool CFileVOB::NoUnitsHeld() const {
@@ -165,8 +177,13 @@ CFileVOB::BlockRead CFileVOB::ReadBlock() {
   std::uint8_t* chunk = chunkStart_;
   if (chunkPos_ >= chunkHeld_) {
     if (readFailed_) return BlockRead::kFailed;
+    if (!ChunkDone()) return BlockRead::kStopped;
+    chunkOffset_ = chunkEnd_;
     chunkHeld_ = 0;
     chunkPos_ = 0;
+    std::uint8_t* lent = part_ == 0 && sink_ != nullptr ? sink_->ChunkBuffer() : nullptr;
+    chunkStart_ = lent != nullptr ? lent : ownChunk_;
+    chunk = chunkStart_;
     blockLines_ = LogWanted(kLogDetail);
     while (chunkHeld_ < kChunkSize) {
       const ssize_t got = ReadSome(stream_.get(), chunk + chunkHeld_, kChunkSize - chunkHeld_);
@@ -179,6 +196,7 @@ CFileVOB::BlockRead CFileVOB::ReadBlock() {
       if (got == 0) break;
       chunkHeld_ += static_cast<std::size_t>(got);
     }
+    chunkEnd_ += static_cast<std::int64_t>(chunkHeld_);
     if (chunkHeld_ == 0) return readFailed_ ? BlockRead::kFailed : BlockRead::kEnd;
   }
   block_ = chunk + chunkPos_;
@@ -319,6 +337,7 @@ int CFileVOB::Scan(bool firstOnly) {
   sinkStopped_ = false;
   lowest_.reset();
   Loop loop = RunBlocks(firstOnly, false, subtitles);
+  if (loop == Loop::kEnd && !ChunkDone()) return -1;
   if (loop == Loop::kEnd && !nextPart_.empty() && !NoUnitsHeld()) {
     if (!OpenNextPart()) return -1;
     loop = RunBlocks(firstOnly, true, subtitles);
@@ -343,9 +362,7 @@ bool CFileVOB::OpenNextPart() {
   if (!fd.valid()) return false;
   stream_ = std::move(fd);
   size_ = size;
-  chunkHeld_ = 0;
-  chunkPos_ = 0;
-  readFailed_ = false;
+  ResetChunk();
   part_ = 1;
   return true;
 }
@@ -365,6 +382,7 @@ CFileVOB::Loop CFileVOB::RunBlocks(bool firstOnly, bool continuation, int& subti
     }
     if (!continuation) ProgressPosition(offset);
     const BlockRead read = NextBlock();
+    if (read == BlockRead::kStopped) return Loop::kFailed;
     if (read == BlockRead::kEnd && size_ == kUnknownSize) break;
     if (read == BlockRead::kFailed || read == BlockRead::kEnd) {  // kEnd: the file shrank
       LogMessage(kLogError, "ERROR - Can't read from file [%s]", name.c_str());

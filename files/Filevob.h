@@ -86,6 +86,14 @@ class VobUnitSink {
   virtual bool UnitLost(int stream, int part, std::int64_t offset, const char* why) = 0;
   // A packet that continues a unit not under way: one begun before the scanned file, or lost.
   virtual bool StrayPacket(int stream, std::int64_t offset) = 0;
+  // The bytes of the scanned file (not of its next part) from `offset`, at most
+  // CFileVOB::kChunkSize of them, once the scan is done with them: each byte once, in order,
+  // every unit that ends in them already handed over. The sink may change them; the scan reads
+  // on over them. False stops the scan.
+  virtual bool ChunkScanned(MutableByteView /*bytes*/, std::int64_t /*offset*/) { return true; }
+  // Where the scan reads its next chunk of the scanned file: CFileVOB::kChunkSize bytes, the
+  // scan's until ChunkScanned hands them back; nullptr (the default) for the scan's own buffer.
+  virtual std::uint8_t* ChunkBuffer() { return nullptr; }
 };
 
 // A unit under way at the end of a part is completed from at most this much of the next part.
@@ -93,6 +101,9 @@ constexpr std::int64_t kMaxContinuationBytes = std::int64_t{16} << 20;
 
 class CFileVOB {
  public:
+  // The file is read in chunks of 256 blocks (512 KiB): a quarter of the system calls cat makes.
+  static constexpr std::size_t kChunkSize = 256 * kVobBlockSize;
+
   CFileVOB();
   ~CFileVOB();
   CFileVOB(const CFileVOB&) = delete;
@@ -153,10 +164,15 @@ class CFileVOB {
     std::vector<UnitPiece> pieces;  // only when collecting unit facts
   };
 
-  // kEnd: the file ended before this block; kFailed: it could not be read.
-  enum class BlockRead { kFull, kShort, kEnd, kFailed };
+  // kEnd: the file ended before this block; kFailed: it could not be read; kStopped: the sink
+  // stopped the scan.
+  enum class BlockRead { kFull, kShort, kEnd, kFailed, kStopped };
   static constexpr std::int64_t kUnknownSize = -1;
   BlockRead ReadBlock();
+  // Hands the chunk held to the sink, unless it has had it; false when the sink stops.
+  bool ChunkDone();
+  // Forgets the chunk: the next block is read from the start of the file opened.
+  void ResetChunk();
   // ReadBlock with the common case inline: the next full block of the chunk held.
   BlockRead NextBlock() {
     if (chunkHeld_ - chunkPos_ < kVobBlockSize) return ReadBlock();
@@ -229,11 +245,15 @@ class CFileVOB {
   // whole scan, and nothing is copied or allocated per block. The chunk starts on a page
   // boundary (`chunk_` holds one page more): the kernel copies into it faster.
   std::unique_ptr<std::uint8_t[]> chunk_;
-  std::uint8_t* chunkStart_ = nullptr;
+  std::uint8_t* ownChunk_ = nullptr;    // the page-aligned start of chunk_
+  std::uint8_t* chunkStart_ = nullptr;  // the chunk being scanned: ownChunk_, or the sink's
   bool blockLines_ = false;    // the block lines are wanted: the log level, read once per chunk
   std::size_t chunkHeld_ = 0;  // bytes of the chunk that came from the file
   std::size_t chunkPos_ = 0;   // where the next block starts
   const std::uint8_t* block_;  // the current block: always 2048 readable bytes
   std::size_t blockHeld_ = 0;  // bytes of the current block that came from the file
   bool readFailed_ = false;    // a read failed after the bytes now in the chunk
+  std::int64_t chunkOffset_ = 0;  // of the chunk in its file
+  std::int64_t chunkEnd_ = 0;     // of the bytes read so far
+  std::int64_t handedTo_ = 0;     // the sink has had the bytes before this (ChunkScanned)
 };

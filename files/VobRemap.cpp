@@ -13,34 +13,128 @@
 // after, each remembered, and a failed write or a Ctrl-C puts back everything written so far, in
 // every file, before the run ends. Files are opened one at a time, so a run over a whole shelf of
 // discs never meets the limit of open files. Hard links, permissions and owners stay as they are.
+//
+// A copy is written as the file is planned: each chunk the scan is done with gets the changed
+// bytes that lie in it and goes to a second thread that writes it, while the scan reads on. The
+// few changed bytes of a unit whose command list began in a chunk already gone are written into
+// the complete copy. Copying the scan's own bytes reads the file once, and no byte can change
+// between the plan and the copy.
 #include "files/VobRemap.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <array>
-#include <atomic>
-#include <chrono>
+#include <cerrno>
+#include <condition_variable>
+#include <cstring>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "core/FileIO.h"
 #include "core/Log.h"
 #include "core/Platform.h"
 #include "core/Progress.h"
-#include "files/Filevob.h"
 #include "files/DiscLayout.h"
+#include "files/Filevob.h"
 
 namespace {
 
-constexpr std::int64_t kCopyStep = std::int64_t{16} << 20;  // between looks for a Ctrl-C
-
 long long At(std::int64_t offset) { return static_cast<long long>(offset); }
 
+// Writes a file into a target on a second thread from a ring of chunk buffers that the scan
+// reads into, so that the scan's reads and the copy's writes go on side by side and each byte is
+// read from the source once and never copied in memory.
+class ChunkWriter {
+ public:
+  explicit ChunkWriter(AtomicFile& target)
+      : target_(target),
+        memory_(new std::uint8_t[kSlots * CFileVOB::kChunkSize + kPageSize]),
+        ring_(memory_.get() +
+              (kPageSize - reinterpret_cast<std::uintptr_t>(memory_.get()) % kPageSize) %
+                  kPageSize),
+        thread_([this] { Run(); }) {}
+  ~ChunkWriter() { Stop(); }
+  ChunkWriter(const ChunkWriter&) = delete;
+  ChunkWriter& operator=(const ChunkWriter&) = delete;
+
+  // The buffer the next Put hands over, once the thread has written what it held.
+  std::uint8_t* Lend() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return failed_ || filled_ - written_ < kSlots; });
+    return Slot(filled_);
+  }
+  // Hands `bytes` (at most CFileVOB::kChunkSize, normally those of the buffer lent) to the thread
+  // to write; false once a write has failed.
+  bool Put(ByteView bytes) {
+    std::uint8_t* slot = Lend();
+    if (bytes.data() != slot) std::copy(bytes.begin(), bytes.end(), slot);
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (failed_) return false;
+    sizes_[filled_ % kSlots] = bytes.size();
+    ++filled_;
+    changed_.notify_all();
+    return true;
+  }
+  // Waits until every buffer put is written, then ends the thread; false when a write failed.
+  bool Finish() {
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      changed_.wait(lock, [&] { return failed_ || written_ == filled_; });
+    }
+    Stop();
+    return !failed_;
+  }
+
+ private:
+  static constexpr std::size_t kSlots = 4;
+  static constexpr std::size_t kPageSize = 4096;  // the kernel copies faster into whole pages
+
+  std::uint8_t* Slot(std::size_t n) const { return ring_ + n % kSlots * CFileVOB::kChunkSize; }
+
+  void Run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [&] { return stop_ || written_ < filled_; });
+      if (stop_) return;
+      const ByteView bytes(Slot(written_), sizes_[written_ % kSlots]);
+      lock.unlock();
+      const bool ok = target_.Write(bytes);
+      lock.lock();
+      if (!ok) {
+        failed_ = true;
+        changed_.notify_all();
+        return;
+      }
+      ++written_;
+      changed_.notify_all();
+    }
+  }
+  void Stop() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    if (thread_.joinable()) thread_.join();
+  }
+
+  AtomicFile& target_;
+  std::unique_ptr<std::uint8_t[]> memory_;
+  std::uint8_t* ring_;  // kSlots buffers of a chunk each
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::array<std::size_t, kSlots> sizes_{};
+  std::size_t filled_ = 0;   // buffers put, from the first
+  std::size_t written_ = 0;  // buffers written, from the first
+  bool failed_ = false;
+  bool stop_ = false;
+  std::thread thread_;  // last: it starts once the members it uses are made
+};
+
+}  // namespace
+
 // Plans the units one scan hands over, into the plan of the file scanned and of its next part.
-class PlanSink : public VobUnitSink {
+class VobRemap::PlanSink : public VobUnitSink {
  public:
   PlanSink(const EntryMap& map, int stream) : map_(map), stream_(stream) {}
 
@@ -53,6 +147,41 @@ class PlanSink : public VobUnitSink {
     started_.fill(false);
   }
   bool AnyUnit() const { return anyUnit_; }
+
+  // Copies the scanned file into `copy` as the scan reads it, each chunk with the changed bytes
+  // that lie in it; those of a unit that began in a chunk already copied are kept for
+  // WriteLatePatches. `out` names the copy in error lines.
+  void CopyInto(ChunkWriter& copy, const std::string& out) {
+    copy_ = &copy;
+    out_ = &out;
+  }
+  bool ChunkScanned(MutableByteView bytes, std::int64_t offset) override {
+    if (copy_ == nullptr) return true;
+    const std::vector<VobPatch>& patches = here_->patches;
+    for (; applied_ < patches.size(); ++applied_) {
+      const VobPatch& patch = patches[applied_];
+      if (patch.offset < offset) {
+        late_.push_back(patch);
+      } else {
+        bytes[static_cast<std::size_t>(patch.offset - offset)] = patch.after;
+      }
+    }
+    if (copy_->Put(bytes)) return true;
+    LogMessage(kLogError, "ERROR - Can't write to file [%s]", out_->c_str());
+    return false;
+  }
+  std::uint8_t* ChunkBuffer() override { return copy_ == nullptr ? nullptr : copy_->Lend(); }
+  // Writes the changed bytes CopyInto kept back into the complete copy; false with the error
+  // line.
+  bool WriteLatePatches(AtomicFile& target) const {
+    for (const VobPatch& patch : late_) {
+      if (!target.WriteAt(patch.offset, ByteView(&patch.after, 1))) {
+        LogMessage(kLogError, "ERROR - Can't write to file [%s]", out_->c_str());
+        return false;
+      }
+    }
+    return true;
+  }
 
   bool UnitComplete(int stream, ByteView unit, const std::vector<UnitPiece>& pieces) override {
     if (!Chosen(stream)) return true;
@@ -115,14 +244,20 @@ class PlanSink : public VobUnitSink {
   std::array<bool, kSubpictureStreams> started_{};        // a unit of this file was seen
   bool anyUnit_ = false;
   std::vector<BytePatch> patches_;
+  ChunkWriter* copy_ = nullptr;  // the copy written as the scan reads, if any
+  const std::string* out_ = nullptr;
+  std::size_t applied_ = 0;     // the patches of here_ already in the copy or in late_
+  std::vector<VobPatch> late_;  // changed bytes in chunks already copied
 };
 
-}  // namespace
-
 bool VobRemap::Plan(const std::vector<std::string>& paths) {
+  PlanSink sink(map_, stream_);
+  return PlanWith(paths, sink);
+}
+
+bool VobRemap::PlanWith(const std::vector<std::string>& paths, PlanSink& sink) {
   plans_.assign(paths.size(), VobFilePlan());
   for (std::size_t i = 0; i < paths.size(); ++i) plans_[i].path = paths[i];
-  PlanSink sink(map_, stream_);
   CFileVOB vob;
   vob.SetUnitSink(&sink);
   vob.SetScanLineLevel(scanLineLevel_);
@@ -216,18 +351,6 @@ void PutBack(const std::vector<VobFilePlan>& plans, const std::vector<Run>& runs
   });
 }
 
-// Opens the file to copy and takes its size; false with the error line.
-bool OpenSource(const std::string& path, FileDescriptor& in, std::int64_t& size) {
-  in = FileDescriptor(OpenForReading(path));
-  struct stat info {};
-  if (!in.valid() || ::fstat(in.get(), &info) != 0) {
-    LogMessage(kLogError, "ERROR - Can't open [%s]", path.c_str());
-    return false;
-  }
-  size = info.st_size;
-  return true;
-}
-
 // Creates the copy's target; false with the error line. A device or FIFO is refused: the copy
 // needs a file it can write at any offset.
 bool CreateCopyTarget(AtomicFile& target, const std::string& out) {
@@ -242,88 +365,6 @@ bool CreateCopyTarget(AtomicFile& target, const std::string& out) {
   return true;
 }
 
-// The kernel's copy of a whole file into a target, on a second thread from construction on.
-// Destruction stops and joins it.
-class BackgroundCopy {
- public:
-  BackgroundCopy(AtomicFile& target, int fd, std::int64_t size)
-      : size_(size), thread_([this, &target, fd] { CopyAll(target, fd); }) {}
-  ~BackgroundCopy() {
-    stop_ = true;
-    thread_.join();
-  }
-  BackgroundCopy(const BackgroundCopy&) = delete;
-  BackgroundCopy& operator=(const BackgroundCopy&) = delete;
-
-  // Waits for the copy with the progress window up, writing each run into the copy as soon as
-  // its stretch is copied (on Windows, after the copy), after checking that the source still
-  // holds the bytes planned from: the many small writes go on beside the copy, not after it.
-  // False, with the error line, when it is cancelled or fails.
-  bool Wait(const std::string& path, const std::string& out, AtomicFile& target, int source,
-            const std::vector<Run>& runs) {
-    ProgressStart(size_, "Writing VOB file [%s]", out.c_str());
-    struct End {
-      ~End() { ProgressEnd(); }
-    } end;
-    std::size_t next = 0;
-    std::vector<std::uint8_t> now;
-    // The runs that end within the first `copied` bytes.
-    const auto writeRuns = [&](std::int64_t copied) {
-      for (; next < runs.size() &&
-             runs[next].offset + static_cast<std::int64_t>(runs[next].after.size()) <= copied;
-           ++next) {
-        const Run& run = runs[next];
-        now.resize(run.before.size());
-        if (!ReadAt(source, run.offset, now.data(), now.size()) || now != run.before) {
-          LogMessage(kLogError, "ERROR - File changed since it was scanned [%s]", path.c_str());
-          return false;
-        }
-        if (!target.WriteAt(run.offset, ByteView(run.after.data(), run.after.size()))) {
-          LogMessage(kLogError, "ERROR - Can't write to file [%s]", out.c_str());
-          return false;
-        }
-      }
-      return true;
-    };
-    while (!finished_) {
-      if (PumpMessages()) {
-        LogMessage(kLogWarning, "WARNING - Cancel button pressed process aborted!");
-        return false;
-      }
-      ProgressStep(position_, nullptr);
-      // Where a write at an offset moves the file position, the copy's own reads and writes
-      // would go astray: the runs then wait for the copy's end.
-      if (kOffsetCallsKeepPosition && !writeRuns(position_)) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    if (!copied_ || position_ != size_) {
-      LogMessage(kLogError, "ERROR - Can't write to file [%s]", out.c_str());
-      return false;
-    }
-    return writeRuns(size_);
-  }
-
- private:
-  void CopyAll(AtomicFile& target, int fd) {
-    for (std::int64_t offset = 0; offset < size_ && !stop_; offset += kCopyStep) {
-      const std::int64_t length = std::min(kCopyStep, size_ - offset);
-      if (!target.CopyFrom(fd, offset, static_cast<std::uint64_t>(length))) {
-        copied_ = false;
-        break;
-      }
-      position_ = offset + length;
-    }
-    finished_ = true;
-  }
-
-  const std::int64_t size_;
-  std::atomic<bool> stop_{false};
-  std::atomic<bool> finished_{false};
-  std::atomic<bool> copied_{true};
-  std::atomic<std::int64_t> position_{0};
-  std::thread thread_;  // last: it starts once the members it uses are made
-};
-
 }  // namespace
 
 bool VobRemap::PlanAndWriteCopy(const std::string& path, const std::string& out) {
@@ -332,18 +373,26 @@ bool VobRemap::PlanAndWriteCopy(const std::string& path, const std::string& out)
     LogMessage(kLogError, "ERROR - Can't write a VOB copy to a device or FIFO [%s]", out.c_str());
     return false;
   }
-  FileDescriptor in;
-  std::int64_t size = 0;
-  if (!OpenSource(path, in, size)) return false;
+  if (!PathExists(path)) {
+    LogMessage(kLogError, "ERROR - Can't open [%s]", path.c_str());
+    return false;
+  }
   // A new copy, as cp makes it: renamed into place only when complete, but not forced to the
   // disk first. The source is never written, so a power cut can cost only this copy.
   AtomicFile target(out, AtomicFile::Durability::kNoFlush);
   if (!CreateCopyTarget(target, out)) return false;
-  // The kernel copies the file while the scan plans it; the changed bytes go into each stretch
-  // once the plan is made and the stretch copied. Every way out stops and joins the copy; an
-  // uncommitted target leaves `out` alone.
-  BackgroundCopy copy(target, in.get(), size);
-  if (!Plan({path}) || !copy.Wait(path, out, target, in.get(), PlanRuns(plans_))) return false;
+  // The copy is written from the very bytes the scan plans from, as it reads them: one read of
+  // the file, and no byte that could change between plan and copy. Every way out before the
+  // commit stops the writing thread and leaves `out` alone.
+  PlanSink sink(map_, stream_);
+  ChunkWriter copy(target);
+  sink.CopyInto(copy, out);
+  if (!PlanWith({path}, sink)) return false;
+  if (!copy.Finish()) {
+    LogMessage(kLogError, "ERROR - Can't write to file [%s]", out.c_str());
+    return false;
+  }
+  if (!sink.WriteLatePatches(target)) return false;
   if (!target.Commit()) {
     LogMessage(kLogError, "ERROR - Can't write to file [%s]", out.c_str());
     return false;

@@ -40,9 +40,9 @@ class VobRemap {
   // The level of the scan's file and count lines (CFileVOB::SetScanLineLevel); info by default.
   void SetScanLineLevel(int level) { scanLineLevel_ = level; }
 
-  // Plans one file as Plan does while it is copied beside `out`, then puts the changed bytes into
-  // the copy and replaces `out` with it: a safe save, `out` is replaced only once the copy is
-  // complete. The copy is renamed into place unflushed, as cp leaves its copy.
+  // Plans one file as Plan does while writing its copy, changed bytes and all, beside `out`, then
+  // replaces `out` with it: a safe save, `out` is replaced only once the copy is complete. The
+  // copy is renamed into place unflushed, as cp leaves its copy.
   bool PlanAndWriteCopy(const std::string& path, const std::string& out);
   // Changes the planned bytes of every file where they stand. Every file is opened and every
   // byte checked against the plan before the first write; when a write fails or the run is
@@ -51,6 +51,9 @@ class VobRemap {
   bool WriteInPlace() const;
 
  private:
+  class PlanSink;
+  bool PlanWith(const std::vector<std::string>& paths, PlanSink& sink);
+
   EntryMap map_;
   int stream_;
   std::vector<VobFilePlan> plans_;

@@ -98,21 +98,40 @@ TEST_F(VobRemapTest, UnitsSplitAtEveryPositionOfTheirCommandList) {
   }
 }
 
-// A copy longer than the kernel's 16 MiB copy steps gets every run, those just before and after
-// a step's end among them, whether written beside the copy or after it.
-TEST_F(VobRemapTest, ACopyLongerThanItsCopyStepsGetsEveryRun) {
+// A copy longer than the scan's 512 KiB chunks gets every run, a colour word across a chunk's
+// end among them; a failed write or a cancel leaves the target as it was.
+TEST_F(VobRemapTest, ACopyGetsEveryRunAcrossTheScansChunks) {
   const auto file = [](bool remapped) {
     VobBuilder b;
-    for (const std::size_t at : {0, 8190, 8191, 12000, 20000}) {  // blocks: 16 MiB is block 8192
+    for (const std::size_t at : {0, 255, 8190, 8191, 12000}) {  // a chunk is 256 blocks
       while (b.BlockCount() < at) b.VideoPack();
-      const std::size_t picture = at == 8191 ? 2100 : 16;  // its colour word past the step's end
+      // At 255 the colour word straddles two chunks; at 8191 it lies wholly in the next.
+      const std::size_t picture = at == 255 ? kFirstPacketBytes - 17 : at == 8191 ? 2100 : 16;
       b.Unit(0, remapped ? After(picture) : Before(picture));
     }
     return b.Data();
   };
-  ASSERT_TRUE(Remap({Write("in.vob", file(false))}, -1, dir_.File("out.vob")));
+  const std::string in = Write("in.vob", file(false));
+  ASSERT_TRUE(Remap({in}, -1, dir_.File("out.vob")));
   EXPECT_TRUE(ReadFileBytes(dir_.File("out.vob")) == file(true));
   EXPECT_EQ(remap_.Plans()[0].remapped, 5);
+
+  const Bytes old = {1, 2};
+  WriteFileBytes(dir_.File("out.vob"), old);
+  for (const int failAt : {1, 3, 0}) {  // the first chunk's write, the second's, a cancel
+    int writes = 0;
+    SetFileFaultHook([&](FileStep step) { return step == FileStep::kWrite && ++writes == failAt; });
+    ProgressRecorder progress;
+    ScopedProgressHost scope(&progress);
+    progress.CancelAtLookUp(failAt == 0 ? 1000 : 0);
+    EXPECT_FALSE(Remap({in}, -1, dir_.File("out.vob"))) << failAt;
+    SetFileFaultHook(nullptr);
+    if (failAt != 0) {
+      EXPECT_TRUE(Logged("ERROR - Can't write to file [" + dir_.File("out.vob") + "]"));
+    }
+    EXPECT_EQ(ReadFileBytes(dir_.File("out.vob")), old) << failAt;
+  }
+  EXPECT_EQ(ListFolder(dir_.Path()), (std::vector<std::string>{"in.vob", "out.vob"}));
 }
 
 // A unit begun at the end of part 1 whose colour word straddles the two files.
