@@ -389,6 +389,41 @@ TEST_F(FilevobTest, APipeIsScannedToItsEnd) {
   ExpectIdle();
 }
 
+// A sink that lends two buffers in turn gets every byte of the file once, in order, in them,
+// the short last block as read; refusing a chunk stops the scan.
+TEST_F(FilevobTest, ChunksAreHandedOverOnceInOrderInTheBuffersLent) {
+  struct ChunkSink : VobUnitSink {
+    bool UnitComplete(int, ByteView, const std::vector<UnitPiece>&) override { return true; }
+    bool UnitLost(int, int, std::int64_t, const char*) override { return true; }
+    bool StrayPacket(int, std::int64_t) override { return true; }
+    std::uint8_t* ChunkBuffer() override { return buffers[lent++ % 2].data(); }
+    bool ChunkScanned(MutableByteView bytes, std::int64_t offset) override {
+      EXPECT_EQ(offset, static_cast<std::int64_t>(seen.size()));
+      EXPECT_EQ(bytes.data(), buffers[(lent - 1) % 2].data());
+      seen.insert(seen.end(), bytes.begin(), bytes.end());
+      return ++handed != stopAt;
+    }
+    std::array<Bytes, 2> buffers{Bytes(CFileVOB::kChunkSize), Bytes(CFileVOB::kChunkSize)};
+    int lent = 0, handed = 0, stopAt = 0;
+    Bytes seen;
+  };
+  VobBuilder b;
+  b.Unit(0, MakeSubpictureUnit(0x3210, 0xFFF0));
+  while (b.BlockCount() < 600) b.VideoPack();
+  b.Unit(1, MakeSubpictureUnit(0x0123, 0xFFF0));
+  Bytes file = b.Data();
+  file.resize(file.size() - 100);  // the last block cut short within its stuffing
+  for (const int stopAt : {0, 2}) {
+    ChunkSink sink;
+    sink.stopAt = stopAt;
+    vob_.SetUnitSink(&sink);
+    EXPECT_EQ(ScanBytes(file), stopAt == 0 ? 2 : -1) << stopAt;
+    EXPECT_TRUE(stopAt == 0 ? sink.seen == file : sink.seen.size() == 2 * CFileVOB::kChunkSize);
+    ExpectIdle();
+  }
+  vob_.SetUnitSink(nullptr);
+}
+
 TEST_F(FilevobTest, ScanWithoutAnOpenFileFails) {
   EXPECT_EQ(vob_.Scan(false), -1);
   EXPECT_EQ(log_.Lines().back(), "ERROR - Can't read from file []");
