@@ -224,7 +224,12 @@ int main(int argc, char** argv) {
     QPushButton* cancel = w.progress.ProgressCancel;
     Clock::time_point dispatchedAt{};
     QObject::connect(cancel, &QPushButton::clicked, [&] { dispatchedAt = Clock::now(); });
-    for (int trial = 0; trial < 25; ++trial) {
+    // The clicks fall from 10 ms into the scan to three quarters of its median time, so that
+    // each comes while it runs however fast the scan is.
+    constexpr int kTrials = 25;
+    const double clickStepMs =
+        std::max(0.0, (0.75 * Median(windowTimes) * 1000.0 - 10.0) / kTrials);
+    for (int trial = 0; trial < kTrials; ++trial) {
       w.host.reportedAt = {};
       dispatchedAt = {};
       std::atomic<Clock::rep> postedAt{0};
@@ -236,7 +241,8 @@ int main(int argc, char** argv) {
       auto* release = new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
                                       Qt::NoButton, Qt::NoModifier);
       std::thread clicker([&, trial, press, release] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10 + 3 * trial));
+        std::this_thread::sleep_for(
+            std::chrono::duration<double, std::milli>(10.0 + clickStepMs * trial));
         postedAt = Clock::now().time_since_epoch().count();
         QCoreApplication::postEvent(cancel, press);
         QCoreApplication::postEvent(cancel, release);
