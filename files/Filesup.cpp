@@ -375,11 +375,20 @@ bool CFileSUP::Save(const std::string& fileName) {
 bool CFileSUP::WritePatched(AtomicFile& target, const std::string& fileName,
                             const std::vector<FilePatch>& patches) {
   for (const FilePatch& patch : patches) Bytes[patch.at] = patch.after;
+  return WriteApplied(target, fileName, patches);
+}
+
+bool CFileSUP::WriteApplied(AtomicFile& target, const std::string& fileName,
+                            const std::vector<FilePatch>& patches) {
   if (target.Write(Bytes) && target.Commit()) return true;
-  // Backwards, so a byte patched twice gets its first value back.
-  for (auto patch = patches.rbegin(); patch != patches.rend(); ++patch) Bytes[patch->at] = patch->before;
+  PutBack(patches);
   LogMessage(kLogError, "ERROR - Writing to SUP file [%s]", fileName.c_str());
   return false;
+}
+
+void CFileSUP::PutBack(const std::vector<FilePatch>& patches) {
+  for (auto patch = patches.rbegin(); patch != patches.rend(); ++patch)
+    Bytes[patch->at] = patch->before;
 }
 
 bool CFileSUP::SaveEntryRemap(const std::string& fileName, const EntryMap& map) {
@@ -393,7 +402,8 @@ bool CFileSUP::SaveEntryRemap(const std::string& fileName, const EntryMap& map) 
   LogMessage(kLogDetail, "Contrast Data = %s", contrasts.c_str());
 
   // Every subtitle is walked and planned before the target is made: one that cannot be walked
-  // refuses the save with nothing written.
+  // refuses the save with nothing written and the document as it was. Each subtitle's bytes
+  // change as it is planned, while they are in the cache.
   // Room for a few changed bytes per subtitle: memory not yet written costs nothing, and the
   // plan is not copied as it grows.
   std::vector<FilePatch> patches;
@@ -409,6 +419,7 @@ bool CFileSUP::SaveEntryRemap(const std::string& fileName, const EntryMap& map) 
     const UnitWalk walk = PlanEntryRemap(unit, map, unitPatches);
     const std::size_t unitStart = static_cast<std::size_t>(p) + kHeaderSize;
     if (walk.error != WalkError::kNone) {
+      PutBack(patches);
       LogMessage(kLogError, "ERROR - Can't walk the commands of subtitle %d at %08X: %s [%s]",
                  static_cast<int>(i + 1), static_cast<unsigned>(unitStart + walk.errorAt),
                  WalkErrorText(walk.error), fileName.c_str());
@@ -420,15 +431,17 @@ bool CFileSUP::SaveEntryRemap(const std::string& fileName, const EntryMap& map) 
     mappings.Add(FirstWord(unit, kCmdColour, unitPatches), FirstWord(unit, kCmdContrast, unitPatches));
     for (const BytePatch& patch : unitPatches) {
       patches.push_back({static_cast<std::uint32_t>(unitStart + patch.at), patch.before, patch.after});
+      Bytes[unitStart + patch.at] = patch.after;
     }
   }
 
   AtomicFile target(fileName);
   if (!target.Create()) {
+    PutBack(patches);
     LogMessage(kLogError, "ERROR - Can't Create [%s]", fileName.c_str());
     return false;
   }
-  if (!WritePatched(target, fileName, patches)) return false;
+  if (!WriteApplied(target, fileName, patches)) return false;
   LogMessage(kLogInfo, "Data written to SUP file [%s]", fileName.c_str());
   LogMessage(kLogInfo, "%d of %d subtitles changed", changed, PacketCount());
   if (!Packets.empty()) {

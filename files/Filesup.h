@@ -107,9 +107,6 @@ class CFileSUP {
   // File offset of the argument word of the first `code` command of the packet's first
   // control sequence, or -1 when it is missing.
   std::int64_t FindPacketCommand(std::int32_t packet, int code) const;
-  // Reads the first `code` word of the packet into `slots`; false when it is missing.
-  // Applies the patches (file offsets), writes all bytes to the target and commits it. On
-  // failure the bytes are put back and the error logged.
   // One changed byte at a file offset (files stay below 2 GiB): 8 bytes, so that the plan of a
   // save of many subtitles stays small.
   struct FilePatch {
@@ -117,8 +114,16 @@ class CFileSUP {
     std::uint8_t before;
     std::uint8_t after;
   };
+  // Applies the patches (file offsets), then writes as WriteApplied does.
   bool WritePatched(AtomicFile& target, const std::string& fileName,
                     const std::vector<FilePatch>& patches);
+  // Writes all bytes, the patches already in them, to the target and commits it. On failure the
+  // bytes are put back and the error logged.
+  bool WriteApplied(AtomicFile& target, const std::string& fileName,
+                    const std::vector<FilePatch>& patches);
+  // Puts back the bytes the patches changed, the last first, so that a byte patched twice gets
+  // its first value back.
+  void PutBack(const std::vector<FilePatch>& patches);
   // The tab's colour and contrast words.
   std::pair<int, int> TabWords() const;
   // The byte changes of Save: the two words into every subtitle's Cmd3 and Cmd4, found before
