@@ -236,7 +236,7 @@ void AdviseSequentialRead(int fd) { ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENT
 
 void AdviseLargePages(void* memory, std::size_t size) {
 #ifdef MADV_HUGEPAGE
-  constexpr std::uintptr_t kLargePage = std::uintptr_t{1} << 21;
+  constexpr std::uintptr_t kLargePage = kLargePageSize;
   const auto start = reinterpret_cast<std::uintptr_t>(memory);
   const std::uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
   const std::uintptr_t end = (start + size) & ~(kLargePage - 1);

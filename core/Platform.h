@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,27 @@ ssize_t WriteAtOffset(int fd, std::int64_t offset, const void* buffer, std::size
 ssize_t CopyFileBytes(int in, std::int64_t offset, int out, std::size_t size);
 // Tells the system the file will be read from start to end (nothing on Windows).
 void AdviseSequentialRead(int fd);
+// The size of a memory page, and of a large page where the system has them.
+inline constexpr std::size_t kPageSize = 4096;
+inline constexpr std::size_t kLargePageSize = std::size_t{2} << 20;
+
+// `size` bytes of uninitialised memory starting on a multiple of `alignment` (a power of two):
+// the kernel copies faster into whole pages, and large pages need their boundaries. Pages are
+// first touched as they are written.
+class AlignedBytes {
+ public:
+  AlignedBytes(std::size_t size, std::size_t alignment)
+      : memory_(new std::uint8_t[size + alignment - 1]),
+        data_(memory_.get() +
+              (alignment - reinterpret_cast<std::uintptr_t>(memory_.get()) % alignment) %
+                  alignment) {}
+  std::uint8_t* data() const { return data_; }
+
+ private:
+  std::unique_ptr<std::uint8_t[]> memory_;
+  std::uint8_t* data_;
+};
+
 // Asks for large pages behind the whole 2 MiB pieces of [memory, memory + size), not yet touched:
 // a buffer of many megabytes then costs a few page faults instead of one per 4 KiB, and is
 // given back as quickly. Only advice (nothing on Windows).

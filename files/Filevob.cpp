@@ -40,7 +40,6 @@
 
 namespace {
 
-constexpr std::size_t kPageSize = 4096;
 constexpr std::size_t kSubstreamFromDataStart = 1;  // the substream id precedes the data
 constexpr int kPesHeaderBytes = 24;                 // DataStart = header data length + 24
 constexpr int kSubstreamAndFlags = 4;  // PES flags (2), header data length (1), substream id (1)
@@ -58,10 +57,9 @@ std::int64_t ReadPts(const std::uint8_t* p) {
 
 }  // namespace
 
-CFileVOB::CFileVOB() : chunk_(new std::uint8_t[kChunkSize + kPageSize]()) {
-  const auto address = reinterpret_cast<std::uintptr_t>(chunk_.get());
-  ownChunk_ = chunk_.get() + (kPageSize - address % kPageSize) % kPageSize;
-  chunkStart_ = ownChunk_;
+CFileVOB::CFileVOB() : chunk_(kChunkSize, kPageSize) {
+  std::fill_n(chunk_.data(), kChunkSize, std::uint8_t{0});
+  chunkStart_ = chunk_.data();
   block_ = chunkStart_;
   ClearMapping();
 }
@@ -101,7 +99,7 @@ bool CFileVOB::Open(const std::string& path) {
 }
 
 void CFileVOB::ResetChunk() {
-  chunkStart_ = ownChunk_;
+  chunkStart_ = chunk_.data();
   block_ = chunkStart_;
   chunkHeld_ = 0;
   chunkPos_ = 0;
@@ -182,7 +180,7 @@ CFileVOB::BlockRead CFileVOB::ReadBlock() {
     chunkHeld_ = 0;
     chunkPos_ = 0;
     std::uint8_t* lent = part_ == 0 && sink_ != nullptr ? sink_->ChunkBuffer() : nullptr;
-    chunkStart_ = lent != nullptr ? lent : ownChunk_;
+    chunkStart_ = lent != nullptr ? lent : chunk_.data();
     chunk = chunkStart_;
     blockLines_ = LogWanted(kLogDetail);
     while (chunkHeld_ < kChunkSize) {

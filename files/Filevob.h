@@ -13,6 +13,7 @@
 #include "core/Core.h"
 #include "core/FileIO.h"
 #include "core/Log.h"
+#include "core/Platform.h"
 #include "files/Tabs.h"
 
 constexpr std::size_t kVobBlockSize = 2048;
@@ -243,10 +244,9 @@ class CFileVOB {
   // The file is read strictly in sequence, in chunks of 256 blocks; the current block is a
   // 2048-byte window into the chunk. One system call per 2048 bytes would cost more than the
   // whole scan, and nothing is copied or allocated per block. The chunk starts on a page
-  // boundary (`chunk_` holds one page more): the kernel copies into it faster.
-  std::unique_ptr<std::uint8_t[]> chunk_;
-  std::uint8_t* ownChunk_ = nullptr;    // the page-aligned start of chunk_
-  std::uint8_t* chunkStart_ = nullptr;  // the chunk being scanned: ownChunk_, or the sink's
+  // boundary: the kernel copies into it faster.
+  AlignedBytes chunk_;
+  std::uint8_t* chunkStart_ = nullptr;  // the chunk being scanned: chunk_'s, or the sink's
   bool blockLines_ = false;    // the block lines are wanted: the log level, read once per chunk
   std::size_t chunkHeld_ = 0;  // bytes of the chunk that came from the file
   std::size_t chunkPos_ = 0;   // where the next block starts

@@ -115,25 +115,18 @@ void SetTimes(VobExtraction& result, const std::vector<std::optional<std::int64_
 }  // namespace
 
 ByteView UnitStore::Keep(ByteView bytes) {
-  constexpr std::size_t kLargePage = std::size_t{2} << 20;
-  constexpr std::size_t kBlockSize = 2 * kLargePage;
+  constexpr std::size_t kBlockSize = 2 * kLargePageSize;
   for (; current_ < blocks_.size(); ++current_) {
     Block& block = blocks_[current_];
     if (block.size - block.used >= bytes.size()) break;
   }
   if (current_ == blocks_.size()) {
-    // Uninitialised memory, a large page longer than needed, so that the block can start on a
-    // large-page boundary: its pages are first touched as units are copied in.
-    Block block;
-    block.size = std::max(kBlockSize, bytes.size());
-    block.memory.reset(new std::uint8_t[block.size + kLargePage]);
-    const auto address = reinterpret_cast<std::uintptr_t>(block.memory.get());
-    block.begin = block.memory.get() + ((kLargePage - address % kLargePage) % kLargePage);
-    AdviseLargePages(block.begin, block.size);
-    blocks_.push_back(std::move(block));
+    const std::size_t size = std::max(kBlockSize, bytes.size());
+    blocks_.push_back({AlignedBytes(size, kLargePageSize), size, 0});
+    AdviseLargePages(blocks_.back().memory.data(), size);
   }
   Block& block = blocks_[current_];
-  std::uint8_t* at = block.begin + block.used;
+  std::uint8_t* at = block.memory.data() + block.used;
   std::copy(bytes.begin(), bytes.end(), at);
   block.used += bytes.size();
   return ByteView(at, bytes.size());

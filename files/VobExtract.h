@@ -5,12 +5,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/Core.h"
+#include "core/Platform.h"
 #include "files/Filevob.h"
 #include "files/VobSub.h"
 
@@ -33,8 +33,7 @@ class UnitStore {
 
  private:
   struct Block {
-    std::unique_ptr<std::uint8_t[]> memory;
-    std::uint8_t* begin = nullptr;  // the first large-page boundary in memory
+    AlignedBytes memory;  // on a large-page boundary
     std::size_t size = 0;
     std::size_t used = 0;
   };

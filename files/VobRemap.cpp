@@ -48,10 +48,7 @@ class ChunkWriter {
  public:
   explicit ChunkWriter(AtomicFile& target)
       : target_(target),
-        memory_(new std::uint8_t[kSlots * CFileVOB::kChunkSize + kPageSize]),
-        ring_(memory_.get() +
-              (kPageSize - reinterpret_cast<std::uintptr_t>(memory_.get()) % kPageSize) %
-                  kPageSize),
+        ring_(kSlots * CFileVOB::kChunkSize, kPageSize),
         thread_([this] { Run(); }) {}
   ~ChunkWriter() { Stop(); }
   ChunkWriter(const ChunkWriter&) = delete;
@@ -87,9 +84,10 @@ class ChunkWriter {
 
  private:
   static constexpr std::size_t kSlots = 4;
-  static constexpr std::size_t kPageSize = 4096;  // the kernel copies faster into whole pages
 
-  std::uint8_t* Slot(std::size_t n) const { return ring_ + n % kSlots * CFileVOB::kChunkSize; }
+  std::uint8_t* Slot(std::size_t n) const {
+    return ring_.data() + n % kSlots * CFileVOB::kChunkSize;
+  }
 
   void Run() {
     std::unique_lock<std::mutex> lock(mutex_);
@@ -119,8 +117,7 @@ class ChunkWriter {
   }
 
   AtomicFile& target_;
-  std::unique_ptr<std::uint8_t[]> memory_;
-  std::uint8_t* ring_;  // kSlots buffers of a chunk each
+  AlignedBytes ring_;  // kSlots buffers of a chunk each
   std::mutex mutex_;
   std::condition_variable changed_;
   std::array<std::size_t, kSlots> sizes_{};
