@@ -16,8 +16,9 @@
 #include <thread>
 
 #include "core/FileIO.h"
-#include "tests/support/TempDir.h"
+#include "core/Platform.h"
 #include "tests/support/PosixOnly.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -75,6 +76,19 @@ TEST_F(FileIOTest, ReadsAFileInPiecesShownAsTheyArrive) {
   EXPECT_EQ(seen, (std::vector<std::size_t>{kReadPieceSize, 2 * kReadPieceSize, file.size(),
                                             kReadPieceSize}));
   EXPECT_TRUE(bytes.empty());
+}
+
+// Read buffers start on a page, stores of units on a large page, for any size asked for, and
+// every byte asked for is theirs.
+TEST(AlignedBytesTest, StartOnTheirBoundaryAndHoldEveryByte) {
+  for (const std::size_t alignment : {kPageSize, kLargePageSize}) {
+    for (const std::size_t size : {std::size_t{1}, 3 * kLargePageSize + 5}) {
+      AlignedBytes bytes(size, alignment);
+      EXPECT_EQ(reinterpret_cast<std::uintptr_t>(bytes.data()) % alignment, 0u) << alignment;
+      std::fill_n(bytes.data(), size, std::uint8_t{7});
+      EXPECT_EQ(bytes.data()[size - 1], 7);
+    }
+  }
 }
 
 TEST_F(FileIOTest, SaveReplacesTheTargetAndLeavesNoTemporaryFile) {
