@@ -216,6 +216,19 @@ bool LoadDocumentBytes(const std::string& fileName, std::vector<std::uint8_t>& b
   return false;
 }
 
+bool OpenDocumentFile(const std::string& fileName, FileDescriptor& fd, std::uint64_t& size,
+                      std::uint64_t maxSize) {
+  fd = FileDescriptor(OpenForReading(fileName));
+  struct stat info {};
+  if (fd.valid() && ::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
+      static_cast<std::uint64_t>(info.st_size) <= maxSize) {
+    size = static_cast<std::uint64_t>(info.st_size);
+    return true;
+  }
+  fd = FileDescriptor();
+  return false;
+}
+
 void ReleaseBytes(std::vector<std::uint8_t>& bytes) {
   bytes.clear();
   bytes.shrink_to_fit();
@@ -240,6 +253,7 @@ void AtomicFile::Discard() {
   createdTarget_ = false;
   method_ = Method::kNone;
   written_ = 0;
+  writeBackFrom_ = 0;
 }
 
 // An empty temporary file beside the target.
@@ -366,9 +380,12 @@ bool AtomicFile::CopyFrom(int fd, std::int64_t offset, std::uint64_t length) {
 // flush at Commit waits for little more than the last piece.
 void AtomicFile::Wrote(std::uint64_t size) {
   if (method_ != Method::kReplace) touched_ = true;
-  const std::uint64_t from = written_.fetch_add(size);
-  if (durability_ == Durability::kFlush && method_ != Method::kDirect) {
-    StartWriteBack(fd_, static_cast<std::int64_t>(from), size);
+  const std::uint64_t written = written_.fetch_add(size) + size;
+  // Writeback started in steps of several megabytes: in small ones the disk gets small requests.
+  if (durability_ == Durability::kFlush && method_ != Method::kDirect &&
+      written - writeBackFrom_ >= kWriteBackStep) {
+    StartWriteBack(fd_, static_cast<std::int64_t>(writeBackFrom_), written - writeBackFrom_);
+    writeBackFrom_ = written;
   }
 }
 
@@ -418,6 +435,7 @@ bool AtomicFile::RewriteFromTemporary() {
   method_ = Method::kInPlace;
   const std::uint64_t size = written_;
   written_ = 0;
+  writeBackFrom_ = 0;
   if (!CopyFrom(from.get(), 0, size) || !Commit()) return false;
   ForgetTemporary(tempSlot_);
   RemoveFile(temp_);

@@ -60,6 +60,17 @@ ReadResult ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& byt
 // error) or "ERROR - File too large (limit N bytes) [FILE]" (larger than `maxSize`).
 bool LoadDocumentBytes(const std::string& fileName, std::vector<std::uint8_t>& bytes,
                        std::uint64_t maxSize, const BytesArrived& arrived = {});
+// How a loaded document holds its file. kCopy reads it into memory, safe from whatever other
+// programs do to the file later: for documents kept open (the window). kFile keeps a regular
+// file open and reads it again, piece by piece, whenever its bytes are needed, which costs no
+// memory for them: for a load, a save and the end of the program (the command line), while
+// nobody changes the file. A file cut short meanwhile fails the read that meets its new end.
+enum class Holding { kCopy, kFile };
+// The load of a document held by its file: true with the file open in `fd` and its size in
+// `size` when it is a regular file of 1 to `maxSize` bytes; otherwise false, and the caller
+// loads a copy (LoadDocumentBytes), which reports what is wrong with the file.
+bool OpenDocumentFile(const std::string& fileName, FileDescriptor& fd, std::uint64_t& size,
+                      std::uint64_t maxSize);
 // Empties `bytes` and gives their memory back: a refused or replaced document holds nothing.
 void ReleaseBytes(std::vector<std::uint8_t>& bytes);
 
@@ -135,6 +146,9 @@ class AtomicFile {
   // Atomic: a copy may run on one thread (CopyFrom) while another patches what is already
   // copied (WriteAt).
   std::atomic<std::uint64_t> written_{0};
+  // Where the next writeback starts; only the thread that writes in order touches it.
+  static constexpr std::uint64_t kWriteBackStep = std::uint64_t{8} << 20;
+  std::uint64_t writeBackFrom_ = 0;
   Durability durability_;
   bool createdTarget_ = false;  // the target did not exist and is written directly
   std::atomic<bool> touched_{false};
