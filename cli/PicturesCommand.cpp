@@ -105,7 +105,7 @@ int RunSupPictures(const Args& args) {
   if (!ChosenScreenPalette(line, palette)) return kExitFailed;
   SupTabValues tab;
   CFileSUP sup(tab);
-  if (sup.Load(file) < 0) return kExitFailed;
+  if (sup.Load(file, Holding::kFile) < 0) return kExitFailed;
   LogMessage(kLogInfo, "SUP file loaded - [%s]", file.c_str());
   if (!MakeOutputFolder(folder)) return kExitFailed;
   for (int i = 0; i < sup.PacketCount(); ++i) {

@@ -73,7 +73,7 @@ int Show(const Args& args) {
 
   SupTabValues tab;
   CFileSUP sup(tab);
-  const int count = sup.Load(file);
+  const int count = sup.Load(file, Holding::kFile);
   if (count < 0) return kExitFailed;
   LogMessage(kLogInfo, "SUP file loaded - [%s]", file.c_str());
   if (json) {
@@ -146,7 +146,7 @@ int Remap(const Args& args) {
   CFileSUP sup(tab);
   if (byEntry) {
     const EntryMap map = EntryMapOptions(line);
-    if (sup.Load(file) < 0) return kExitFailed;
+    if (sup.Load(file, Holding::kFile) < 0) return kExitFailed;
     return SaveRemap(sup, file, out, dryRun,
                      [&](const std::string& path) { return sup.SaveEntryRemap(path, map); });
   }
@@ -160,7 +160,7 @@ int Remap(const Args& args) {
     tab.map[s] = colours[s];
     tab.intensity[s] = intensities[s];
   }
-  if (sup.Load(file) < 0) return kExitFailed;
+  if (sup.Load(file, Holding::kFile) < 0) return kExitFailed;
   return SaveRemap(sup, file, out, dryRun, [&](const std::string& path) { return sup.Save(path); });
 }
 

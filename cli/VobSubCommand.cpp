@@ -78,7 +78,7 @@ int SupToVobSub(const Args& args) {
   track.height = size.height;
   SupTabValues tab;
   CFileSUP sup(tab);
-  if (sup.Load(file) < 0) return kExitFailed;
+  if (sup.Load(file, Holding::kFile) < 0) return kExitFailed;
   std::vector<VobSubUnit> units;
   for (int i = 0; i < sup.PacketCount(); ++i) {
     const ByteView unit = sup.SubtitleUnit(i);

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The SUP document: one SUP subtitle file held whole in memory, remapped in place.
+// The SUP document: one SUP subtitle file, copied into memory or read from it as needed.
 #include "files/Filesup.h"
 
+#include <algorithm>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <string>
@@ -9,11 +11,17 @@
 
 #include "core/FileIO.h"
 #include "core/Log.h"
+#include "core/Platform.h"
 
 namespace {
 
 constexpr std::size_t kUnitSizeField = 10;     // file offset of the unit size in a packet
 constexpr std::size_t kMarkerFileOffset = 16;  // the first unit's marker bytes in the file
+// A save copies the bytes through a buffer of this size, which stays in the processor's cache,
+// and puts the changed bytes in there.
+constexpr std::size_t kSaveBuffer = std::size_t{256} << 10;
+// A document held by its file reads it in windows of this size (more than any packet).
+constexpr std::size_t kWindow = std::size_t{512} << 10;
 
 // True when the unit has colour or contrast commands besides the first Cmd3 and Cmd4 of its
 // first control sequence: later ones, or a change command. A unit that cannot be walked counts
@@ -107,21 +115,23 @@ class CFileSUP::PacketLister {
   PacketLister(std::vector<std::int32_t>& packets, std::vector<SlotPlaces>& places)
       : packets_(packets), places_(places) {}
 
-  // Walks on through bytes[0, held). `last`: no more bytes come, so a packet that does not fit
-  // is a truncated last one; otherwise the walk waits for more.
-  void Walk(const std::vector<std::uint8_t>& data, std::size_t held, bool last) {
+  // Walks on through the file's bytes [base, base + window size), which start where the last walk
+  // stopped or before. `last`: no more bytes come, so a packet that does not fit is a truncated
+  // last one; otherwise the walk waits for more.
+  void Walk(ByteView window, std::int64_t base, bool last) {
     if (truncated_) return;
-    const ByteView bytes(data.data(), held);
-    if (!markerKnown_) {
-      if (held < kMarkerFileOffset + kMarkerLength && !last) return;
-      marker_ =
-          held >= kMarkerFileOffset + kMarkerLength && IsMarkerUnit(bytes.subspan(kHeaderSize));
+    // Offsets are the file's; `at` finds them in the window.
+    const auto at = [base](std::int64_t offset) { return static_cast<std::size_t>(offset - base); };
+    if (!markerKnown_) {  // the first window starts at the file's start
+      if (window.size() < kMarkerFileOffset + kMarkerLength && !last) return;
+      marker_ = window.size() >= kMarkerFileOffset + kMarkerLength &&
+                IsMarkerUnit(window.subspan(kHeaderSize));
       markerKnown_ = true;
     }
-    const auto end = static_cast<std::int64_t>(held);
+    const std::int64_t end = base + static_cast<std::int64_t>(window.size());
     while (p_ < end) {
       // A truncated last packet stays in the bytes, so a save writes it back as it was.
-      const auto unitSize = ReadBigEndian(bytes, static_cast<std::size_t>(p_) + kUnitSizeField, 2);
+      const auto unitSize = ReadBigEndian(window, at(p_) + kUnitSizeField, 2);
       const std::int64_t next =
           unitSize ? p_ + static_cast<std::int64_t>(kHeaderSize) + *unitSize : 0;
       if (!unitSize || next > end) {
@@ -130,12 +140,12 @@ class CFileSUP::PacketLister {
       }
       if (p_ != 0 || !marker_) {
         packets_.push_back(static_cast<std::int32_t>(p_));
-        const ByteView unit = bytes.subspan(static_cast<std::size_t>(p_) + kHeaderSize, *unitSize);
+        const ByteView unit = window.subspan(at(p_) + kHeaderSize, *unitSize);
         // One walk gives the mapping and what a save by slot needs; only argument words ever
         // change, so its findings hold for the document's life.
         const SlotWords found = WalkSlotWords(unit, words_);
-        const auto word = [&](std::optional<std::size_t> at) {
-          return at ? static_cast<int>(ReadBigEndianUnchecked(unit.data() + *at, 2)) : -1;
+        const auto word = [&](std::optional<std::size_t> offset) {
+          return offset ? static_cast<int>(ReadBigEndianUnchecked(unit.data() + *offset, 2)) : -1;
         };
         mappings_.Add(word(found.colour), word(found.contrast));
         places_.push_back({found.colour ? static_cast<std::int32_t>(*found.colour) : -1,
@@ -160,44 +170,135 @@ class CFileSUP::PacketLister {
   std::int64_t p_ = 0;  // 64 bits: the last step may pass the largest 32-bit offset
 };
 
-int CFileSUP::Load(const std::string& fileName) {
+int CFileSUP::Load(const std::string& fileName, Holding holding) {
   ReleaseBytes(Bytes);
+  file_ = FileDescriptor();
+  pending_.clear();
+  windowSize_ = 0;
   Size = 0;
   Packets.clear();
   places_.clear();
   ColourFound = IntensityFound = false;
   mappings_.clear();
-  PacketLister lister(Packets, places_);
-  const auto arrived = [&](const std::vector<std::uint8_t>& data, std::size_t held) {
-    lister.Walk(data, held, false);
-  };
-  if (!LoadDocumentBytes(fileName, Bytes, kMaxFileSize, arrived)) {
+  const auto fail = [this] {
+    Size = 0;
+    ReleaseBytes(Bytes);
+    file_ = FileDescriptor();
     Packets.clear();
     places_.clear();
     return -1;
-  }
-  Size = static_cast<std::int32_t>(Bytes.size());
+  };
+  PacketLister lister(Packets, places_);
+  const auto arrived = [&](const std::vector<std::uint8_t>& data, std::size_t held) {
+    lister.Walk(ByteView(data.data(), held), 0, false);
+  };
+  std::uint64_t fileSize = 0;
+  const bool byFile =
+      holding == Holding::kFile && OpenDocumentFile(fileName, file_, fileSize, kMaxFileSize);
+  if (!byFile && !LoadDocumentBytes(fileName, Bytes, kMaxFileSize, arrived)) return fail();
+  Size = static_cast<std::int32_t>(byFile ? fileSize : Bytes.size());
 
   if (!IsSupData()) {
     LogMessage(kLogError, "ERROR - Not a SUP file [%s]", fileName.c_str());
-    Size = 0;
-    ReleaseBytes(Bytes);
-    Packets.clear();
-    places_.clear();
-    return -1;
+    return fail();
   }
   if (!HasMarker()) {
     LogMessage(kLogWarning, "WARNING - Not a QUENLIX SUP file [%s]", fileName.c_str());
   }
-  lister.Walk(Bytes, Bytes.size(), true);
+  if (!byFile) {
+    lister.Walk(ByteView(Bytes), 0, true);
+  } else if (!WalkFile(lister)) {
+    LogMessage(kLogError, "ERROR - Can't read [%s]", fileName.c_str());
+    return fail();
+  }
   return ListPackets(fileName, lister);
 }
 
-bool CFileSUP::IsSupData() const { return Size > 2 && Bytes[0] == 'S' && Bytes[1] == 'P'; }
+bool CFileSUP::WalkFile(PacketLister& lister) const {
+  const auto size = static_cast<std::size_t>(Size);
+  window_.resize(std::max(window_.size(), kWindow));
+  std::size_t start = 0;  // the file offset of the window's first byte
+  std::size_t held = 0;
+  while (true) {
+    const std::size_t piece = std::min(kWindow - held, size - start - held);
+    if (piece == 0 || !ReadAt(file_.get(), static_cast<std::int64_t>(start + held),
+                              window_.data() + held, piece)) {
+      return false;
+    }
+    held += piece;
+    const bool last = start + held == size;
+    lister.Walk(ByteView(window_.data(), held), static_cast<std::int64_t>(start), last);
+    if (last) break;
+    // The packet the walk stopped in moves to the window's start; the next piece follows it.
+    const std::size_t keep = static_cast<std::size_t>(lister.Stop()) - start;
+    std::memmove(window_.data(), window_.data() + keep, held - keep);
+    start += keep;
+    held -= keep;
+  }
+  windowStart_ = start;
+  windowSize_ = held;
+  return true;
+}
+
+ByteView CFileSUP::Range(std::size_t offset, std::size_t size) const {
+  if (!file_.valid()) {
+    const ByteView bytes(Bytes);
+    return offset < bytes.size() ? bytes.subspan(offset, std::min(size, bytes.size() - offset))
+                                 : ByteView{};
+  }
+  const auto held = static_cast<std::size_t>(Size);
+  if (offset >= held) return {};
+  size = std::min(size, held - offset);
+  if (offset < windowStart_ || offset + size > windowStart_ + windowSize_) {
+    // Read on from here: callers go through the file forwards.
+    window_.resize(std::max(window_.size(), std::max(size, kWindow)));
+    windowStart_ = offset;
+    windowSize_ = std::min(window_.size(), held - offset);
+    if (!ReadAt(file_.get(), static_cast<std::int64_t>(offset), window_.data(), windowSize_)) {
+      windowSize_ = 0;
+      return {};
+    }
+    // The last save, in order of offset.
+    auto patch = std::lower_bound(pending_.begin(), pending_.end(), offset,
+                                  [](const FilePatch& p, std::size_t at) { return p.at < at; });
+    for (; patch != pending_.end() && patch->at < offset + windowSize_; ++patch)
+      window_[patch->at - offset] = patch->after;
+  }
+  return ByteView(window_.data() + (offset - windowStart_), size);
+}
+
+bool CFileSUP::TakeCopy() const {
+  if (file_.valid()) {
+    Bytes.resize(static_cast<std::size_t>(Size));
+    const bool read = ReadAt(file_.get(), 0, Bytes.data(), Bytes.size());
+    file_ = FileDescriptor();
+    window_ = {};
+    windowSize_ = 0;
+    if (!read) {
+      ReleaseBytes(Bytes);
+      pending_.clear();
+      return false;
+    }
+  }
+  for (const FilePatch& patch : pending_) Bytes[patch.at] = patch.after;
+  pending_.clear();
+  pending_.shrink_to_fit();
+  return true;
+}
+
+const std::vector<std::uint8_t>& CFileSUP::Data() const {
+  TakeCopy();
+  return Bytes;
+}
+
+bool CFileSUP::IsSupData() const {
+  const ByteView head = Range(0, 2);
+  return Size > 2 && head.size() == 2 && head[0] == 'S' && head[1] == 'P';
+}
 
 bool CFileSUP::HasMarker() const {
   if (Size < static_cast<std::int32_t>(kMarkerFileOffset + kMarkerLength)) return false;
-  return IsMarkerUnit(ByteView(Bytes).subspan(kHeaderSize));
+  return IsMarkerUnit(Range(kHeaderSize, kMarkerFileOffset + kMarkerLength - kHeaderSize));
 }
 
 int CFileSUP::ListPackets(const std::string& fileName, PacketLister& lister) {
@@ -224,11 +325,12 @@ int CFileSUP::ListPackets(const std::string& fileName, PacketLister& lister) {
 }
 
 ByteView CFileSUP::UnitOf(std::int32_t packet) const {
-  const ByteView bytes(Bytes);
-  const std::size_t start = static_cast<std::size_t>(packet) + kHeaderSize;
-  const auto unitSize = ReadBigEndian(bytes, start, 2);
-  if (!unitSize || bytes.size() - start < *unitSize) return {};
-  return bytes.subspan(start, *unitSize);
+  // Read with its header, so that the packet's time (SubtitleTime) is in the same window.
+  const auto offset = static_cast<std::size_t>(packet);
+  const auto unitSize = ReadBigEndian(Range(offset, kHeaderSize + 2), kHeaderSize, 2);
+  if (!unitSize) return {};
+  const ByteView bytes = Range(offset, kHeaderSize + *unitSize);
+  return bytes.size() == kHeaderSize + *unitSize ? bytes.subspan(kHeaderSize) : ByteView{};
 }
 
 ByteView CFileSUP::SubtitleUnit(int index) const {
@@ -238,10 +340,10 @@ ByteView CFileSUP::SubtitleUnit(int index) const {
 
 std::uint32_t CFileSUP::SubtitleTime(int index) const {
   if (index < 0 || index >= PacketCount()) return 0;
-  // Every listed packet holds its whole header.
-  const std::uint8_t* header = Bytes.data() + Packets[static_cast<std::size_t>(index)];
+  const ByteView header =
+      Range(static_cast<std::size_t>(Packets[static_cast<std::size_t>(index)]), 6);
   std::uint32_t time = 0;
-  for (int i = 5; i >= 2; --i) time = time << 8 | header[i];
+  for (std::size_t i = header.size(); i > 2; --i) time = time << 8 | header[i - 1];
   return time;
 }
 
@@ -260,9 +362,10 @@ bool CFileSUP::ReadFileWord(std::int32_t packet, int code, const char* format,
     LogMessage(kLogWarning, "WARNING - Can't find Cmd%d in first subtitle!!!", code);
     return false;
   }
-  const int word = static_cast<int>(*ReadBigEndian(Bytes, static_cast<std::size_t>(at), 2));
-  LogMessage(kLogInfo, format, word);
-  for (int s = 0; s < kSlotCount; ++s) slots[s] = SlotValue(s, word);
+  const auto word = ReadBigEndian(Range(static_cast<std::size_t>(at), 2), 0, 2);
+  if (!word) return false;  // the file was cut short
+  LogMessage(kLogInfo, format, static_cast<int>(*word));
+  for (int s = 0; s < kSlotCount; ++s) slots[s] = SlotValue(s, static_cast<int>(*word));
   return true;
 }
 
@@ -306,10 +409,13 @@ bool CFileSUP::PlanSlotSave(std::vector<FilePatch>& patches, int& later) const {
     const std::size_t intensityAt = unitStart + static_cast<std::size_t>(found.contrast);
     LogMessage(kLogDebug, "%4d - %08X 04[%04X]", static_cast<int>(i),
                static_cast<unsigned>(intensityAt), intensityWord);
-    for (const auto& [pos, word] : {std::pair{colourAt, colourWord}, std::pair{intensityAt, intensityWord}}) {
+    // The plan stays in order of offset, whichever command comes first.
+    auto words = std::array{std::pair{colourAt, colourWord}, std::pair{intensityAt, intensityWord}};
+    if (intensityAt < colourAt) std::swap(words[0], words[1]);
+    for (const auto& [pos, word] : words) {
       const auto at = static_cast<std::uint32_t>(pos);
-      patches.push_back({at, Bytes[pos], static_cast<std::uint8_t>(word >> 8)});
-      patches.push_back({at + 1, Bytes[pos + 1], static_cast<std::uint8_t>(word & 0xFF)});
+      patches.push_back({at, static_cast<std::uint8_t>(word >> 8)});
+      patches.push_back({at + 1, static_cast<std::uint8_t>(word & 0xFF)});
     }
     later += found.later ? 1 : 0;
   }
@@ -325,7 +431,8 @@ std::optional<std::vector<std::vector<std::uint8_t>>> CFileSUP::SlotMappedUnits(
   std::size_t next = 0;  // the plan runs through the packets in order
   for (int i = 0; i < PacketCount(); ++i) {
     const ByteView unit = SubtitleUnit(i);
-    const std::size_t start = static_cast<std::size_t>(unit.data() - Bytes.data());
+    const std::size_t start =
+        static_cast<std::size_t>(Packets[static_cast<std::size_t>(i)]) + kHeaderSize;
     std::vector<std::uint8_t> bytes(unit.begin(), unit.end());
     for (; next < patches.size() && patches[next].at < start + unit.size(); ++next) {
       if (patches[next].at >= start) bytes[patches[next].at - start] = patches[next].after;
@@ -336,6 +443,10 @@ std::optional<std::vector<std::vector<std::uint8_t>>> CFileSUP::SlotMappedUnits(
 }
 
 bool CFileSUP::Save(const std::string& fileName) {
+  if (!Settle()) {
+    LogMessage(kLogError, "ERROR - Writing to SUP file [%s]", fileName.c_str());
+    return false;
+  }
   const auto [colourWord, intensityWord] = TabWords();
   LogMessage(kLogDetail, "Colour Data = %4X", colourWord);
   LogMessage(kLogDetail, "Intensity Data = %4X", intensityWord);
@@ -359,7 +470,8 @@ bool CFileSUP::Save(const std::string& fileName) {
                "WARNING - %d subtitles have later colour or contrast commands, left unchanged [%s]",
                laterCommands, fileName.c_str());
   }
-  if (!WritePatched(target, fileName, patches)) return false;
+  if (!WriteSaved(target, fileName, patches)) return false;
+  KeepSaved(std::move(patches));
   LogMessage(kLogInfo, "Data written to SUP file [%s]", fileName.c_str());
 
   if (!Packets.empty()) {
@@ -372,23 +484,37 @@ bool CFileSUP::Save(const std::string& fileName) {
   return true;
 }
 
-bool CFileSUP::WritePatched(AtomicFile& target, const std::string& fileName,
-                            const std::vector<FilePatch>& patches) {
-  for (const FilePatch& patch : patches) Bytes[patch.at] = patch.after;
-  return WriteApplied(target, fileName, patches);
-}
-
-bool CFileSUP::WriteApplied(AtomicFile& target, const std::string& fileName,
-                            const std::vector<FilePatch>& patches) {
-  if (target.Write(Bytes) && target.Commit()) return true;
-  PutBack(patches);
+bool CFileSUP::WriteSaved(AtomicFile& target, const std::string& fileName,
+                          const std::vector<FilePatch>& patches) const {
+  const auto total = static_cast<std::size_t>(Size);
+  AlignedBytes buffer(std::min(kSaveBuffer, std::max<std::size_t>(total, 1)), kPageSize);
+  bool written = total == 0 ? target.Write({}) : true;
+  std::size_t next = 0;
+  for (std::size_t at = 0; written && at < total; at += kSaveBuffer) {
+    const std::size_t size = std::min(kSaveBuffer, total - at);
+    if (file_.valid()) {
+      written = ReadAt(file_.get(), static_cast<std::int64_t>(at), buffer.data(), size);
+    } else {
+      std::memcpy(buffer.data(), Bytes.data() + at, size);
+    }
+    for (; written && next < patches.size() && patches[next].at < at + size; ++next) {
+      written = patches[next].at >= at;  // a plan out of order is refused, never written wrong
+      if (written) buffer.data()[patches[next].at - at] = patches[next].after;
+    }
+    written = written && target.Write(ByteView(buffer.data(), size));
+  }
+  if (written && next == patches.size() && target.Commit()) return true;
   LogMessage(kLogError, "ERROR - Writing to SUP file [%s]", fileName.c_str());
   return false;
 }
 
-void CFileSUP::PutBack(const std::vector<FilePatch>& patches) {
-  for (auto patch = patches.rbegin(); patch != patches.rend(); ++patch)
-    Bytes[patch->at] = patch->before;
+void CFileSUP::KeepSaved(std::vector<FilePatch> patches) {
+  if (file_.valid()) {
+    pending_ = std::move(patches);
+    windowSize_ = 0;  // read before the save
+    return;
+  }
+  for (const FilePatch& patch : patches) Bytes[patch.at] = patch.after;
 }
 
 bool CFileSUP::SaveEntryRemap(const std::string& fileName, const EntryMap& map) {
@@ -402,10 +528,13 @@ bool CFileSUP::SaveEntryRemap(const std::string& fileName, const EntryMap& map) 
   LogMessage(kLogDetail, "Contrast Data = %s", contrasts.c_str());
 
   // Every subtitle is walked and planned before the target is made: one that cannot be walked
-  // refuses the save with nothing written and the document as it was. Each subtitle's bytes
-  // change as it is planned, while they are in the cache.
+  // refuses the save with nothing written and the document as it was.
   // Room for a few changed bytes per subtitle: memory not yet written costs nothing, and the
   // plan is not copied as it grows.
+  if (!Settle()) {
+    LogMessage(kLogError, "ERROR - Writing to SUP file [%s]", fileName.c_str());
+    return false;
+  }
   std::vector<FilePatch> patches;
   patches.reserve(16 * Packets.size());
   std::vector<BytePatch> unitPatches;
@@ -419,7 +548,6 @@ bool CFileSUP::SaveEntryRemap(const std::string& fileName, const EntryMap& map) 
     const UnitWalk walk = PlanEntryRemap(unit, map, unitPatches);
     const std::size_t unitStart = static_cast<std::size_t>(p) + kHeaderSize;
     if (walk.error != WalkError::kNone) {
-      PutBack(patches);
       LogMessage(kLogError, "ERROR - Can't walk the commands of subtitle %d at %08X: %s [%s]",
                  static_cast<int>(i + 1), static_cast<unsigned>(unitStart + walk.errorAt),
                  WalkErrorText(walk.error), fileName.c_str());
@@ -429,19 +557,21 @@ bool CFileSUP::SaveEntryRemap(const std::string& fileName, const EntryMap& map) 
                static_cast<unsigned>(p), walk.sequences, unitPatches.size());
     changed += unitPatches.empty() ? 0 : 1;
     mappings.Add(FirstWord(unit, kCmdColour, unitPatches), FirstWord(unit, kCmdContrast, unitPatches));
+    // In order of offset; a byte planned twice keeps its order, so the later one is written.
+    std::stable_sort(unitPatches.begin(), unitPatches.end(),
+                     [](const BytePatch& a, const BytePatch& b) { return a.at < b.at; });
     for (const BytePatch& patch : unitPatches) {
-      patches.push_back({static_cast<std::uint32_t>(unitStart + patch.at), patch.before, patch.after});
-      Bytes[unitStart + patch.at] = patch.after;
+      patches.push_back({static_cast<std::uint32_t>(unitStart + patch.at), patch.after});
     }
   }
 
   AtomicFile target(fileName);
   if (!target.Create()) {
-    PutBack(patches);
     LogMessage(kLogError, "ERROR - Can't Create [%s]", fileName.c_str());
     return false;
   }
-  if (!WriteApplied(target, fileName, patches)) return false;
+  if (!WriteSaved(target, fileName, patches)) return false;
+  KeepSaved(std::move(patches));
   LogMessage(kLogInfo, "Data written to SUP file [%s]", fileName.c_str());
   LogMessage(kLogInfo, "%d of %d subtitles changed", changed, PacketCount());
   if (!Packets.empty()) {

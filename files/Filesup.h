@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The SUP document: one SUP subtitle file held whole in memory, remapped in place.
+// The SUP document: one SUP subtitle file, copied into memory or read from it as needed.
 #pragma once
 
 #include <array>
@@ -44,8 +44,10 @@ class CFileSUP {
   CFileSUP& operator=(const CFileSUP&) = delete;
 
   // Loads the named file, dropping what was held. Returns the number of subtitle packets
-  // (0 or more), or -1 with the document left empty.
-  int Load(const std::string& fileName);
+  // (0 or more), or -1 with the document left empty. A document held by its file (Holding) reads
+  // it again in pieces where it needs its bytes: the views it gives out (SubtitleUnit) then last
+  // until the next call.
+  int Load(const std::string& fileName, Holding holding = Holding::kCopy);
   // Rewrites every subtitle packet with the tab's mapping and writes all bytes to the named
   // file. On failure neither the document nor an existing file of that name is changed.
   bool Save(const std::string& fileName);
@@ -70,15 +72,16 @@ class CFileSUP {
   // Writes the tab's current mapping into the grid's SUP cells (even columns, rows 0-3).
   void ShowSupGrid();
 
-  // Read access for callers that inspect the document: the bytes held and the file offset of
-  // each subtitle packet.
-  const std::vector<std::uint8_t>& Data() const { return Bytes; }
+  // Read access for callers that inspect the document: the bytes held (a document held by its
+  // file is copied into memory for this, once) and the file offset of each subtitle packet.
+  const std::vector<std::uint8_t>& Data() const;
   const std::vector<std::int32_t>& PacketOffsets() const { return Packets; }
   // Every distinct mapping of the subtitles' first control sequences, in order of first
   // appearance (the first is the first subtitle's), as loaded or last saved.
   const std::vector<SupMapping>& Mappings() const { return mappings_; }
   // Subtitle `index` (from 0): its subpicture unit, and its time, the 90 kHz value that DVD SUP
-  // writers store little-endian in bytes 2-5 of the packet header. Empty and 0 outside.
+  // writers store little-endian in bytes 2-5 of the packet header. Empty and 0 outside. A unit
+  // of a document held by its file lasts until the next call but its own subtitle's time.
   ByteView SubtitleUnit(int index) const;
   std::uint32_t SubtitleTime(int index) const;
   // Every subtitle's unit as Save would write it with the tab's mapping, or nullopt (logged as
@@ -108,22 +111,28 @@ class CFileSUP {
   // control sequence, or -1 when it is missing.
   std::int64_t FindPacketCommand(std::int32_t packet, int code) const;
   // One changed byte at a file offset (files stay below 2 GiB): 8 bytes, so that the plan of a
-  // save of many subtitles stays small.
+  // save of many subtitles stays small. A save's plan is in order of offset.
   struct FilePatch {
     std::uint32_t at;
-    std::uint8_t before;
     std::uint8_t after;
   };
-  // Applies the patches (file offsets), then writes as WriteApplied does.
-  bool WritePatched(AtomicFile& target, const std::string& fileName,
-                    const std::vector<FilePatch>& patches);
-  // Writes all bytes, the patches already in them, to the target and commits it. On failure the
-  // bytes are put back and the error logged.
-  bool WriteApplied(AtomicFile& target, const std::string& fileName,
-                    const std::vector<FilePatch>& patches);
-  // Puts back the bytes the patches changed, the last first, so that a byte patched twice gets
-  // its first value back.
-  void PutBack(const std::vector<FilePatch>& patches);
+  // The bytes [offset, offset + size) as last saved, cut at the end. A document held by its file
+  // reads them into its window, where the view lasts until the next call; empty when they can't
+  // be read (the file was cut short).
+  ByteView Range(std::size_t offset, std::size_t size) const;
+  // Walks the packets of a file held open, reading it window by window; false when it can't be
+  // read to its end.
+  bool WalkFile(PacketLister& lister) const;
+  // Makes the document a copy in memory with its last save in it (a document held by its file
+  // keeps that save beside the file's bytes); false when the file can't be read.
+  bool TakeCopy() const;
+  bool Settle() const { return pending_.empty() || TakeCopy(); }
+  // Writes the bytes with the patches in their place, through a small buffer, and commits the
+  // target. On failure the error is logged; the document never changes here.
+  bool WriteSaved(AtomicFile& target, const std::string& fileName,
+                  const std::vector<FilePatch>& patches) const;
+  // Makes a committed save's patches the document's own.
+  void KeepSaved(std::vector<FilePatch> patches);
   // The tab's colour and contrast words.
   std::pair<int, int> TabWords() const;
   // The byte changes of Save: the two words into every subtitle's Cmd3 and Cmd4, found before
@@ -134,7 +143,14 @@ class CFileSUP {
                     std::array<std::int32_t, kSlotCount>& slots);
 
   SupTab& tab_;
-  std::vector<std::uint8_t> Bytes;
+  // A document held by its file reads into its window, and becomes a copy when asked for all its
+  // bytes, which changes nothing seen from outside: hence mutable.
+  mutable std::vector<std::uint8_t> Bytes;
+  mutable FileDescriptor file_;             // the file, when the document is held by it
+  mutable std::vector<FilePatch> pending_;  // the last save, when held by the file
+  mutable std::vector<std::uint8_t> window_;
+  mutable std::size_t windowStart_ = 0;
+  mutable std::size_t windowSize_ = 0;
   std::int32_t Size = 0;
   std::vector<std::int32_t> Packets;
   std::vector<SlotPlaces> places_;  // one per packet, found by the load's walk

@@ -69,6 +69,28 @@ TEST_F(FilesupLoadTest, ReportsFilesThatCannotBeOpened) {
   EXPECT_EQ(log.LineList(), Lines{"ERROR - Can't open [" + dir.Path() + "]"});
 }
 
+// A load that would keep reading the file copies a pipe, and fails as a copy fails.
+TEST_F(FilesupLoadTest, ALoadHeldByTheFileCopiesAPipeAndFailsAsACopyFails) {
+  SKIP_ON_WINDOWS("a pipe through /dev/fd");
+  const Bytes bytes = SupBuilder().Marker().Add(2, {}).Build();
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  ASSERT_EQ(::write(ends[1], bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  ::close(ends[1]);
+  EXPECT_EQ(sup.Load("/dev/fd/" + std::to_string(ends[0]), Holding::kFile), 2);
+  ::close(ends[0]);
+  EXPECT_EQ(sup.Data(), bytes);
+  WriteFileBytes(dir.File("empty.sup"), {});
+  for (const std::string& path : {dir.File("empty.sup"), dir.File("missing.sup"), dir.Path()}) {
+    log.Clear();
+    EXPECT_EQ(sup.Load(path), -1);
+    const Lines copied = log.LineList();
+    log.Clear();
+    EXPECT_EQ(sup.Load(path, Holding::kFile), -1);
+    EXPECT_EQ(log.LineList(), copied) << path;
+  }
+}
+
 TEST_F(FilesupLoadTest, FileTooLargeForA32BitSizeIsRefused) {
   SKIP_ON_WINDOWS("a sparse file made with pwrite");
   // A sparse file of 2 GiB: refused by its size before anything is read.

@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -11,11 +12,11 @@
 #include "core/FileIO.h"
 #include "core/Log.h"
 #include "files/Filesup.h"
+#include "tests/support/PosixOnly.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/SubpictureDecoder.h"
 #include "tests/support/SupBuilder.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/PosixOnly.h"
 
 namespace {
 
@@ -42,13 +43,15 @@ void SetMapping(SupTabValues& tab, std::array<int, 4> map, std::array<int, 4> in
   tab.intensity = intensity;
 }
 
-class FilesupSaveTest : public ::testing::Test {
+// Every save as the window makes it, from a copy, and as the command line makes it, from the
+// file read again.
+class FilesupSaveTest : public ::testing::TestWithParam<Holding> {
  protected:
   void TearDown() override { SetFileFaultHook(nullptr); }
 
   int LoadBytes(const Bytes& bytes) {
     WriteFileBytes(in, bytes);
-    const int count = sup.Load(in);
+    const int count = sup.Load(in, GetParam());
     log.Clear();
     return count;
   }
@@ -68,7 +71,12 @@ class FilesupSaveTest : public ::testing::Test {
   CFileSUP sup{tab};
 };
 
-TEST_F(FilesupSaveTest, DefaultMappingWritesItsWordsIntoEverySubtitle) {
+INSTANTIATE_TEST_SUITE_P(, FilesupSaveTest, ::testing::Values(Holding::kCopy, Holding::kFile),
+                         [](const auto& info) {
+                           return info.param == Holding::kCopy ? "Copy" : "File";
+                         });
+
+TEST_P(FilesupSaveTest, DefaultMappingWritesItsWordsIntoEverySubtitle) {
   SupLayout layout;
   const Bytes source = SupBuilder()
                            .Marker()
@@ -98,7 +106,7 @@ TEST_F(FilesupSaveTest, DefaultMappingWritesItsWordsIntoEverySubtitle) {
   EXPECT_EQ(log.LineList()[1], "Intensity Data =  FF0");
 }
 
-TEST_F(FilesupSaveTest, LogsEachPacketAndWordOffsetInOrder) {
+TEST_P(FilesupSaveTest, LogsEachPacketAndWordOffsetInOrder) {
   // A marker packet of 0x800 bytes, then a subtitle whose command list begins at 0x90E.
   const SupPacket first = {.laterSequences = 1,
                            .pictureBytes = 0xFC,
@@ -119,18 +127,38 @@ TEST_F(FilesupSaveTest, LogsEachPacketAndWordOffsetInOrder) {
                    "Data written to SUP file [" + out + "]", "Cmd3 - 3210", "Cmd4 - FFF0"}));
 }
 
-TEST_F(FilesupSaveTest, RemapChangesNothingButTheTwoWordsOfEachSubtitle) {
+TEST_P(FilesupSaveTest, RemapChangesNothingButTheTwoWordsOfEachSubtitle) {
+  const auto build = [](std::size_t marker, SupLayout& layout) {
+    return SupBuilder()
+        .Marker(marker)
+        .Add(3, {.laterSequences = 3})
+        .Add({.contrastFirst = true, .colourChangeBytes = 20})
+        .Add(30, {.contrastFirst = true, .pictureBytes = 20000})  // past a 512 KiB read too
+        .Build(&layout);
+  };
   SupLayout layout;
-  const Bytes source = SupBuilder()
-                           .Marker(200)
-                           .Add(3, {.laterSequences = 3})
-                           .Add({.contrastFirst = true, .colourChangeBytes = 20})
-                           .Add({.pictureBytes = 20000})
-                           .Build(&layout);
-  ASSERT_EQ(LoadBytes(source), 5);
+  build(200, layout);
+  // The save's 256 KiB buffer ends between the Cmd4 and Cmd3 words of the 14th subtitle.
+  const std::size_t shift = 262142 - *layout.packets[14].contrastWord;
+  const Bytes source = build(200 + shift, layout = {});
+  ASSERT_EQ(*layout.packets[14].colourWord, 262145u);
+  ASSERT_EQ(LoadBytes(source), 34);
+  const auto units = [&] {
+    std::vector<Bytes> all;
+    for (int i = 0; i < sup.PacketCount(); ++i) {
+      const ByteView unit = sup.SubtitleUnit(i);
+      const std::uint8_t* header = source.data() + layout.Subtitles()[i].offset;
+      const std::uint32_t time = header[2] | header[3] << 8 | header[4] << 16 | header[5] << 24u;
+      EXPECT_EQ(sup.SubtitleTime(i), time) << "read with the unit, which stays valid";
+      all.emplace_back(unit.begin(), unit.end());
+    }
+    return all;
+  };
+  EXPECT_EQ(units(), Units(source, layout.Subtitles()));
   SetMapping(tab, {7, 6, 5, 4}, {9, 9, 8, 8});  // words 4567 and 8899: every byte differs
   ASSERT_TRUE(sup.Save(out));
   const Bytes saved = ReadFileBytes(out);
+  EXPECT_EQ(units(), Units(saved, layout.Subtitles())) << "the document reads as saved";
   ASSERT_EQ(saved.size(), source.size());
   std::set<std::size_t> changed;
   for (std::size_t i = 0; i < saved.size(); ++i) {
@@ -145,7 +173,19 @@ TEST_F(FilesupSaveTest, RemapChangesNothingButTheTwoWordsOfEachSubtitle) {
   EXPECT_EQ(saved[*layout.packets[1].contrastWord + 1], 0x99);
 }
 
-TEST_F(FilesupSaveTest, SavingTwiceAndOntoTheLoadedFileGiveTheSameBytes) {
+// A document held by its file can't save once the file is cut short; a copy can.
+TEST_P(FilesupSaveTest, ASourceCutShortFailsASaveFromTheFile) {
+  ASSERT_EQ(LoadBytes(SupBuilder().Marker().Add(3, {}).Build()), 3);
+  WriteFileBytes(out, {1, 2, 3});
+  std::filesystem::resize_file(in, 100);
+  EXPECT_EQ(sup.Save(out), GetParam() == Holding::kCopy);
+  if (GetParam() == Holding::kFile) {
+    EXPECT_EQ(ReadFileBytes(out), (Bytes{1, 2, 3}));
+  }
+  EXPECT_EQ(ListFolder(dir.Path()), (std::vector<std::string>{"in.sup", "out.sup"}));
+}
+
+TEST_P(FilesupSaveTest, SavingTwiceAndOntoTheLoadedFileGiveTheSameBytes) {
   ASSERT_EQ(LoadBytes(SupBuilder().Marker().Add(4, {}).Build()), 4);
   SetMapping(tab, {1, 2, 3, 4}, {0, 5, 10, 15});
   ASSERT_TRUE(sup.Save(out));
@@ -156,7 +196,7 @@ TEST_F(FilesupSaveTest, SavingTwiceAndOntoTheLoadedFileGiveTheSameBytes) {
   EXPECT_EQ(ListFolder(dir.Path()), (std::vector<std::string>{"again.sup", "in.sup", "out.sup"}));
 }
 
-TEST_F(FilesupSaveTest, SuccessfulSaveShowsTheMappingJustWritten) {
+TEST_P(FilesupSaveTest, SuccessfulSaveShowsTheMappingJustWritten) {
   ASSERT_EQ(LoadBytes(SupBuilder().Add({.colour = 0x3210, .contrast = 0xFFF0}).Build()), 1);
   SetMapping(tab, {12, 13, 14, 15}, {1, 2, 3, 4});
   ASSERT_TRUE(sup.Save(out));
@@ -172,7 +212,7 @@ TEST_F(FilesupSaveTest, SuccessfulSaveShowsTheMappingJustWritten) {
   EXPECT_EQ(tab.intensity, (std::array<int, 4>{1, 2, 3, 4}));
 }
 
-TEST_F(FilesupSaveTest, MarkerOnlyFileIsWrittenBackUnchanged) {
+TEST_P(FilesupSaveTest, MarkerOnlyFileIsWrittenBackUnchanged) {
   const Bytes source = SupBuilder().Marker(300).Build();
   ASSERT_EQ(LoadBytes(source), 0);
   SetMapping(tab, {1, 2, 3, 4}, {5, 6, 7, 8});
@@ -182,7 +222,7 @@ TEST_F(FilesupSaveTest, MarkerOnlyFileIsWrittenBackUnchanged) {
   EXPECT_EQ(tab.map, (std::array<int, 4>{0, 0, 0, 0})) << "the file carries no mapping";
 }
 
-TEST_F(FilesupSaveTest, TruncatedLastPacketIsWrittenBackUnchanged) {
+TEST_P(FilesupSaveTest, TruncatedLastPacketIsWrittenBackUnchanged) {
   SupLayout layout;
   Bytes source = SupBuilder().Add(3, {}).Build(&layout);
   source.resize(source.size() - 7);
@@ -196,7 +236,7 @@ TEST_F(FilesupSaveTest, TruncatedLastPacketIsWrittenBackUnchanged) {
   EXPECT_EQ(saved[*layout.packets[1].colourWord], 0x43) << "the whole packets are remapped";
 }
 
-TEST_F(FilesupSaveTest, MissingCommandStopsTheSaveAndLeavesEverythingAsItWas) {
+TEST_P(FilesupSaveTest, MissingCommandStopsTheSaveAndLeavesEverythingAsItWas) {
   SKIP_ON_WINDOWS("a hard link shows the target untouched");
   SupLayout layout;
   const Bytes source = SupBuilder()
@@ -242,7 +282,7 @@ TEST_F(FilesupSaveTest, MissingCommandStopsTheSaveAndLeavesEverythingAsItWas) {
   EXPECT_EQ(ReadFileBytes(out), earlier);
 }
 
-TEST_F(FilesupSaveTest, EveryFailingFileStepLeavesTargetAndDocumentUnchanged) {
+TEST_P(FilesupSaveTest, EveryFailingFileStepLeavesTargetAndDocumentUnchanged) {
   const Bytes source = SupBuilder().Marker().Add(3, {}).Build();
   ASSERT_EQ(LoadBytes(source), 3);
   const Bytes earlier = {1, 2, 3};
@@ -278,14 +318,14 @@ TEST_F(FilesupSaveTest, EveryFailingFileStepLeavesTargetAndDocumentUnchanged) {
   EXPECT_EQ(sup.GetFileColour(0), 9);
 }
 
-TEST_F(FilesupSaveTest, TargetInAMissingFolderCannotBeCreated) {
+TEST_P(FilesupSaveTest, TargetInAMissingFolderCannotBeCreated) {
   ASSERT_EQ(LoadBytes(SupBuilder().Add().Build()), 1);
   const std::string target = dir.File("no such folder/out %s.sup");
   EXPECT_FALSE(sup.Save(target));
   EXPECT_EQ(log.LineList().back(), "ERROR - Can't Create [" + target + "]");
 }
 
-TEST_F(FilesupSaveTest, SlotRemapWarnsAboutTheSubtitlesWithLaterColourCommands) {
+TEST_P(FilesupSaveTest, SlotRemapWarnsAboutTheSubtitlesWithLaterColourCommands) {
   const Bytes colours = {0x03, 0x76, 0x54, 0xFF};
   const Bytes source =
       SupBuilder()
@@ -305,7 +345,7 @@ TEST_F(FilesupSaveTest, SlotRemapWarnsAboutTheSubtitlesWithLaterColourCommands) 
   for (const std::string& line : log.LineList()) EXPECT_EQ(line.find("WARNING"), std::string::npos) << line;
 }
 
-TEST_F(FilesupSaveTest, EntryRemapTranslatesEveryPixelsEntryAndKeepsEveryOtherByte) {
+TEST_P(FilesupSaveTest, EntryRemapTranslatesEveryPixelsEntryAndKeepsEveryOtherByte) {
   const Bytes later = {0x03, 0x01, 0x23, 0x04, 0x0F, 0xFF, 0xFF};
   const std::vector<ChangeRegion> regions = {{401, 404, {{100, 0x4567, 0xF0F0}, {115, 0x89AB, 0x1234}}},
                                              {408, 408, {{130, 0xCDEF, 0x5678}}}};
@@ -366,7 +406,7 @@ TEST_F(FilesupSaveTest, EntryRemapTranslatesEveryPixelsEntryAndKeepsEveryOtherBy
   EXPECT_EQ(ReadFileBytes(out), noContrast);
 }
 
-TEST_F(FilesupSaveTest, SlotRemapRewritesTheFirstWordsOfSubtitlesThatCannotBeWalkedToTheEnd) {
+TEST_P(FilesupSaveTest, SlotRemapRewritesTheFirstWordsOfSubtitlesThatCannotBeWalkedToTheEnd) {
   const Bytes colours = {0x03, 0x11, 0x11, 0xFF};
   const SupPacket cases[] = {
       {.later = {colours}, .lastLink = LastLink::kBackward},
@@ -391,7 +431,7 @@ TEST_F(FilesupSaveTest, SlotRemapRewritesTheFirstWordsOfSubtitlesThatCannotBeWal
   }
 }
 
-TEST_F(FilesupSaveTest, EntryRemapRefusesAFileWithASubtitleThatCannotBeWalked) {
+TEST_P(FilesupSaveTest, EntryRemapRefusesAFileWithASubtitleThatCannotBeWalked) {
   const Bytes colours = {0x03, 0x11, 0x11, 0xFF};
   const struct {
     SupPacket bad;
@@ -427,7 +467,7 @@ TEST_F(FilesupSaveTest, EntryRemapRefusesAFileWithASubtitleThatCannotBeWalked) {
                                               "unknown command code [%s]", at, out.c_str()));
 }
 
-TEST_F(FilesupSaveTest, GridShowsEachSlotsIntensityInItsPaletteColumn) {
+TEST_P(FilesupSaveTest, GridShowsEachSlotsIntensityInItsPaletteColumn) {
   for (int c = 0; c < 32; ++c) tab.SetGridCell(c, 2, "x");
   SetMapping(tab, {0, 1, 2, 3}, {0, 15, 15, 15});
   sup.ShowSupGrid();
@@ -447,7 +487,7 @@ TEST_F(FilesupSaveTest, GridShowsEachSlotsIntensityInItsPaletteColumn) {
   EXPECT_EQ(tab.grid[2][5], "x") << "the VOB columns are not touched";
 }
 
-TEST_F(FilesupSaveTest, ShowFileMappingFillsListsAndReadOnlyEdits) {
+TEST_P(FilesupSaveTest, ShowFileMappingFillsListsAndReadOnlyEdits) {
   ASSERT_EQ(LoadBytes(SupBuilder().Add({.colour = 0xF0A5, .contrast = 0x1C0E}).Build()), 1);
   sup.ShowFileMapping();
   EXPECT_EQ(tab.map, (std::array<int, 4>{5, 10, 0, 15}));
