@@ -218,6 +218,14 @@ bool LoadDocumentBytes(const std::string& fileName, std::vector<std::uint8_t>& b
 
 bool OpenDocumentFile(const std::string& fileName, FileDescriptor& fd, std::uint64_t& size,
                       std::uint64_t maxSize) {
+#ifdef _WIN32
+  // Windows can't replace a file that is open, and a save may replace the document's own file.
+  (void)fileName;
+  (void)fd;
+  (void)size;
+  (void)maxSize;
+  return false;
+#else
   fd = FileDescriptor(OpenForReading(fileName));
   struct stat info {};
   if (fd.valid() && ::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
@@ -227,6 +235,7 @@ bool OpenDocumentFile(const std::string& fileName, FileDescriptor& fd, std::uint
   }
   fd = FileDescriptor();
   return false;
+#endif
 }
 
 void ReleaseBytes(std::vector<std::uint8_t>& bytes) {

@@ -65,6 +65,7 @@ bool LoadDocumentBytes(const std::string& fileName, std::vector<std::uint8_t>& b
 // file open and reads it again, piece by piece, whenever its bytes are needed, which costs no
 // memory for them: for a load, a save and the end of the program (the command line), while
 // nobody changes the file. A file cut short meanwhile fails the read that meets its new end.
+// Windows, which can't replace a file held open, always copies.
 enum class Holding { kCopy, kFile };
 // The load of a document held by its file: true with the file open in `fd` and its size in
 // `size` when it is a regular file of 1 to `maxSize` bytes; otherwise false, and the caller
