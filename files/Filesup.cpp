@@ -216,28 +216,17 @@ int CFileSUP::Load(const std::string& fileName, Holding holding) {
 
 bool CFileSUP::WalkFile(PacketLister& lister) const {
   const auto size = static_cast<std::size_t>(Size);
-  window_.resize(std::max(window_.size(), kWindow));
-  std::size_t start = 0;  // the file offset of the window's first byte
-  std::size_t held = 0;
-  while (true) {
-    const std::size_t piece = std::min(kWindow - held, size - start - held);
-    if (piece == 0 || !ReadAt(file_.get(), static_cast<std::int64_t>(start + held),
-                              window_.data() + held, piece)) {
-      return false;
-    }
-    held += piece;
-    const bool last = start + held == size;
-    lister.Walk(ByteView(window_.data(), held), static_cast<std::int64_t>(start), last);
-    if (last) break;
-    // The packet the walk stopped in moves to the window's start; the next piece follows it.
-    const std::size_t keep = static_cast<std::size_t>(lister.Stop()) - start;
-    std::memmove(window_.data(), window_.data() + keep, held - keep);
-    start += keep;
-    held -= keep;
+  // Each window starts at the packet the last walk stopped in, so that it is read whole.
+  for (std::size_t start = 0;;) {
+    const ByteView window = Range(start, kWindow);
+    if (window.empty()) return false;  // cut short
+    const bool last = start + window.size() == size;
+    lister.Walk(window, static_cast<std::int64_t>(start), last);
+    if (last) return true;
+    const auto stop = static_cast<std::size_t>(lister.Stop());
+    if (stop == start) return false;  // no packet is longer than a window
+    start = stop;
   }
-  windowStart_ = start;
-  windowSize_ = held;
-  return true;
 }
 
 ByteView CFileSUP::Range(std::size_t offset, std::size_t size) const {
@@ -284,6 +273,12 @@ bool CFileSUP::TakeCopy() const {
   pending_.clear();
   pending_.shrink_to_fit();
   return true;
+}
+
+bool CFileSUP::Settle(const std::string& fileName) const {
+  if (pending_.empty() || TakeCopy()) return true;
+  LogMessage(kLogError, "ERROR - Writing to SUP file [%s]", fileName.c_str());
+  return false;
 }
 
 const std::vector<std::uint8_t>& CFileSUP::Data() const {
@@ -443,10 +438,7 @@ std::optional<std::vector<std::vector<std::uint8_t>>> CFileSUP::SlotMappedUnits(
 }
 
 bool CFileSUP::Save(const std::string& fileName) {
-  if (!Settle()) {
-    LogMessage(kLogError, "ERROR - Writing to SUP file [%s]", fileName.c_str());
-    return false;
-  }
+  if (!Settle(fileName)) return false;
   const auto [colourWord, intensityWord] = TabWords();
   LogMessage(kLogDetail, "Colour Data = %4X", colourWord);
   LogMessage(kLogDetail, "Intensity Data = %4X", intensityWord);
@@ -531,10 +523,7 @@ bool CFileSUP::SaveEntryRemap(const std::string& fileName, const EntryMap& map) 
   // refuses the save with nothing written and the document as it was.
   // Room for a few changed bytes per subtitle: memory not yet written costs nothing, and the
   // plan is not copied as it grows.
-  if (!Settle()) {
-    LogMessage(kLogError, "ERROR - Writing to SUP file [%s]", fileName.c_str());
-    return false;
-  }
+  if (!Settle(fileName)) return false;
   std::vector<FilePatch> patches;
   patches.reserve(16 * Packets.size());
   std::vector<BytePatch> unitPatches;

@@ -126,7 +126,9 @@ class CFileSUP {
   // Makes the document a copy in memory with its last save in it (a document held by its file
   // keeps that save beside the file's bytes); false when the file can't be read.
   bool TakeCopy() const;
-  bool Settle() const { return pending_.empty() || TakeCopy(); }
+  // Before a save: the last one goes into a copy first; false (logged) when the file can't be
+  // read.
+  bool Settle(const std::string& fileName) const;
   // Writes the bytes with the patches in their place, through a small buffer, and commits the
   // target. On failure the error is logged; the document never changes here.
   bool WriteSaved(AtomicFile& target, const std::string& fileName,
